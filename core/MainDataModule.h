@@ -1,0 +1,63 @@
+#pragma once
+// The data module: the one store of state that outlives a window. Server address, the login, the
+// company being worked on, the limits and types of its photo list, and the program folder. Every
+// part reads and writes these fields directly through DM_Main.
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class TPhotoListModel;
+
+// Identity of the company whose photos are being worked on, as the company query returned it.
+struct TCurrentCompany {
+    QString DeviceId;
+    QString SoftwareId;
+    QString CustomerId;
+    QString CompanyType;
+    QString CompanyName;
+};
+
+class TDM_Main {
+public:
+    // Creating the module runs DataModuleCreate; the instance becomes DM_Main until destroyed.
+    TDM_Main();
+    ~TDM_Main();
+    TDM_Main(const TDM_Main &) = delete;
+    TDM_Main &operator=(const TDM_Main &) = delete;
+
+    bool Func_ReadConfigInfo();
+
+    // Decodes the configuration of the program folder appPath into ip and port exactly as start-up
+    // does; false (and a log line) when a value is not hex. A value read before the failure stays.
+    static bool ReadConfigFile(const QString &appPath, QString &ip, QString &port);
+
+    std::unique_ptr<TCurrentCompany> CurrentCompany;
+    QString ServerIP;
+    QString ServerPort;
+    int MaxPhotoNumber = 0;
+    TPhotoListModel *PhotoListView = nullptr; // not owned: the main window's photo list
+    QStringList PhotoTypeList;
+    int ZoomHeight = 0;
+    int ZoomWidth = 0;
+    QString UserName;
+    QString UserPass;
+    bool LoginOk = false;
+    int OperationKind = 0; // 0 login, 1 company query, 2 photo operation
+    QString CompanyId;
+    QString AppPath;
+
+    // Set when the configuration could not be decoded: the front end must end without a login.
+    bool TerminateRequested = false;
+
+    // The photo cache folder, AppPath + "Photo/".
+    QString PhotoFolder() const { return AppPath + QStringLiteral("Photo/"); }
+
+private:
+    void DataModuleCreate();
+    void DataModuleDestroy();
+};
+
+// The single data module instance; null before creation and after destruction.
+extern TDM_Main *DM_Main;

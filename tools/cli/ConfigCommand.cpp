@@ -1,0 +1,86 @@
+// uploadpic-cli config write|show: the client's protected server configuration.
+
+#include "CliCommand.h"
+#include "ConfigWriter.h"
+
+#include "core/MainDataModule.h"
+#include "core/SysOper.h"
+
+#include <QDir>
+
+namespace cli {
+namespace {
+
+QString folderOption(const QCommandLineParser &parser, const QCommandLineOption &dir) {
+    return parser.isSet(dir) ? QDir(parser.value(dir)).absolutePath() + QLatin1Char('/') : TSysOper::GetAppPath();
+}
+
+int runWrite(const QStringList &args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Write PictureConfig/Config.ini in the protected form."));
+    const QCommandLineOption ip(QStringLiteral("ip"), QStringLiteral("Server host name or address."),
+                                QStringLiteral("IP"));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Server TCP port."),
+                                  QStringLiteral("PORT"));
+    const QCommandLineOption dir(QStringLiteral("dir"), QStringLiteral("Program folder (default: the tool's)."),
+                                 QStringLiteral("DIR"));
+    parser.addOptions({ip, port, dir});
+    if (!ParseArgs(parser, QStringLiteral("config write"), args, 0, 0)) {
+        return 0;
+    }
+    if (!parser.isSet(ip) || !parser.isSet(port)) {
+        throw UsageError(QStringLiteral("config write: --ip and --port are required"));
+    }
+    const QString folder = folderOption(parser, dir);
+    QString error;
+    if (!WriteConfigFile(folder, parser.value(ip), parser.value(port), error)) {
+        Err(QStringLiteral("config write: ") + error);
+        return 1;
+    }
+    Out(folder + QStringLiteral("PictureConfig/Config.ini"));
+    return 0;
+}
+
+int runShow(const QStringList &args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Decode PictureConfig/Config.ini as the client does."));
+    const QCommandLineOption dir(QStringLiteral("dir"), QStringLiteral("Program folder (default: the tool's)."),
+                                 QStringLiteral("DIR"));
+    parser.addOption(dir);
+    if (!ParseArgs(parser, QStringLiteral("config show"), args, 0, 0)) {
+        return 0;
+    }
+    const QString folder = folderOption(parser, dir);
+    QString ip;
+    QString port;
+    if (!TDM_Main::ReadConfigFile(folder, ip, port)) {
+        Err(QStringLiteral("读取配置信息失败,无法启动程序"));
+        return 1;
+    }
+    Out(QStringLiteral("IP=") + ip);
+    Out(QStringLiteral("Port=") + port);
+    return 0;
+}
+
+} // namespace
+
+int RunConfig(const QStringList &args, const Options & /*options*/) {
+    const QString sub = args.value(0);
+    if (sub == u"write") {
+        return runWrite(args.mid(1));
+    }
+    if (sub == u"show") {
+        return runShow(args.mid(1));
+    }
+    if (sub == u"--help" || sub == u"-h") {
+        Out(QStringLiteral("Usage: uploadpic-cli config write --ip IP --port PORT [--dir DIR]\n"
+                           "       uploadpic-cli config show [--dir DIR]\n\n"
+                           "write  writes DIR/PictureConfig/Config.ini in the protected form\n"
+                           "show   decodes it as the client does and prints IP= and Port="));
+        return 0;
+    }
+    throw UsageError(sub.isEmpty() ? QStringLiteral("config: expected 'write' or 'show'")
+                                   : QStringLiteral("config: unknown subcommand '%1'").arg(sub));
+}
+
+} // namespace cli

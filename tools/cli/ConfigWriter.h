@@ -1,0 +1,15 @@
+#pragma once
+// Writes the client's configuration file in its protected form: each value as the hex digits of the
+// DES-ECB encryption (under the client's key text) of its zero-padded Base64 text.
+
+#include <QString>
+
+namespace cli {
+
+// The protected form of one plain value, upper-case hex.
+QString ProtectValue(const QString &plain);
+
+// Writes folder/PictureConfig/Config.ini whole (creating PictureConfig); false with a reason on failure.
+bool WriteConfigFile(const QString &folder, const QString &ip, const QString &port, QString &error);
+
+} // namespace cli

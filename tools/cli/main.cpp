@@ -1,0 +1,70 @@
+// uploadpic-cli: the client's configuration, imaging and service operations from the command line.
+
+#include "CliCommand.h"
+
+
+#include <QCoreApplication>
+
+#include <exception>
+
+namespace {
+
+// Every command of the tool, in the order the help lists them.
+constexpr cli::Command kCommands[] = {
+    {"config", "write or show the protected server configuration", cli::RunConfig},
+};
+
+void printHelp() {
+    QString text = QStringLiteral("Usage: uploadpic-cli [--server HOST:PORT] COMMAND [ARGS...]\n\n"
+                                  "Global options:\n"
+                                  "  --server HOST:PORT  talk to this server instead of the configured one\n"
+                                  "  -h, --help          show this help; COMMAND --help shows a command's help\n\n"
+                                  "Commands:\n");
+    for (const cli::Command &command : kCommands) {
+        text += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name).leftJustified(10), QString::fromUtf8(command.summary));
+    }
+    cli::Out(text.trimmed());
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    cli::Options options;
+    try {
+        while (!args.isEmpty() && args.first().startsWith(u'-')) {
+            const QString option = args.takeFirst();
+            if (option == u"-h" || option == u"--help") {
+                printHelp();
+                return 0;
+            }
+            if (option == u"--server") {
+                if (args.isEmpty()) {
+                    throw cli::UsageError(QStringLiteral("--server needs HOST:PORT"));
+                }
+                options.server = args.takeFirst();
+            } else if (option.startsWith(u"--server=")) {
+                options.server = option.mid(9);
+            } else {
+                throw cli::UsageError(QStringLiteral("unknown option '%1'").arg(option));
+            }
+        }
+        if (args.isEmpty()) {
+            throw cli::UsageError(QStringLiteral("no command given; see 'uploadpic-cli --help'"));
+        }
+        const QString name = args.takeFirst();
+        for (const cli::Command &command : kCommands) {
+            if (name == QLatin1String(command.name)) {
+                return command.run(args, options);
+            }
+        }
+        throw cli::UsageError(QStringLiteral("unknown command '%1'; see 'uploadpic-cli --help'").arg(name));
+    } catch (const cli::UsageError &e) {
+        cli::Err(QStringLiteral("uploadpic-cli: ") + QString::fromStdString(e.what()));
+        return 2;
+    } catch (const std::exception &e) {
+        cli::Err(QStringLiteral("uploadpic-cli: ") + QString::fromUtf8(e.what()));
+        return 1;
+    }
+}
