@@ -51,6 +51,8 @@ int runShow(const QStringList &args) {
         return 0;
     }
     const QString folder = folderOption(parser, dir);
+    // The folder stands for the client's program folder: its run log gets the client's failure line.
+    TSysOper::SetAppPath(folder);
     QString ip;
     QString port;
     if (!TDM_Main::ReadConfigFile(folder, ip, port)) {
