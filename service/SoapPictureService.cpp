@@ -1,0 +1,86 @@
+#include "SoapPictureService.h"
+
+#include "HttpTransport.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<long long> defaultIdleMs{HttpTransport::kIdleTimeout.count()};
+
+Soap::Request requestFor(Soap::Operation op) {
+    Soap::Request request;
+    request.op = op;
+    return request;
+}
+
+} // namespace
+
+TSoapPictureService::TSoapPictureService(const QUrl &endpoint)
+    : TSoapPictureService(endpoint, DefaultIdleTimeout()) {}
+
+TSoapPictureService::TSoapPictureService(const QUrl &endpoint, std::chrono::milliseconds idleTimeout)
+    : endpoint_(endpoint), idleTimeout_(idleTimeout) {}
+
+void TSoapPictureService::SetDefaultIdleTimeout(std::chrono::milliseconds timeout) { defaultIdleMs = timeout.count(); }
+
+std::chrono::milliseconds TSoapPictureService::DefaultIdleTimeout() {
+    return std::chrono::milliseconds(defaultIdleMs.load());
+}
+
+void TSoapPictureService::SetHeader(const Header &header) { header_ = header; }
+
+QByteArray TSoapPictureService::call(Soap::Request request) const {
+    request.header = header_;
+    const HttpAnswer answer = HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request),
+                                                  idleTimeout_);
+    if (answer.status == 200) {
+        return answer.body;
+    }
+    // A SOAP fault usually travels with status 500: its fault string says more than the status.
+    try {
+        Soap::ReadUserInfo(answer.body);
+    } catch (const Soap::SoapFault &) {
+        throw;
+    } catch (const std::exception &) {
+        // not a fault; the status is all there is to report
+    }
+    throw TransportError(QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed());
+}
+
+TPicResultInfo TSoapPictureService::Func_GetCompanyPhotoList() {
+    return Soap::ReadPicResult(call(requestFor(Soap::Operation::GetCompanyPhotoList)));
+}
+
+TPicResultInfo TSoapPictureService::Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) {
+    Soap::Request request = requestFor(Soap::Operation::GetCompanyPhoto);
+    request.aPhotoId = aPhotoId;
+    request.aFlag = aFlag;
+    return Soap::ReadPicResult(call(std::move(request)));
+}
+
+TPicResultInfo TSoapPictureService::Func_InsertCompanyPhoto(const TPictureInfo &aPicInfo) {
+    Soap::Request request = requestFor(Soap::Operation::InsertCompanyPhoto);
+    request.aPicInfo = aPicInfo;
+    return Soap::ReadPicResult(call(std::move(request)));
+}
+
+TPicResultInfo TSoapPictureService::Func_UpdateCompanyPhoto(const TPictureInfo &aPicInfo) {
+    Soap::Request request = requestFor(Soap::Operation::UpdateCompanyPhoto);
+    request.aPicInfo = aPicInfo;
+    return Soap::ReadPicResult(call(std::move(request)));
+}
+
+TPicResultInfo TSoapPictureService::Func_DeleteCompanyPhoto(const QString &aPhotoId) {
+    Soap::Request request = requestFor(Soap::Operation::DeleteCompanyPhoto);
+    request.aPhotoId = aPhotoId;
+    return Soap::ReadPicResult(call(std::move(request)));
+}
+
+TUserInfo TSoapPictureService::Func_ValidateUserLogin() {
+    return Soap::ReadUserInfo(call(requestFor(Soap::Operation::ValidateUserLogin)));
+}
+
+TCompanyInfo TSoapPictureService::Func_QueryCompanyInfo() {
+    return Soap::ReadCompanyInfo(call(requestFor(Soap::Operation::QueryCompanyInfo)));
+}

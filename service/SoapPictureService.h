@@ -1,0 +1,40 @@
+#pragma once
+// The photo service interface over SOAP 1.1 and HTTP: each call writes the request with the header
+// last set, posts it to the endpoint and reads the answer record. Faults, HTTP error statuses,
+// transport failures and unreadable answers are thrown as std::exception whose message names them.
+
+#include "PictureService.h"
+#include "SoapCodec.h"
+
+#include <QUrl>
+
+#include <chrono>
+
+class TSoapPictureService : public MORA_PictureServiceSoap {
+public:
+    // idleTimeout: how long a call may go without progress; the default is the process-wide value.
+    explicit TSoapPictureService(const QUrl &endpoint);
+    TSoapPictureService(const QUrl &endpoint, std::chrono::milliseconds idleTimeout);
+
+    // The idle time-out new instances take by default (60 s); tests shorten it.
+    static void SetDefaultIdleTimeout(std::chrono::milliseconds timeout);
+    static std::chrono::milliseconds DefaultIdleTimeout();
+
+    void SetHeader(const Header &header) override;
+
+    TPicResultInfo Func_GetCompanyPhotoList() override;
+    TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override;
+    TPicResultInfo Func_InsertCompanyPhoto(const TPictureInfo &aPicInfo) override;
+    TPicResultInfo Func_UpdateCompanyPhoto(const TPictureInfo &aPicInfo) override;
+    TPicResultInfo Func_DeleteCompanyPhoto(const QString &aPhotoId) override;
+    TUserInfo Func_ValidateUserLogin() override;
+    TCompanyInfo Func_QueryCompanyInfo() override;
+
+private:
+    // Posts the request for op and returns the body of a successful answer.
+    QByteArray call(Soap::Request request) const;
+
+    QUrl endpoint_;
+    std::chrono::milliseconds idleTimeout_;
+    Header header_;
+};

@@ -1,0 +1,82 @@
+#include "UploadPictureLib.h"
+
+#include "SoapPictureService.h"
+#include "UploadPictureMessages.h"
+
+#include "core/FileOper.h"
+#include "core/HeaderFields.h"
+#include "core/MainDataModule.h"
+#include "core/StrOper.h"
+
+#include <QUrl>
+
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+const QString kSuccess = QStringLiteral("1110");
+const QString kNoAnswer = QStringLiteral("1111");
+
+Header headerFromDataModule() { return DM_Main ? BuildHeaderFields(*DM_Main) : Header(); }
+
+} // namespace
+
+TUploadPicture::TUploadPicture()
+    : TUploadPicture(std::make_unique<TSoapPictureService>(QUrl(DM_Main ? EndpointUrl(*DM_Main) : QString()))) {}
+
+TUploadPicture::TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service)
+    : FService(std::move(service)), FHeader(headerFromDataModule()) {}
+
+TUploadPicture::~TUploadPicture() = default;
+
+QString TUploadPicture::EndpointUrl(const TDM_Main &dm) {
+    const QString port = dm.ServerPort.trimmed();
+    return QStringLiteral("http://") + dm.ServerIP.trimmed() + (port.isEmpty() ? QString() : u':' + port) +
+           QStringLiteral("/PictureService.asmx");
+}
+
+int TUploadPicture::Func_ValidateUserLogin() {
+    int result = WM_LOGIN_FAILED;
+    try {
+        FService->SetHeader(FHeader);
+        const QString code = FService->Func_ValidateUserLogin().F_OPERRESULT;
+        if (code == kSuccess) {
+            result = WM_LOGIN_SUCCESS;
+        } else {
+            if (code == u"0001") {
+                result = WM_LOGIN_BADHEADER;
+            } else if (code == u"2003") {
+                result = WM_LOGIN_DENIED;
+            }
+            TFileOper::WriteLog(LoginCodeMessage(code));
+        }
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(LoginExceptionText() + QString::fromUtf8(e.what()));
+    }
+    return result;
+}
+
+void TUploadPicture::Func_QueryCompanyInfo(QString &Code) {
+    Code = kNoAnswer;
+    try {
+        FService->SetHeader(FHeader);
+        const TCompanyInfo info = FService->Func_QueryCompanyInfo();
+        Code = info.F_OPERRESULT;
+        if (Code != kSuccess) {
+            TFileOper::WriteLog(QueryCodeMessage(Code));
+            return;
+        }
+        if (!DM_Main || !DM_Main->CurrentCompany) {
+            throw std::runtime_error("the data module holds no current company");
+        }
+        TCurrentCompany &company = *DM_Main->CurrentCompany;
+        company.CustomerId = info.F_CUSTOMERID;
+        company.SoftwareId = info.F_SOFTWAREID;
+        company.CompanyType = info.F_COMPANYTYPE;
+        company.DeviceId = info.F_DEVICEID;
+        company.CompanyName = TStrOper::DecodeBase64(info.F_COMPANYNAME);
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(QueryExceptionText() + QString::fromUtf8(e.what()));
+    }
+}

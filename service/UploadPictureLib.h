@@ -1,0 +1,52 @@
+#pragma once
+// The client of the photo service. An instance addresses the configured server, holds the request
+// header built from the data module when it is created, and offers one method per operation. Every
+// method turns the answer's result code into success or a run log line and lets no exception out.
+
+#include "LoginMessages.h"
+#include "PictureService.h"
+
+#include <QString>
+
+#include <memory>
+
+class TDM_Main;
+
+class TUploadPicture {
+public:
+    // Endpoint and header from DM_Main.
+    TUploadPicture();
+    // Over a given service (tests); the header still comes from DM_Main.
+    explicit TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service);
+    ~TUploadPicture();
+    TUploadPicture(const TUploadPicture &) = delete;
+    TUploadPicture &operator=(const TUploadPicture &) = delete;
+
+    // "http://" + trimmed address + (":" + trimmed port unless empty) + "/PictureService.asmx".
+    static QString EndpointUrl(const TDM_Main &dm);
+
+    // Photo operations: Code is "1110" on success, the server's code otherwise, "1111" when no answer
+    // was read.
+    void Func_GetCompanyPhotoList(QString &Code);
+    // PhotoFlag "0" for the small, "1" for the source version; marks the selected row of the list.
+    void Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag, QString &Code);
+    void Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code);
+    void Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code);
+    void Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code);
+
+    // WM_LOGIN_SUCCESS, WM_LOGIN_FAILED, WM_LOGIN_DENIED or WM_LOGIN_BADHEADER.
+    int Func_ValidateUserLogin();
+    // On success the answer becomes DM_Main's CurrentCompany.
+    void Func_QueryCompanyInfo(QString &Code);
+
+    // The success steps of the photo list: the rows of DM_Main->PhotoListView with the cache
+    // state of each photo, and DM_Main->PhotoTypeList.
+    void FillPhotoList(const ArrayOfTPictureInfo &list);
+    void FillFlagList(const ArrayOfString &list);
+
+    const Header &header() const { return FHeader; }
+
+private:
+    std::unique_ptr<MORA_PictureServiceSoap> FService;
+    Header FHeader;
+};

@@ -1,0 +1,159 @@
+// The photo operations of TUploadPicture with the photo cache and the rows of the photo list.
+
+#include "UploadPictureLib.h"
+
+#include "PhotoCache.h"
+#include "PhotoListModel.h"
+#include "UploadPictureMessages.h"
+
+#include "core/FileOper.h"
+#include "core/MainDataModule.h"
+#include "core/StrOper.h"
+
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+const QString kSuccess = QStringLiteral("1110");
+
+TDM_Main &dataModule() {
+    if (!DM_Main) {
+        throw std::runtime_error("the data module does not exist");
+    }
+    return *DM_Main;
+}
+
+TPhotoListModel &photoList() {
+    TPhotoListModel *list = dataModule().PhotoListView;
+    if (!list) {
+        throw std::runtime_error("there is no photo list");
+    }
+    return *list;
+}
+
+// The common frame of the photo operations: send the header, call, then the success steps or the
+// code's log line; a failure is logged with the operation's exception text.
+template <typename Call, typename OnSuccess>
+void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op, QString &Code,
+                       Call call, OnSuccess onSuccess) {
+    Code = QStringLiteral("1111");
+    try {
+        service.SetHeader(header);
+        const TPicResultInfo result = call();
+        Code = result.F_OPERRESULT;
+        if (Code == kSuccess) {
+            onSuccess(result);
+        } else {
+            TFileOper::WriteLog(PhotoCodeMessage(op, Code));
+        }
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(PhotoExceptionText(op) + QString::fromUtf8(e.what()));
+    }
+}
+
+void noSuccessSteps(const TPicResultInfo &) {}
+
+} // namespace
+
+void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::List, Code, [&] { return FService->Func_GetCompanyPhotoList(); },
+        [&](const TPicResultInfo &result) {
+            TDM_Main &dm = dataModule();
+            dm.MaxPhotoNumber = result.F_MAXNUMBER;
+            dm.ZoomWidth = result.F_ZOOMWDITH < 640 ? 640 : result.F_ZOOMWDITH;
+            dm.ZoomHeight = result.F_ZOOMHEIGHT < 480 ? 480 : result.F_ZOOMHEIGHT;
+            FillPhotoList(result.F_PICLIST);
+            FillFlagList(result.F_FLAGLIST);
+        });
+}
+
+void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag, QString &Code) {
+    const QString folder = PhotoCache::Folder();
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Fetch, Code,
+        [&] { return FService->Func_GetCompanyPhoto(TStrOper::EncodeBase64(PhotoId), TStrOper::EncodeBase64(PhotoFlag)); },
+        [&](const TPicResultInfo &result) {
+            TPhotoListModel &list = photoList();
+            if (!PhotoCache::IsPlainFileName(PhotoId)) {
+                // Nothing was cached, so the row must not claim a version is there.
+                PhotoCache::LogUnsafePhotoId(PhotoId);
+                return;
+            }
+            // The answer's flag, not the requested one, says which version arrived.
+            const bool small = result.F_FLAG == 0;
+            PhotoCache::Save(small ? PhotoCache::SmallFile(folder, PhotoId) : PhotoCache::SourceFile(folder, PhotoId),
+                             result.F_PHOTO);
+            const int row = list.selectedRow();
+            if (row < 0) {
+                throw std::runtime_error("no row of the photo list is selected");
+            }
+            list.setSubItem(row, TPhotoListModel::StateColumn, small ? QStringLiteral("1") : QStringLiteral("2"));
+            list.setImageIndex(row, small ? 1 : 2);
+        });
+    if (Code != kSuccess && DM_Main && DM_Main->PhotoListView) {
+        // A failed fetch shows the "not downloaded" icon; the state text stays as it was.
+        DM_Main->PhotoListView->setImageIndex(DM_Main->PhotoListView->selectedRow(), 0);
+    }
+}
+
+void TUploadPicture::Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
+    runPhotoOperation(*FService, FHeader, PhotoOperation::Insert, Code,
+                      [&] { return FService->Func_InsertCompanyPhoto(PicInfo); }, noSuccessSteps);
+}
+
+void TUploadPicture::Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
+    runPhotoOperation(*FService, FHeader, PhotoOperation::Update, Code,
+                      [&] { return FService->Func_UpdateCompanyPhoto(PicInfo); }, noSuccessSteps);
+}
+
+void TUploadPicture::Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code) {
+    runPhotoOperation(*FService, FHeader, PhotoOperation::Delete, Code,
+                      [&] { return FService->Func_DeleteCompanyPhoto(PhotoId); }, noSuccessSteps);
+}
+
+void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {
+    try {
+        const QString folder = PhotoCache::Folder();
+        if (list.isEmpty()) {
+            return;
+        }
+        TPhotoListModel &rows = photoList();
+        rows.clear();
+        for (const TPictureInfo &info : list) {
+            const int row = rows.appendRow();
+            const QString id = TStrOper::DecodeBase64(info.F_ID);
+            rows.addSubItem(row, TStrOper::DecodeBase64(info.F_MEMO));
+            rows.addSubItem(row, id);
+            rows.addSubItem(row, TStrOper::DecodeBase64(info.F_FLAG));
+            int state = 0;
+            if (!PhotoCache::IsPlainFileName(id)) {
+                PhotoCache::LogUnsafePhotoId(id);
+            } else if (info.F_ISEXISTS == u"1") {
+                PhotoCache::Save(PhotoCache::SmallFile(folder, id), info.F_SMALLPHOTO);
+                state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? 2 : 1;
+            } else if (PhotoCache::Exists(PhotoCache::SourceFile(folder, id))) {
+                state = 2;
+            } else if (PhotoCache::Exists(PhotoCache::SmallFile(folder, id))) {
+                state = 1;
+            }
+            rows.addSubItem(row, QString::number(state));
+            rows.setImageIndex(row, state);
+        }
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(FillListExceptionText() + QString::fromUtf8(e.what()));
+    }
+}
+
+void TUploadPicture::FillFlagList(const ArrayOfString &list) {
+    try {
+        QStringList &types = dataModule().PhotoTypeList;
+        types.clear();
+        for (const QString &entry : list) {
+            types.append(TStrOper::DecodeBase64(entry));
+        }
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(FillListExceptionText() + QString::fromUtf8(e.what()));
+    }
+}
