@@ -1,0 +1,42 @@
+#pragma once
+// Paints a photo stretched into a rectangle, fast enough to follow a drag. The smoothly scaled
+// photo is kept between paints and rebuilt only when the photo or the scaled size changes, so a
+// drag only copies pixels. A scaled photo beyond MaxScaledPixels is never made whole: then only
+// the part inside the viewport is scaled, and a drag scrolls that part and scales just the strips
+// that came into view.
+
+#include <QImage>
+#include <QPixmap>
+#include <QRect>
+#include <QRegion>
+
+class QPainter;
+
+class TPhotoViewCache {
+public:
+    static constexpr qint64 MaxScaledPixels = 64'000'000;
+
+    // Paints the exposed part of photo scaled into target; viewport is the area that can be seen.
+    void Draw(QPainter &painter, const QImage &photo, const QRect &target, const QRegion &exposed,
+              const QRect &viewport);
+    // Lets go of every cached pixel.
+    void Clear();
+
+    // Pixels held now, for checking the memory bound.
+    qint64 CachedPixels() const;
+    bool HoldsWholePhoto() const { return !Whole.isNull(); }
+
+private:
+    void DrawWhole(QPainter &painter, const QRect &target, const QRegion &exposed);
+    void DrawVisible(QPainter &painter, const QImage &photo, const QRect &target, const QRegion &exposed,
+                     const QRect &viewport);
+    void MoveVisibleWindow(QPoint origin, QSize size, bool opaque);
+
+    qint64 PhotoKey = 0;
+    QSize ScaledSize;
+    QImage Whole;               // the whole photo at ScaledSize
+    bool WholeRefused = false;  // memory for Whole was refused; not asked again for this size
+    QPixmap Visible;            // part of the scaled photo, scaled-photo pixel VisibleOrigin at (0, 0)
+    QPoint VisibleOrigin;
+    QRegion VisibleValid;       // the scaled-photo pixels Visible holds, in scaled-photo coordinates
+};
