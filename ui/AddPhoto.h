@@ -1,0 +1,55 @@
+#pragma once
+// The dialog that adds a photo to the current company or changes one of its photos: the user picks a
+// JPEG, a photo type and a note; saving prepares the source and small versions, sends them through the
+// operation runner and, once the server has accepted them, files both versions in the photo cache.
+
+#include "service/PictureService.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TFrm_AddPhoto;
+}
+
+class TFrm_AddPhoto : public QDialog {
+    Q_OBJECT
+public:
+    enum : int { ModeAdd = 0, ModeEdit = 1 };
+
+    explicit TFrm_AddPhoto(QWidget *parent = nullptr);
+    ~TFrm_AddPhoto() override;
+
+    bool Saved = false;
+    int OperMode = ModeAdd;
+    QString PhotoNote; // edit: the current note; after a save: the note saved
+    QString PhotoType; // edit: the photo's type code; after a save: the type code saved
+    QString SmallFile;
+    QString SourceFile;
+    QString PhotoId; // edit: the photo's ID; add: the ID given to the saved photo
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormShow();
+    void InitPhotoTypeList();
+    QString FindPhotoTypeItem() const;
+    bool IsPhotoTypeUsed(const QString &code) const;
+    bool CheckInput();
+    bool GetPhotoInfo();
+    bool CreatePhotoInfo(TPictureInfo &info);
+    bool SavePhotoInfo(const TPictureInfo &info);
+    void FilePreparedImages();
+
+    void Btn_LoadClick();
+    void Btn_SaveClick();
+    void Btn_CloseClick();
+
+    // Warns (topmost) and moves the focus; CheckInput's answer to a failed check.
+    bool Refuse(const QString &text, QWidget *focus);
+
+    std::unique_ptr<Ui::TFrm_AddPhoto> ui;
+    bool shown_ = false;
+};

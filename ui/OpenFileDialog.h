@@ -1,0 +1,21 @@
+#pragma once
+// Asks the user for one file to open. Windows call this instead of QFileDialog directly so that tests
+// can script the answer.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+class TOpenFileDialog {
+public:
+    // The chosen file's full path, or empty when the user cancelled. filters are Qt name filters such as
+    // "JPEG Image File (*.jpg)".
+    static QString GetOpenFileName(QWidget *parent, const QString &title, const QStringList &filters);
+
+    // Replaces the real dialog (tests); an empty function restores it.
+    using Chooser = std::function<QString(const QString &title, const QStringList &filters)>;
+    static void SetChooser(Chooser chooser);
+};
