@@ -1,0 +1,34 @@
+#include "BoundedTcpServer.h"
+
+#include "RequestLog.h"
+
+#include <QTcpSocket>
+
+#include <memory>
+
+BoundedTcpServer::BoundedTcpServer(qint64 maxRequestBytes, QObject *parent)
+    : QTcpServer(parent), maxRequestBytes_(maxRequestBytes) {}
+
+void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
+    auto socket = std::make_unique<QTcpSocket>(this);
+    if (!socket->setSocketDescriptor(socketDescriptor)) {
+        return;
+    }
+    QTcpSocket *s = socket.get();
+    // Bytes received since the last answer was sent. This connection is made before the HTTP layer
+    // connects its own reader, so it sees every new chunk first.
+    auto received = std::make_shared<qint64>(0);
+    connect(s, &QTcpSocket::bytesWritten, s, [received](qint64) { *received = 0; });
+    connect(s, &QTcpSocket::readyRead, s, [s, received, limit = maxRequestBytes_] {
+        *received += s->bytesAvailable();
+        if (*received <= limit) {
+            return;
+        }
+        LogRequest(QStringLiteral("request refused: more than %1 bytes").arg(limit));
+        // No further reads for the HTTP layer; answer and close.
+        disconnect(s, &QTcpSocket::readyRead, nullptr, nullptr);
+        s->write("HTTP/1.1 413 Payload Too Large\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        s->disconnectFromHost();
+    });
+    addPendingConnection(socket.release()); // owned by this server (parent) until the HTTP layer takes it
+}

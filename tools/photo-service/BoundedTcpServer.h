@@ -1,0 +1,18 @@
+#pragma once
+// A TCP server whose connections may not send more than a set number of bytes for one request: the
+// HTTP layer above keeps a whole request body in memory, so an oversized request is answered with
+// HTTP 413 and the connection closed before it can exhaust memory.
+
+#include <QTcpServer>
+
+class BoundedTcpServer : public QTcpServer {
+    Q_OBJECT
+public:
+    BoundedTcpServer(qint64 maxRequestBytes, QObject *parent = nullptr);
+
+protected:
+    void incomingConnection(qintptr socketDescriptor) override;
+
+private:
+    qint64 maxRequestBytes_;
+};

@@ -1,0 +1,362 @@
+#include "PhotoDatabase.h"
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <atomic>
+
+namespace {
+
+constexpr const char *kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS users ("
+    " user_name TEXT PRIMARY KEY, salt TEXT NOT NULL, password_hash TEXT NOT NULL,"
+    " user_id TEXT NOT NULL, display_name TEXT NOT NULL, org_id TEXT NOT NULL, org_name TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS trades (code TEXT PRIMARY KEY, name TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS photo_types ("
+    " trade TEXT NOT NULL REFERENCES trades(code), code TEXT NOT NULL, name TEXT NOT NULL,"
+    " position INTEGER NOT NULL, PRIMARY KEY (trade, code))",
+    "CREATE TABLE IF NOT EXISTS companies ("
+    " company_id TEXT PRIMARY KEY CHECK (length(company_id) = 13),"
+    " customer_id TEXT NOT NULL UNIQUE, software_id TEXT NOT NULL, device_id TEXT NOT NULL,"
+    " company_type TEXT NOT NULL, name TEXT NOT NULL, active INTEGER NOT NULL,"
+    " photo_limit INTEGER NOT NULL, zoom_width INTEGER NOT NULL, zoom_height INTEGER NOT NULL,"
+    " trade TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS photos ("
+    " photo_id TEXT PRIMARY KEY, company_id TEXT NOT NULL REFERENCES companies(company_id),"
+    " type_code TEXT NOT NULL, note TEXT NOT NULL, source BLOB NOT NULL, small BLOB NOT NULL,"
+    " input_time TEXT NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS photos_by_company ON photos (company_id, input_time)",
+};
+
+QString hashPassword(const QString &salt, const QString &password) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash((salt + password).toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+QString newSalt() {
+    QByteArray bytes(16, '\0');
+    for (char &b : bytes) {
+        b = static_cast<char>(QRandomGenerator::system()->bounded(256));
+    }
+    return QString::fromLatin1(bytes.toHex());
+}
+
+[[noreturn]] void fail(const QString &what, const QSqlError &error) {
+    throw DatabaseError((what + QStringLiteral(": ") + error.text()).toStdString());
+}
+
+// A prepared statement that throws on failure, so no caller can forget to check.
+class Statement {
+public:
+    Statement(const QString &connection, const QString &sql)
+        : query_(QSqlDatabase::database(connection, false)) {
+        query_.setForwardOnly(true);
+        if (!query_.prepare(sql)) {
+            fail(QStringLiteral("cannot prepare \"%1\"").arg(sql), query_.lastError());
+        }
+    }
+    Statement &bind(const QVariant &value) {
+        query_.addBindValue(value);
+        return *this;
+    }
+    Statement &run() {
+        if (!query_.exec()) {
+            fail(QStringLiteral("query failed"), query_.lastError());
+        }
+        return *this;
+    }
+    bool next() { return query_.next(); }
+    QVariant value(int i) const { return query_.value(i); }
+    int affected() const { return query_.numRowsAffected(); }
+
+private:
+    QSqlQuery query_;
+};
+
+void exec(const QString &connection, const QString &sql) { Statement(connection, sql).run(); }
+
+CompanyRecord readCompany(const Statement &q) {
+    CompanyRecord c;
+    c.companyId = q.value(0).toString();
+    c.customerId = q.value(1).toString();
+    c.softwareId = q.value(2).toString();
+    c.deviceId = q.value(3).toString();
+    c.companyType = q.value(4).toString();
+    c.name = q.value(5).toString();
+    c.active = q.value(6).toInt();
+    c.photoLimit = q.value(7).toInt();
+    c.zoomWidth = q.value(8).toInt();
+    c.zoomHeight = q.value(9).toInt();
+    c.trade = q.value(10).toString();
+    return c;
+}
+
+const QString kCompanyColumns = QStringLiteral(
+    "company_id, customer_id, software_id, device_id, company_type, name, active, photo_limit,"
+    " zoom_width, zoom_height, trade");
+
+} // namespace
+
+PhotoDatabase::PhotoDatabase(const QString &file) {
+    static std::atomic<int> counter{0};
+    connection_ = QStringLiteral("photo-service-%1").arg(counter.fetch_add(1));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    db.setDatabaseName(file);
+    // Writers from other connections wait instead of failing at once.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    if (!db.open()) {
+        const QString error = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection_);
+        throw DatabaseError(QStringLiteral("cannot open database \"%1\": %2").arg(file, error).toStdString());
+    }
+    try {
+        exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
+        createSchema();
+    } catch (const DatabaseError &e) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection_);
+        throw DatabaseError(QStringLiteral("cannot use database \"%1\": %2")
+                                .arg(file, QString::fromUtf8(e.what()))
+                                .toStdString());
+    }
+}
+
+PhotoDatabase::~PhotoDatabase() {
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+void PhotoDatabase::createSchema() {
+    inTransaction([this] {
+        for (const char *sql : kSchema) {
+            exec(connection_, QString::fromLatin1(sql));
+        }
+    });
+}
+
+// BEGIN IMMEDIATE takes the write lock at once: a read-then-write transaction cannot be overtaken.
+void PhotoDatabase::begin() {
+    if (depth_ == 0) {
+        exec(connection_, QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ++depth_;
+}
+
+void PhotoDatabase::commit() {
+    if (--depth_ == 0) {
+        try {
+            exec(connection_, QStringLiteral("COMMIT"));
+        } catch (const DatabaseError &) {
+            QSqlQuery q(QSqlDatabase::database(connection_, false));
+            q.exec(QStringLiteral("ROLLBACK")); // a failed COMMIT leaves the transaction open
+            throw;
+        }
+    }
+}
+
+void PhotoDatabase::rollback() {
+    if (--depth_ == 0) {
+        QSqlQuery q(QSqlDatabase::database(connection_, false));
+        q.exec(QStringLiteral("ROLLBACK")); // best effort: the original error is the one reported
+    }
+}
+
+void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
+    const QString salt = newSalt();
+    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO users VALUES (?, ?, ?, ?, ?, ?, ?)"))
+        .bind(user.userName)
+        .bind(salt)
+        .bind(hashPassword(salt, password))
+        .bind(user.userId)
+        .bind(user.displayName)
+        .bind(user.orgId)
+        .bind(user.orgName)
+        .run();
+}
+
+std::optional<UserRecord> PhotoDatabase::checkUser(const QString &userName, const QString &password) {
+    Statement q(connection_, QStringLiteral("SELECT salt, password_hash, user_id, display_name, org_id,"
+                                            " org_name FROM users WHERE user_name = ?"));
+    q.bind(userName).run();
+    if (!q.next() || hashPassword(q.value(0).toString(), password) != q.value(1).toString()) {
+        return std::nullopt;
+    }
+    return UserRecord{userName, q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
+                      q.value(5).toString()};
+}
+
+void PhotoDatabase::addCompany(const CompanyRecord &c) {
+    Statement(connection_,
+              QStringLiteral("INSERT INTO companies (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                  .arg(kCompanyColumns))
+        .bind(c.companyId)
+        .bind(c.customerId)
+        .bind(c.softwareId)
+        .bind(c.deviceId)
+        .bind(c.companyType)
+        .bind(c.name)
+        .bind(c.active)
+        .bind(c.photoLimit)
+        .bind(c.zoomWidth)
+        .bind(c.zoomHeight)
+        .bind(c.trade)
+        .run();
+}
+
+std::optional<CompanyRecord> PhotoDatabase::companyById(const QString &companyId) {
+    Statement q(connection_,
+                QStringLiteral("SELECT %1 FROM companies WHERE company_id = ?").arg(kCompanyColumns));
+    q.bind(companyId).run();
+    return q.next() ? std::optional(readCompany(q)) : std::nullopt;
+}
+
+std::optional<CompanyRecord> PhotoDatabase::companyByCustomerId(const QString &customerId) {
+    Statement q(connection_,
+                QStringLiteral("SELECT %1 FROM companies WHERE customer_id = ?").arg(kCompanyColumns));
+    q.bind(customerId).run();
+    return q.next() ? std::optional(readCompany(q)) : std::nullopt;
+}
+
+void PhotoDatabase::addTrade(const QString &code, const QString &name) {
+    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO trades VALUES (?, ?)"))
+        .bind(code)
+        .bind(name)
+        .run();
+}
+
+void PhotoDatabase::addPhotoType(const QString &trade, const PhotoTypeRecord &type) {
+    Statement(connection_,
+              QStringLiteral("INSERT OR REPLACE INTO photo_types VALUES (?, ?, ?,"
+                             " (SELECT COUNT(*) FROM photo_types WHERE trade = ?))"))
+        .bind(trade)
+        .bind(type.code)
+        .bind(type.name)
+        .bind(trade)
+        .run();
+}
+
+std::optional<QList<PhotoTypeRecord>> PhotoDatabase::photoTypes(const QString &trade) {
+    Statement known(connection_, QStringLiteral("SELECT 1 FROM trades WHERE code = ?"));
+    if (!known.bind(trade).run().next()) {
+        return std::nullopt;
+    }
+    Statement q(connection_, QStringLiteral("SELECT code, name FROM photo_types WHERE trade = ?"
+                                            " ORDER BY position, code"));
+    q.bind(trade).run();
+    QList<PhotoTypeRecord> types;
+    while (q.next()) {
+        types.append({q.value(0).toString(), q.value(1).toString()});
+    }
+    return types;
+}
+
+QList<PhotoRecord> PhotoDatabase::photoList(const QString &companyId) {
+    Statement q(connection_, QStringLiteral("SELECT photo_id, type_code, note, small, input_time"
+                                            " FROM photos WHERE company_id = ?"
+                                            " ORDER BY input_time, photo_id"));
+    q.bind(companyId).run();
+    QList<PhotoRecord> photos;
+    while (q.next()) {
+        PhotoRecord p;
+        p.photoId = q.value(0).toString();
+        p.companyId = companyId;
+        p.typeCode = q.value(1).toString();
+        p.note = q.value(2).toString();
+        p.small = q.value(3).toByteArray();
+        p.inputTime = q.value(4).toString();
+        photos.append(p);
+    }
+    return photos;
+}
+
+std::optional<PhotoRecord> PhotoDatabase::photo(const QString &companyId, const QString &photoId) {
+    Statement q(connection_, QStringLiteral("SELECT type_code, note, source, small, input_time"
+                                            " FROM photos WHERE company_id = ? AND photo_id = ?"));
+    q.bind(companyId).bind(photoId).run();
+    if (!q.next()) {
+        return std::nullopt;
+    }
+    return PhotoRecord{photoId,
+                       companyId,
+                       q.value(0).toString(),
+                       q.value(1).toString(),
+                       q.value(2).toByteArray(),
+                       q.value(3).toByteArray(),
+                       q.value(4).toString()};
+}
+
+int PhotoDatabase::photoCount(const QString &companyId) {
+    Statement q(connection_, QStringLiteral("SELECT COUNT(*) FROM photos WHERE company_id = ?"));
+    q.bind(companyId).run();
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+InsertOutcome PhotoDatabase::insertPhoto(const PhotoRecord &p, int limit) {
+    InsertOutcome outcome = InsertOutcome::Inserted;
+    inTransaction([&] {
+        if (photoCount(p.companyId) >= limit) {
+            outcome = InsertOutcome::LimitReached;
+            return;
+        }
+        Statement exists(connection_, QStringLiteral("SELECT 1 FROM photos WHERE photo_id = ?"));
+        if (exists.bind(p.photoId).run().next()) {
+            outcome = InsertOutcome::Duplicate;
+            return;
+        }
+        Statement(connection_, QStringLiteral("INSERT INTO photos VALUES (?, ?, ?, ?, ?, ?, ?)"))
+            .bind(p.photoId)
+            .bind(p.companyId)
+            .bind(p.typeCode)
+            .bind(p.note)
+            .bind(p.source)
+            .bind(p.small)
+            .bind(p.inputTime)
+            .run();
+    });
+    return outcome;
+}
+
+bool PhotoDatabase::updatePhoto(const PhotoRecord &p, bool images) {
+    const QString sql = images ? QStringLiteral("UPDATE photos SET type_code = ?, note = ?, source = ?,"
+                                                " small = ? WHERE company_id = ? AND photo_id = ?")
+                               : QStringLiteral("UPDATE photos SET type_code = ?, note = ?"
+                                                " WHERE company_id = ? AND photo_id = ?");
+    Statement q(connection_, sql);
+    q.bind(p.typeCode).bind(p.note);
+    if (images) {
+        q.bind(p.source).bind(p.small);
+    }
+    return q.bind(p.companyId).bind(p.photoId).run().affected() > 0;
+}
+
+bool PhotoDatabase::deletePhoto(const QString &companyId, const QString &photoId) {
+    return Statement(connection_, QStringLiteral("DELETE FROM photos WHERE company_id = ? AND photo_id = ?"))
+               .bind(companyId)
+               .bind(photoId)
+               .run()
+               .affected() > 0;
+}
+
+std::optional<QString> PhotoDatabase::meta(const QString &key) {
+    Statement q(connection_, QStringLiteral("SELECT value FROM meta WHERE key = ?"));
+    q.bind(key).run();
+    return q.next() ? std::optional(q.value(0).toString()) : std::nullopt;
+}
+
+void PhotoDatabase::setMeta(const QString &key, const QString &value) {
+    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO meta VALUES (?, ?)"))
+        .bind(key)
+        .bind(value)
+        .run();
+}

@@ -1,0 +1,116 @@
+#pragma once
+// The service's store: users, companies, the photo types of each trade and the photos, in one SQLite
+// file (WAL mode, so several connections and processes may share it). One instance is one connection
+// and belongs to the thread that created it; open one per thread.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+
+// The database could not be opened, read or written; what() says why.
+class DatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct UserRecord {
+    QString userName;
+    QString userId;
+    QString displayName;
+    QString orgId;
+    QString orgName;
+};
+
+struct CompanyRecord {
+    QString companyId;   // the 13 characters a user types
+    QString customerId;  // opaque identifiers handed to the client by the company query
+    QString softwareId;
+    QString deviceId;
+    QString companyType;
+    QString name;
+    QString trade;       // selects the photo type list
+    int active = 1;      // 1 active, 0 deactivated, anything else: state unknown
+    int photoLimit = 0;
+    int zoomWidth = 0;
+    int zoomHeight = 0;
+};
+
+struct PhotoTypeRecord {
+    QString code;
+    QString name;
+};
+
+struct PhotoRecord {
+    QString photoId;
+    QString companyId;
+    QString typeCode;
+    QString note;
+    QByteArray source; // JPEG bytes
+    QByteArray small;  // JPEG bytes
+    QString inputTime; // "yyyy-MM-dd HH:mm:ss"
+};
+
+enum class InsertOutcome { Inserted, LimitReached, Duplicate };
+
+class PhotoDatabase {
+public:
+    // Opens the file, creating it and the schema when missing; throws DatabaseError when it cannot.
+    explicit PhotoDatabase(const QString &file);
+    ~PhotoDatabase();
+    PhotoDatabase(const PhotoDatabase &) = delete;
+    PhotoDatabase &operator=(const PhotoDatabase &) = delete;
+
+    // Users. Passwords are kept as salted hashes only.
+    void addUser(const UserRecord &user, const QString &password);
+    std::optional<UserRecord> checkUser(const QString &userName, const QString &password);
+
+    // Companies.
+    void addCompany(const CompanyRecord &company);
+    std::optional<CompanyRecord> companyById(const QString &companyId);
+    std::optional<CompanyRecord> companyByCustomerId(const QString &customerId);
+
+    // Trades and their photo types, in list order; nullopt when the trade is not configured.
+    void addTrade(const QString &code, const QString &name);
+    void addPhotoType(const QString &trade, const PhotoTypeRecord &type);
+    std::optional<QList<PhotoTypeRecord>> photoTypes(const QString &trade);
+
+    // Photos of one company. The list carries no source versions, to keep it small.
+    QList<PhotoRecord> photoList(const QString &companyId);
+    std::optional<PhotoRecord> photo(const QString &companyId, const QString &photoId);
+    int photoCount(const QString &companyId);
+    // Inserts unless the company already holds `limit` photos or the ID exists; the count and the
+    // insert form one write transaction, so concurrent inserts cannot pass the limit together.
+    InsertOutcome insertPhoto(const PhotoRecord &photo, int limit);
+    // Sets type and note; replaces both images only when `images` is true. False when no such photo.
+    bool updatePhoto(const PhotoRecord &photo, bool images);
+    bool deletePhoto(const QString &companyId, const QString &photoId);
+
+    // Small key/value notes about the file itself (for example whether the demo data was seeded).
+    std::optional<QString> meta(const QString &key);
+    void setMeta(const QString &key, const QString &value);
+
+    // Runs `work` inside one write transaction (joining the enclosing one when nested); rolls back and
+    // rethrows when it throws.
+    template <typename Work> void inTransaction(Work &&work) {
+        begin();
+        try {
+            work();
+        } catch (...) {
+            rollback();
+            throw;
+        }
+        commit();
+    }
+
+private:
+    void begin();
+    void commit();
+    void rollback();
+    void createSchema();
+
+    QString connection_;
+    int depth_ = 0; // nesting of inTransaction; only the outermost level talks to SQLite
+};

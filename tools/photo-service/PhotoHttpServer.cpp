@@ -1,0 +1,77 @@
+#include "PhotoHttpServer.h"
+
+#include "RequestLog.h"
+#include "SoapEndpoint.h"
+#include "Wsdl.h"
+
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QTcpSocket>
+#include <QUrlQuery>
+
+namespace {
+
+using Status = QHttpServerResponder::StatusCode;
+
+const QString kEndpointPath = QStringLiteral("/PictureService.asmx");
+const QByteArray kXml = QByteArrayLiteral("text/xml; charset=utf-8");
+const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
+
+bool asksForWsdl(const QHttpServerRequest &request) {
+    const auto items = QUrlQuery(request.url()).queryItems();
+    return std::any_of(items.begin(), items.end(), [](const auto &item) {
+        return item.first.compare(QLatin1String("wsdl"), Qt::CaseInsensitive) == 0;
+    });
+}
+
+// The address clients used to reach us, so that the WSDL points back at the same place.
+QString endpointUrl(const QHttpServerRequest &request, const QTcpSocket *socket) {
+    QString host = QString::fromLatin1(request.value(QByteArrayLiteral("Host")));
+    if (host.isEmpty() || host.contains(QLatin1Char('"')) || host.contains(QLatin1Char('/'))) {
+        const QHostAddress local = socket->localAddress();
+        const QString address = local.protocol() == QAbstractSocket::IPv6Protocol
+                                    ? QLatin1Char('[') + local.toString() + QLatin1Char(']')
+                                    : local.toString();
+        host = address + QLatin1Char(':') + QString::number(socket->localPort());
+    }
+    return QStringLiteral("http://") + host + kEndpointPath;
+}
+
+} // namespace
+
+PhotoHttpServer::PhotoHttpServer(ServiceLogic &logic, QObject *parent)
+    : QAbstractHttpServer(parent), logic_(logic) {}
+
+bool PhotoHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) {
+    QHttpServerResponder responder = makeResponder(request, socket);
+    const QString path = request.url().path();
+    if (path.compare(kEndpointPath, Qt::CaseInsensitive) != 0) {
+        LogRequest(QStringLiteral("%1: not found").arg(path));
+        responder.write(QByteArrayLiteral("not found\n"), kText, Status::NotFound);
+        return true;
+    }
+    switch (request.method()) {
+    case QHttpServerRequest::Method::Post: {
+        const SoapReply reply = AnswerSoapRequest(logic_, request.body());
+        LogRequest(reply.logLine);
+        responder.write(reply.body, kXml, static_cast<Status>(reply.httpStatus));
+        return true;
+    }
+    case QHttpServerRequest::Method::Get:
+        if (asksForWsdl(request)) {
+            LogRequest(QStringLiteral("WSDL"));
+            responder.write(BuildWsdl(endpointUrl(request, socket)), kXml, Status::Ok);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    LogRequest(QStringLiteral("%1: method not allowed").arg(path));
+    responder.write(QByteArrayLiteral("POST a SOAP request, or GET ?wsdl\n"), kText, Status::MethodNotAllowed);
+    return true;
+}
+
+void PhotoHttpServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) {
+    makeResponder(request, socket).write(Status::NotFound);
+}

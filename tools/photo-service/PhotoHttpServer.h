@@ -1,0 +1,21 @@
+#pragma once
+// The HTTP face of the service: POST /PictureService.asmx carries SOAP requests, GET
+// /PictureService.asmx?wsdl returns the WSDL; every other path or method gets a plain HTTP error.
+
+#include <QAbstractHttpServer>
+
+class ServiceLogic;
+
+class PhotoHttpServer : public QAbstractHttpServer {
+    Q_OBJECT
+public:
+    // `logic` must outlive the server.
+    explicit PhotoHttpServer(ServiceLogic &logic, QObject *parent = nullptr);
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+
+private:
+    ServiceLogic &logic_;
+};

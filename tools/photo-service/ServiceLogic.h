@@ -1,0 +1,41 @@
+#pragma once
+// What the photo service does for each of its seven operations, on records rather than messages, so
+// that it can be tested without HTTP or SOAP. Each answer carries its result code in F_OPERRESULT and
+// a short reason for the request log when the request was refused.
+
+#include "PhotoDatabase.h"
+#include "service/PictureService.h"
+
+#include <QDateTime>
+
+#include <functional>
+
+template <typename Record> struct Answer {
+    Record record;
+    QString detail; // empty on success
+};
+
+class ServiceLogic {
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // `db` must outlive the logic; `clock` gives the local time that dates new photos.
+    explicit ServiceLogic(PhotoDatabase &db, Clock clock = &QDateTime::currentDateTime);
+
+    Answer<TUserInfo> ValidateUserLogin(const Header &header);
+    Answer<TCompanyInfo> QueryCompanyInfo(const Header &header);
+
+    Answer<TPicResultInfo> GetCompanyPhotoList(const Header &header);
+    Answer<TPicResultInfo> GetCompanyPhoto(const Header &header, const QString &aPhotoId,
+                                           const QString &aFlag);
+    Answer<TPicResultInfo> InsertCompanyPhoto(const Header &header, const TPictureInfo &aPicInfo);
+    Answer<TPicResultInfo> UpdateCompanyPhoto(const Header &header, const TPictureInfo &aPicInfo);
+    Answer<TPicResultInfo> DeleteCompanyPhoto(const Header &header, const QString &aPhotoId);
+
+    // The ID a new photo gets, the same the client derives: "W" + customer ID + "yyyyMMdd" + type code.
+    static QString NewPhotoId(const QString &customerId, const QDate &day, const QString &typeCode);
+
+private:
+    PhotoDatabase &db_;
+    Clock clock_;
+};

@@ -1,0 +1,23 @@
+#pragma once
+// The command line of photo-service:
+//   photo-service --listen HOST:PORT --db FILE [--seed-demo] [--max-request-bytes N]
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+struct ServiceOptions {
+    QHostAddress host;
+    quint16 port = 0; // 0: any free port
+    QString dbFile;
+    bool seedDemo = false;
+    qint64 maxRequestBytes = 32 * 1024 * 1024; // larger requests are refused unread
+};
+
+// The options, or a message saying what is wrong with the arguments (program name excluded).
+std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arguments);
+
+inline constexpr char kServiceUsage[] =
+    "usage: photo-service --listen HOST:PORT --db FILE [--seed-demo] [--max-request-bytes N]";

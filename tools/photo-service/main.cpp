@@ -1,0 +1,66 @@
+// photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
+// demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
+#include "BoundedTcpServer.h"
+#include "DemoSeed.h"
+#include "PhotoDatabase.h"
+#include "PhotoHttpServer.h"
+#include "RequestLog.h"
+#include "ServiceLogic.h"
+#include "ServiceOptions.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void printError(const QString &message) {
+    std::fprintf(stderr, "photo-service: %s\n", message.toLocal8Bit().constData());
+}
+
+QString hostText(const QHostAddress &host) {
+    return host.protocol() == QAbstractSocket::IPv6Protocol ? QLatin1Char('[') + host.toString() + QLatin1Char(']')
+                                                             : host.toString();
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    const auto parsed = ParseServiceOptions(app.arguments().mid(1));
+    if (const QString *error = std::get_if<QString>(&parsed)) {
+        printError(*error);
+        std::fprintf(stderr, "%s\n", kServiceUsage);
+        return 2;
+    }
+    const ServiceOptions &options = std::get<ServiceOptions>(parsed);
+
+    std::unique_ptr<PhotoDatabase> db;
+    try {
+        db = std::make_unique<PhotoDatabase>(options.dbFile);
+        if (options.seedDemo && SeedDemo(*db)) {
+            LogRequest(QStringLiteral("demo data created in %1").arg(options.dbFile));
+        }
+    } catch (const DatabaseError &e) {
+        printError(QString::fromUtf8(e.what()));
+        return 1;
+    }
+
+    ServiceLogic logic(*db);
+    PhotoHttpServer http(logic);
+    auto tcp = std::make_unique<BoundedTcpServer>(options.maxRequestBytes);
+    if (!tcp->listen(options.host, options.port)) {
+        printError(QStringLiteral("cannot listen on %1:%2: %3")
+                       .arg(hostText(options.host))
+                       .arg(options.port)
+                       .arg(tcp->errorString()));
+        return 1;
+    }
+    const quint16 port = tcp->serverPort();
+    http.bind(tcp.release()); // the HTTP server becomes its parent
+
+    std::printf("listening on %s:%u\n", hostText(options.host).toLatin1().constData(), unsigned(port));
+    std::fflush(stdout);
+    return app.exec();
+}
