@@ -2,6 +2,7 @@
 // Operations on image files: their sizes, JPEG files to bytes and back, and the reduction and
 // compression of photos to the limits the service sets.
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -13,4 +14,26 @@ public:
     // Size in bytes of the first file matching path (the file name may hold * and ?), -1 when none
     // matches; sizes beyond the 32-bit range read as its largest value.
     static std::int32_t GetFileSize(const QString &path);
+
+    // The whole file as bytes (the service records' byte array type); empty when there is no such
+    // file (not logged) or reading failed (logged).
+    static QByteArray ImgPathToByte(const QString &fileName);
+
+    // Writes bytes as the whole new content of fileName, replacing the old file only once every byte
+    // is written. False for empty bytes (nothing is touched) and for a failed write (logged).
+    static bool SaveImgInfo(const QString &fileName, const QByteArray &bytes);
+
+    // Scale factor that brings width x height within the limits (1.0 keeps the size); 1.0 and a log
+    // line when there is no such factor.
+    static double CalculateZipRate(int width, int height, int maxWidth, int maxHeight);
+
+    // Reduces a JPEG photo to maxWidth x maxHeight (see CalculateZipRate) into "ZoomPhoto.jpg" in the
+    // program folder at quality 90. outFile names the file to use: the new file, or fileName itself
+    // when the photo already fits or the work failed (logged).
+    static void ZipImageSize(const QString &fileName, int maxWidth, int maxHeight, QString &outFile);
+
+    // Shrinks a JPEG photo file of more than 1024 KB, dividing its pixel count by its size in MB,
+    // into "TempZip.jpg" in the program folder at quality 80. outFile names the file to use: the new
+    // file, or fileName itself when the file is small enough or the work failed (logged).
+    static void ZipImage(const QString &fileName, QString &outFile);
 };

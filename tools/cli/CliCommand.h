@@ -38,5 +38,6 @@ bool ParseArgs(QCommandLineParser &parser, const QString &command, const QString
 
 // The commands, one function each.
 int RunConfig(const QStringList &args, const Options &options);
+int RunPrepare(const QStringList &args, const Options &options);
 
 } // namespace cli

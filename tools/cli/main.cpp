@@ -12,6 +12,7 @@ namespace {
 // Every command of the tool, in the order the help lists them.
 constexpr cli::Command kCommands[] = {
     {"config", "write or show the protected server configuration", cli::RunConfig},
+    {"prepare", "shrink and reduce a photo as the photo editor does", cli::RunPrepare},
 };
 
 void printHelp() {

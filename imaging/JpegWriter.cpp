@@ -1,0 +1,109 @@
+#include "JpegWriter.h"
+
+#include "ExifOrientation.h"
+#include "JpegErrors.h"
+
+#include <jerror.h>
+
+#include <array>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Collects the encoder's output in a QByteArray, one buffer-full at a time.
+struct ByteArrayDestination {
+    jpeg_destination_mgr pub{};
+    QByteArray *out = nullptr;
+    std::array<JOCTET, 64 * 1024> buffer{};
+};
+
+ByteArrayDestination &destinationOf(j_compress_ptr cinfo) {
+    return *reinterpret_cast<ByteArrayDestination *>(cinfo->dest);
+}
+
+// Appends the first count bytes of the buffer. Runs inside libjpeg, so an allocation failure must
+// not unwind through it as an exception: it ends the call through the error manager instead.
+void flush(j_compress_ptr cinfo, std::size_t count) {
+    ByteArrayDestination &dest = destinationOf(cinfo);
+    bool ok = true;
+    try {
+        dest.out->append(reinterpret_cast<const char *>(dest.buffer.data()), static_cast<qsizetype>(count));
+    } catch (const std::bad_alloc &) {
+        ok = false;
+    }
+    if (!ok) {
+        FailJpeg(reinterpret_cast<j_common_ptr>(cinfo), "out of memory while writing the JPEG data");
+    }
+    dest.pub.next_output_byte = dest.buffer.data();
+    dest.pub.free_in_buffer = dest.buffer.size();
+}
+
+void initDestination(j_compress_ptr cinfo) {
+    ByteArrayDestination &dest = destinationOf(cinfo);
+    dest.pub.next_output_byte = dest.buffer.data();
+    dest.pub.free_in_buffer = dest.buffer.size();
+}
+
+boolean emptyOutputBuffer(j_compress_ptr cinfo) {
+    flush(cinfo, destinationOf(cinfo).buffer.size());
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr cinfo) {
+    ByteArrayDestination &dest = destinationOf(cinfo);
+    flush(cinfo, dest.buffer.size() - dest.pub.free_in_buffer);
+}
+
+// Owns the compressor so that it is destroyed however encoding ends.
+struct Compressor {
+    jpeg_compress_struct cinfo{};
+    TJpegErrorManager errors{};
+    bool created = false;
+    ~Compressor() {
+        if (created) {
+            jpeg_destroy_compress(&cinfo);
+        }
+    }
+};
+
+} // namespace
+
+QByteArray EncodeJpeg(const TRgbImage &stored, int orientation, int quality) {
+    const SizeRules::TSize size = ExifOrientation::Turn({stored.width, stored.height}, orientation);
+    QByteArray out;
+    ByteArrayDestination dest;
+    dest.out = &out;
+    dest.pub.init_destination = initDestination;
+    dest.pub.empty_output_buffer = emptyOutputBuffer;
+    dest.pub.term_destination = termDestination;
+
+    Compressor c;
+    InstallJpegErrors(reinterpret_cast<j_common_ptr>(&c.cinfo), c.errors);
+    JpegGuarded(c.errors, [&] { jpeg_create_compress(&c.cinfo); });
+    c.created = true;
+    JpegGuarded(c.errors, [&] {
+        c.cinfo.dest = &dest.pub;
+        c.cinfo.image_width = static_cast<JDIMENSION>(size.width);
+        c.cinfo.image_height = static_cast<JDIMENSION>(size.height);
+        c.cinfo.input_components = 3;
+        c.cinfo.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&c.cinfo);
+        jpeg_set_quality(&c.cinfo, quality, TRUE);
+        jpeg_start_compress(&c.cinfo, TRUE);
+    });
+    const bool asStored = orientation == ExifOrientation::kNormal;
+    std::vector<std::uint8_t> upright(asStored ? 0 : static_cast<std::size_t>(size.width) * 3);
+    for (int y = 0; y < size.height; ++y) {
+        JSAMPROW row = nullptr;
+        if (asStored) {
+            row = const_cast<JSAMPROW>(stored.row(y)); // libjpeg only reads input rows
+        } else {
+            ExifOrientation::UprightRow(stored, orientation, y, upright.data());
+            row = upright.data();
+        }
+        JpegGuarded(c.errors, [&] { jpeg_write_scanlines(&c.cinfo, &row, 1); });
+    }
+    JpegGuarded(c.errors, [&] { jpeg_finish_compress(&c.cinfo); });
+    return out;
+}

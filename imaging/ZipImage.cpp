@@ -1,0 +1,73 @@
+// The two photo reductions: to the width and height limits, and by file size.
+
+#include "ImgOper.h"
+#include "ReduceJpeg.h"
+#include "SizeRules.h"
+
+#include "core/FileOper.h"
+#include "core/MainDataModule.h"
+#include "core/SysOper.h"
+
+#include <exception>
+
+namespace {
+
+constexpr int kZoomQuality = 90;
+constexpr int kZipQuality = 80;
+
+} // namespace
+
+double TImgOper::CalculateZipRate(int width, int height, int maxWidth, int maxHeight) {
+    try {
+        return SizeRules::ZipRate(width, height, maxWidth, maxHeight);
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(QStringLiteral("计算图片压缩比例失败,CalculateZipRate中错误:") + QString::fromUtf8(e.what()));
+    }
+    return 1.0;
+}
+
+void TImgOper::ZipImageSize(const QString &fileName, int maxWidth, int maxHeight, QString &outFile) {
+    const QString input = fileName; // outFile may be the same string as fileName
+    outFile = input;
+    if (input.isEmpty()) {
+        return;
+    }
+    try {
+        TJpegReader reader(input);
+        const SizeRules::TSize upright = reader.UprightSize();
+        const double rate = CalculateZipRate(upright.width, upright.height, maxWidth, maxHeight);
+        if (rate == 1.0) {
+            return;
+        }
+        const QString output = TSysOper::GetAppPath() + QStringLiteral("ZoomPhoto.jpg");
+        ReduceJpeg(reader, SizeRules::ScaledSize(upright, rate), kZoomQuality, output);
+        outFile = output;
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(QStringLiteral("按长宽压缩图片失败,TImgOper->ZipImageSize中错误:") +
+                            QString::fromUtf8(e.what()));
+    }
+}
+
+void TImgOper::ZipImage(const QString &fileName, QString &outFile) {
+    const QString input = fileName;
+    outFile = input;
+    if (input.isEmpty()) {
+        return;
+    }
+    try {
+        const std::int64_t sizeKB = SizeRules::SizeInKB(GetFileSize(input));
+        if (sizeKB <= SizeRules::kZipThresholdKB) {
+            return;
+        }
+        TJpegReader reader(input);
+        // The data module's program folder; tools that run without a data module use the same
+        // folder through TSysOper.
+        const QString folder = DM_Main != nullptr && !DM_Main->AppPath.isEmpty() ? DM_Main->AppPath
+                                                                                 : TSysOper::GetAppPath();
+        const QString output = folder + QStringLiteral("TempZip.jpg");
+        ReduceJpeg(reader, SizeRules::ShrunkSize(reader.UprightSize(), sizeKB), kZipQuality, output);
+        outFile = output;
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(QStringLiteral("压缩图片时失败,TImgOper->ZipImage中错误:") + QString::fromUtf8(e.what()));
+    }
+}

@@ -1,0 +1,83 @@
+// uploadpic-cli prepare: the photo preparation of the photo editor (shrink by file size, then reduce
+// to the width and height limits) on one file, printing both resulting files.
+
+#include "CliCommand.h"
+
+#include "core/SysOper.h"
+#include "imaging/ImgOper.h"
+#include "imaging/JpegReader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <exception>
+
+namespace cli {
+namespace {
+
+int intOption(const QCommandLineParser &parser, const QCommandLineOption &option) {
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok) {
+        throw UsageError(QStringLiteral("prepare: --%1 needs a whole number, got '%2'")
+                             .arg(option.names().first(), parser.value(option)));
+    }
+    return value;
+}
+
+// "PATH WIDTHxHEIGHT BYTES"; the size as the photo stands upright, "-" when it cannot be read.
+QString describe(const QString &path) {
+    QString size = QStringLiteral("-");
+    try {
+        const TJpegReader reader(path);
+        const SizeRules::TSize upright = reader.UprightSize();
+        size = QStringLiteral("%1x%2").arg(upright.width).arg(upright.height);
+    } catch (const std::exception &) {
+        // Not a readable JPEG: the line still names the file the editor would send.
+    }
+    return QStringLiteral("%1 %2 %3").arg(path, size).arg(QFileInfo(path).size());
+}
+
+} // namespace
+
+int RunPrepare(const QStringList &args, const Options & /*options*/) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Prepare a photo as the photo editor does before sending it: shrink a file of more than\n"
+                       "1024 KB (TempZip.jpg), then reduce it to the size limits (ZoomPhoto.jpg). Prints\n"
+                       "'source PATH WIDTHxHEIGHT BYTES' and 'small PATH WIDTHxHEIGHT BYTES'."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The JPEG photo."));
+    const QCommandLineOption maxWidth(QStringLiteral("max-width"), QStringLiteral("Width limit (default 640)."),
+                                      QStringLiteral("W"), QStringLiteral("640"));
+    const QCommandLineOption maxHeight(QStringLiteral("max-height"),
+                                       QStringLiteral("Height limit (default 480)."), QStringLiteral("H"),
+                                       QStringLiteral("480"));
+    const QCommandLineOption dir(QStringLiteral("dir"),
+                                 QStringLiteral("Program folder that receives the files (default: the tool's)."),
+                                 QStringLiteral("DIR"));
+    parser.addOptions({maxWidth, maxHeight, dir});
+    if (!ParseArgs(parser, QStringLiteral("prepare"), args, 1, 1)) {
+        return 0;
+    }
+    const int width = intOption(parser, maxWidth);
+    const int height = intOption(parser, maxHeight);
+    if (parser.isSet(dir)) {
+        const QString folder = QDir(parser.value(dir)).absolutePath();
+        if (!QFileInfo(folder).isDir()) {
+            throw UsageError(QStringLiteral("prepare: no such folder '%1'").arg(parser.value(dir)));
+        }
+        TSysOper::SetAppPath(folder);
+    }
+    const QString file = parser.positionalArguments().first();
+
+    QString source;
+    TImgOper::ZipImage(file, source);
+    QString small;
+    TImgOper::ZipImageSize(source, width, height, small);
+
+    Out(QStringLiteral("source ") + describe(source));
+    Out(QStringLiteral("small ") + describe(small));
+    return QFileInfo::exists(source) && QFileInfo::exists(small) ? 0 : 1;
+}
+
+} // namespace cli
