@@ -1,0 +1,210 @@
+// The photo editor against the reference photo service: what it offers, what it refuses, what a save
+// sends and files in the cache.
+
+#include "tst_addphoto.h"
+
+#include "AddPhoto.h"
+#include "MessageBox.h"
+#include "ConfigWriter.h"
+#include "core/MainDataModule.h"
+#include "imaging/ImgOper.h"
+#include "service/PhotoListModel.h"
+#include "service/UploadPictureLib.h"
+#include "support/DemoSeed.h"
+#include "support/PhotoServiceProcess.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+struct Fixture {
+    TempAppDir app;
+    QTemporaryDir data;
+    std::unique_ptr<PhotoServiceProcess> service;
+    std::unique_ptr<TDM_Main> dm;
+    TPhotoListModel list;
+};
+std::unique_ptr<Fixture> fx;
+
+// Queries the demo company and fetches its list, as the main window does after a query.
+void loadCompany() {
+    DM_Main->OperationKind = 1;
+    DM_Main->CompanyId = QString::fromUtf8(kDemoCompanyWithPhotos);
+    QString code;
+    TUploadPicture().Func_QueryCompanyInfo(code);
+    QCOMPARE(code, QStringLiteral("1110"));
+    TUploadPicture().Func_GetCompanyPhotoList(code);
+    QCOMPARE(code, QStringLiteral("1110"));
+    DM_Main->OperationKind = 2;
+}
+
+QString makeJpeg(const QString &name, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            line[x] = qRgb((x * 255) / size.width(), (y * 255) / size.height(), (x ^ y) & 0xFF);
+        }
+    }
+    const QString path = fx->data.filePath(name);
+    image.save(path, "JPEG", 95);
+    return path;
+}
+
+template <typename T> T *child(QWidget *dialog, const char *name) {
+    return dialog->findChild<T *>(QLatin1String(name));
+}
+
+} // namespace
+
+void TstAddPhoto::initTestCase() {
+    fx = std::make_unique<Fixture>();
+    fx->service = std::make_unique<PhotoServiceProcess>(fx->data.filePath(QStringLiteral("photos.db")));
+    QVERIFY(fx->service->started());
+    QString error;
+    QVERIFY(cli::WriteConfigFile(fx->app.path(), QStringLiteral("127.0.0.1"), QString::number(fx->service->port()),
+                                 error));
+    fx->dm = std::make_unique<TDM_Main>();
+    DM_Main->PhotoListView = &fx->list;
+    loadCompany();
+    QCOMPARE(fx->list.rowCount(), kDemoPhotoCount);
+}
+
+void TstAddPhoto::cleanupTestCase() { fx.reset(); }
+
+void TstAddPhoto::addModeOffersOnlyUnusedTypes() {
+    TFrm_AddPhoto dialog;
+    dialog.show();
+    auto *types = child<QComboBox>(&dialog, "Cb_PhotoType");
+    QCOMPARE(types->count(), kDemoTypeCount - kDemoPhotoCount);
+    QVERIFY(types->itemText(0).startsWith(QString::fromUtf8(kDemoFreeTypeCode) + u' '));
+    QCOMPARE(types->currentIndex(), -1);
+    QVERIFY(types->isEnabled());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("添加照片信息"));
+}
+
+void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
+    TFrm_AddPhoto dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *path = child<QLineEdit>(&dialog, "Ed_PhotoPath");
+    auto *types = child<QComboBox>(&dialog, "Cb_PhotoType");
+    auto *note = child<QLineEdit>(&dialog, "Ed_PhotoNote");
+    auto *save = child<QPushButton>(&dialog, "Btn_Save");
+    struct Step {
+        std::function<void()> change;
+        QString message;
+        QWidget *focus;
+    };
+    const QString photo = makeJpeg(QStringLiteral("check.jpg"), QSize(320, 240));
+    const std::vector<Step> steps{
+        {[] {}, QStringLiteral("请选择【照片路径】"), child<QPushButton>(&dialog, "Btn_Load")},
+        {[&] { path->setText(fx->data.filePath(QStringLiteral("gone.jpg"))); },
+         QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"), child<QPushButton>(&dialog, "Btn_Load")},
+        {[&] { path->setText(photo); }, QStringLiteral("您选择的【照片类型】不正确,请重新选择"), types},
+        {[&] { types->setCurrentIndex(0); }, QStringLiteral("请填写【照片描述】"), note},
+        {[&] { note->setText(QStringLiteral("   ")); }, QStringLiteral("请填写【照片描述】"), note},
+        {[&] { note->setText(QStringLiteral("门头 \U0001F600")); }, QStringLiteral("【照片描述】中含有无法保存的字符,请修改"),
+         note},
+    };
+    for (const Step &step : steps) {
+        step.change();
+        TScriptedMessageBoxes boxes;
+        save->setFocus();
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(boxes.Texts(), QStringList{step.message});
+        QCOMPARE(boxes.Shown.first().Icon, TMsgIcon::Warning);
+        QVERIFY(boxes.Shown.first().Topmost);
+        QTRY_COMPARE(QApplication::focusWidget(), step.focus);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.Saved);
+    }
+    // Nothing reached the server.
+    QString code;
+    TUploadPicture().Func_GetCompanyPhotoList(code);
+    QCOMPARE(fx->list.rowCount(), kDemoPhotoCount);
+}
+
+void TstAddPhoto::addSavesAndFilesBothVersions() {
+    TFrm_AddPhoto dialog;
+    dialog.show();
+    child<QLineEdit>(&dialog, "Ed_PhotoPath")->setText(makeJpeg(QStringLiteral("new.jpg"), QSize(1600, 1200)));
+    child<QComboBox>(&dialog, "Cb_PhotoType")->setCurrentIndex(0);
+    child<QLineEdit>(&dialog, "Ed_PhotoNote")->setText(QStringLiteral("  新门头照片  "));
+    TScriptedMessageBoxes boxes;
+    QTest::mouseClick(child<QPushButton>(&dialog, "Btn_Save"), Qt::LeftButton);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片成功")});
+    QVERIFY(dialog.Saved);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.PhotoNote, QStringLiteral("新门头照片"));
+    QCOMPARE(dialog.PhotoType, QString::fromUtf8(kDemoFreeTypeCode));
+    const QString id = u'W' + QString::fromUtf8(kDemoCompanyWithPhotosCustomerId) +
+                       QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QString::fromUtf8(kDemoFreeTypeCode);
+    QCOMPARE(dialog.PhotoId, id);
+    // Both versions are in the cache: the source as chosen (small file), the small one within the limits.
+    const QString cache = fx->app.file(QStringLiteral("Photo/"));
+    QCOMPARE(QImageReader(cache + id + QStringLiteral("_1.jpg")).size(), QSize(1600, 1200));
+    const QSize small = QImageReader(cache + id + QStringLiteral("_0.jpg")).size();
+    QVERIFY(small.width() <= kDemoZoomWidth && small.height() <= kDemoZoomHeight && small.width() > 0);
+    // The server lists it with its note and type.
+    QString code;
+    TUploadPicture().Func_GetCompanyPhotoList(code);
+    const int row = fx->list.findRow(id);
+    QVERIFY(row >= 0);
+    QCOMPARE(fx->list.subItem(row, TPhotoListModel::NoteColumn), QStringLiteral("新门头照片"));
+    QCOMPARE(fx->list.subItem(row, TPhotoListModel::TypeCodeColumn), QString::fromUtf8(kDemoFreeTypeCode));
+}
+
+void TstAddPhoto::editWithoutImageKeepsTheCache() {
+    const QString id = u'W' + QString::fromUtf8(kDemoCompanyWithPhotosCustomerId) +
+                       QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QString::fromUtf8(kDemoFreeTypeCode);
+    const QString source = fx->app.file(QStringLiteral("Photo/")) + id + QStringLiteral("_1.jpg");
+    const QByteArray before = TImgOper::ImgPathToByte(source);
+    TFrm_AddPhoto dialog;
+    dialog.OperMode = TFrm_AddPhoto::ModeEdit;
+    dialog.PhotoId = id;
+    dialog.PhotoType = QString::fromUtf8(kDemoFreeTypeCode);
+    dialog.PhotoNote = QStringLiteral("新门头照片");
+    dialog.setWindowTitle(QStringLiteral("照片信息修改"));
+    dialog.show();
+    auto *types = child<QComboBox>(&dialog, "Cb_PhotoType");
+    QVERIFY(!types->isEnabled());
+    QCOMPARE(types->currentIndex(), 0);
+    QVERIFY(types->currentText().startsWith(QString::fromUtf8(kDemoFreeTypeCode) + u' '));
+    QCOMPARE(child<QLineEdit>(&dialog, "Ed_PhotoNote")->text(), QStringLiteral("新门头照片"));
+    child<QLineEdit>(&dialog, "Ed_PhotoNote")->setText(QStringLiteral("门头换了新招牌"));
+    TScriptedMessageBoxes boxes;
+    QTest::mouseClick(child<QPushButton>(&dialog, "Btn_Save"), Qt::LeftButton);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片成功")});
+    QCOMPARE(dialog.PhotoId, id);
+    QCOMPARE(TImgOper::ImgPathToByte(source), before);
+    QString code;
+    TUploadPicture().Func_GetCompanyPhotoList(code);
+    QCOMPARE(fx->list.subItem(fx->list.findRow(id), TPhotoListModel::NoteColumn), QStringLiteral("门头换了新招牌"));
+}
+
+void TstAddPhoto::refusedSaveKeepsTheDialogOpen() {
+    const QString realCustomer = DM_Main->CurrentCompany->CustomerId;
+    DM_Main->CurrentCompany->CustomerId = QStringLiteral("nobody");
+    TFrm_AddPhoto dialog;
+    dialog.OperMode = TFrm_AddPhoto::ModeEdit;
+    dialog.PhotoId = fx->list.subItem(0, TPhotoListModel::PhotoIdColumn);
+    dialog.PhotoType = fx->list.subItem(0, TPhotoListModel::TypeCodeColumn);
+    dialog.PhotoNote = QStringLiteral("改不了");
+    dialog.show();
+    TScriptedMessageBoxes boxes;
+    QTest::mouseClick(child<QPushButton>(&dialog, "Btn_Save"), Qt::LeftButton);
+    DM_Main->CurrentCompany->CustomerId = realCustomer;
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片失败")});
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!dialog.Saved);
+    QCOMPARE(child<QLineEdit>(&dialog, "Ed_PhotoNote")->text(), QStringLiteral("改不了"));
+}
+
+QTEST_MAIN(TstAddPhoto)

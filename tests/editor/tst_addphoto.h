@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+
+class TstAddPhoto : public QObject {
+    Q_OBJECT
+
+private slots:
+    void typeChoiceRules();
+
+    void initTestCase();
+    void cleanupTestCase();
+    void addModeOffersOnlyUnusedTypes();
+    void inputChecksStopAtTheFirstProblem();
+    void addSavesAndFilesBothVersions();
+    void editWithoutImageKeepsTheCache();
+    void refusedSaveKeepsTheDialogOpen();
+};
