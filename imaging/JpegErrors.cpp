@@ -19,7 +19,8 @@ TJpegErrorManager &managerOf(j_common_ptr cinfo) {
 void emitMessage(j_common_ptr cinfo, int level) {
     if (level < 0) {
         ++cinfo->err->num_warnings;
-        if (cinfo->err->msg_code == JWRN_JPEG_EOF) {
+        // The data ending before the last pixel means an incomplete photo, not a damaged byte.
+        if (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER) {
             errorExit(cinfo);
         }
     }

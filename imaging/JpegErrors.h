@@ -16,9 +16,9 @@ struct TJpegErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
-// Points cinfo->err at errors, set up as described above. A truncated file ("Premature end of JPEG
-// file") counts as fatal; libjpeg's other warnings (recoverable corrupt data) are ignored and print
-// nothing.
+// Points cinfo->err at errors, set up as described above. Data that ends before the image does
+// ("Premature end of JPEG file", "premature end of data segment") counts as fatal; libjpeg's other
+// warnings (recoverable damage such as stray bytes) are ignored and print nothing.
 void InstallJpegErrors(j_common_ptr cinfo, TJpegErrorManager &errors);
 
 // Ends the current libjpeg call with the given message, like a libjpeg error of our own.
