@@ -4,7 +4,6 @@
 #include "core/SysOper.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace PhotoCache {
 
@@ -25,19 +24,6 @@ void LogUnsafePhotoId(const QString &photoId) {
     QString shown = photoId;
     shown.replace(QChar(0), QStringLiteral("\\0"));
     TFileOper::WriteLog(QStringLiteral("照片编号不能用作文件名,未读写照片缓存,照片编号:[") + shown + u']');
-}
-
-bool Save(const QString &path, const QByteArray &bytes) {
-    if (bytes.isEmpty()) {
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        TFileOper::WriteLog(QStringLiteral("将byte数组保存为图片文件时失败,TImgOper->SaveImgInfo中错误:") +
-                            file.errorString());
-        return false;
-    }
-    return true;
 }
 
 bool Exists(const QString &path) { return QFileInfo(path).isFile(); }

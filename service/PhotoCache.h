@@ -2,7 +2,6 @@
 // The photo cache: file names of a photo's small and source versions in the cache folder, and the
 // check that keeps photo IDs from the server from naming anything but a file inside that folder.
 
-#include <QByteArray>
 #include <QString>
 
 namespace PhotoCache {
@@ -19,9 +18,6 @@ bool IsPlainFileName(const QString &photoId);
 // Logs that a photo ID was kept away from the cache.
 void LogUnsafePhotoId(const QString &photoId);
 
-// Writes bytes as the file at path, whole or not at all; an empty array writes nothing. False when
-// nothing was written (a failure is logged).
-bool Save(const QString &path, const QByteArray &bytes);
 // True when path names an existing file (a folder of that name does not count).
 bool Exists(const QString &path);
 

@@ -9,6 +9,7 @@
 #include "core/FileOper.h"
 #include "core/MainDataModule.h"
 #include "core/StrOper.h"
+#include "imaging/ImgOper.h"
 
 #include <exception>
 #include <stdexcept>
@@ -83,7 +84,7 @@ void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString 
             }
             // The answer's flag, not the requested one, says which version arrived.
             const bool small = result.F_FLAG == 0;
-            PhotoCache::Save(small ? PhotoCache::SmallFile(folder, PhotoId) : PhotoCache::SourceFile(folder, PhotoId),
+            TImgOper::SaveImgInfo(small ? PhotoCache::SmallFile(folder, PhotoId) : PhotoCache::SourceFile(folder, PhotoId),
                              result.F_PHOTO);
             const int row = list.selectedRow();
             if (row < 0) {
@@ -131,7 +132,7 @@ void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {
             if (!PhotoCache::IsPlainFileName(id)) {
                 PhotoCache::LogUnsafePhotoId(id);
             } else if (info.F_ISEXISTS == u"1") {
-                PhotoCache::Save(PhotoCache::SmallFile(folder, id), info.F_SMALLPHOTO);
+                TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, id), info.F_SMALLPHOTO);
                 state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? 2 : 1;
             } else if (PhotoCache::Exists(PhotoCache::SourceFile(folder, id))) {
                 state = 2;

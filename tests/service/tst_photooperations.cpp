@@ -1,0 +1,280 @@
+// The photo list and fetch operations: the photo cache files, the rows of the photo list with their
+// download states, the limits and the type list; photo IDs that are not plain file names; and the
+// list model's own row and selection rules.
+
+#include "FakePictureService.h"
+#include "support/TestSupport.h"
+
+#include "core/MainDataModule.h"
+#include "core/StrOper.h"
+#include "service/PhotoListModel.h"
+#include "service/UploadPictureLib.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+TPictureInfo listed(const QString &id, const QString &type, const QString &note, const QString &exists,
+                    const QByteArray &small = {}) {
+    TPictureInfo p;
+    p.F_ID = TStrOper::EncodeBase64(id);
+    p.F_FLAG = TStrOper::EncodeBase64(type);
+    p.F_MEMO = TStrOper::EncodeBase64(note);
+    p.F_ISEXISTS = exists;
+    p.F_SMALLPHOTO = small;
+    return p;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Everything below the program folder except the run log, as relative paths.
+QStringList filesIn(const QString &root) {
+    QStringList out;
+    QDir dir(root);
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (entry == u"LogFiles") {
+            continue;
+        }
+        if (QFileInfo(dir.filePath(entry)).isDir()) {
+            for (const QString &inner : filesIn(dir.filePath(entry))) {
+                out.append(entry + u'/' + inner);
+            }
+        } else {
+            out.append(entry);
+        }
+    }
+    return out;
+}
+
+// One program folder, data module and photo list per test.
+struct Fixture {
+    TempAppDir app;
+    TDM_Main dm;
+    TPhotoListModel rows;
+    FakeClient f;
+    Fixture() {
+        dm.PhotoListView = &rows;
+        f.service->picResult.F_OPERRESULT = QStringLiteral("1110");
+    }
+    QString cache(const QString &name) const { return app.file(QStringLiteral("Photo/") + name); }
+    QStringList row(int r) const {
+        QStringList items;
+        for (int c = 0; c < rows.subItemCount(r); ++c) {
+            items.append(rows.subItem(r, c));
+        }
+        return items;
+    }
+};
+
+} // namespace
+
+class TestPhotoOperations : public QObject {
+    Q_OBJECT
+private slots:
+    void listFillsRowsFromAnswerAndCache() {
+        Fixture x;
+        writeFile(x.cache("P2_1.jpg"), "source2");
+        writeFile(x.cache("P1_1.jpg"), "source1");
+        writeFile(x.cache("P4_0.jpg"), "small4");
+        TPicResultInfo &r = x.f.service->picResult;
+        r.F_MAXNUMBER = 7;
+        r.F_ZOOMWDITH = 300;
+        r.F_ZOOMHEIGHT = 1000;
+        r.F_PICLIST = {listed("P0", "01", "门头", "1", "small0"),  // small version sent, nothing cached
+                       listed("P1", "02", "", "1", "small1"),      // small sent, source cached
+                       listed("P2", "03", "n2", "0"),              // source cached
+                       listed("P3", "04", "n3", TStrOper::EncodeBase64("1"), "unused"), // not exactly "1"
+                       listed("P4", "05", "n4", ""),               // small cached
+                       listed("P5", "06", "n5", "1")};             // "1" without bytes: no file, state 1
+        r.F_FLAGLIST = {TStrOper::EncodeBase64("01 门头照"), TStrOper::EncodeBase64("02 内景")};
+        QString code;
+        x.f.client->Func_GetCompanyPhotoList(code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(x.dm.MaxPhotoNumber, 7);
+        QCOMPARE(x.dm.ZoomWidth, 640);
+        QCOMPARE(x.dm.ZoomHeight, 1000);
+        QCOMPARE(x.dm.PhotoTypeList, QStringList({"01 门头照", "02 内景"}));
+        QCOMPARE(x.rows.rowCount(), 6);
+        QCOMPARE(x.row(0), QStringList({"门头", "P0", "01", "1"}));
+        QCOMPARE(x.row(1), QStringList({"", "P1", "02", "2"}));
+        QCOMPARE(x.row(2), QStringList({"n2", "P2", "03", "2"}));
+        QCOMPARE(x.row(3), QStringList({"n3", "P3", "04", "0"}));
+        QCOMPARE(x.row(4), QStringList({"n4", "P4", "05", "1"}));
+        QCOMPARE(x.row(5), QStringList({"n5", "P5", "06", "1"}));
+        const QList<int> icons{1, 2, 2, 0, 1, 1};
+        for (int i = 0; i < icons.size(); ++i) {
+            QCOMPARE(x.rows.imageIndex(i), icons[i]);
+            QCOMPARE(x.rows.data(x.rows.index(i, 0), TPhotoListModel::ImageIndexRole).toInt(), icons[i]);
+        }
+        QCOMPARE(readFile(x.cache("P0_0.jpg")), QByteArray("small0"));
+        QCOMPARE(readFile(x.cache("P1_0.jpg")), QByteArray("small1"));
+        QVERIFY(!QFile::exists(x.cache("P3_0.jpg")));
+        QVERIFY(!QFile::exists(x.cache("P5_0.jpg")));
+        QVERIFY(x.app.logTexts().isEmpty());
+    }
+
+    void emptyListKeepsRowsButReplacesLimitsAndTypes() {
+        Fixture x;
+        x.rows.appendRow("old", "P9", "01", "0", 0);
+        x.dm.PhotoTypeList = {QStringLiteral("old type")};
+        TPicResultInfo &r = x.f.service->picResult;
+        r.F_MAXNUMBER = 3;
+        r.F_ZOOMWDITH = 1280;
+        r.F_ZOOMHEIGHT = 100;
+        QString code;
+        x.f.client->Func_GetCompanyPhotoList(code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(x.rows.rowCount(), 1);
+        QCOMPARE(x.row(0), QStringList({"old", "P9", "01", "0"}));
+        QCOMPARE(x.dm.MaxPhotoNumber, 3);
+        QCOMPARE(x.dm.ZoomWidth, 1280);
+        QCOMPARE(x.dm.ZoomHeight, 480);
+        QVERIFY(x.dm.PhotoTypeList.isEmpty());
+    }
+
+    // A failure while filling still counts as done: the rows added so far stay, the code is "1110".
+    void fillFailureKeepsCode() {
+        Fixture x;
+        x.dm.PhotoListView = nullptr;
+        x.f.service->picResult.F_PICLIST = {listed("P0", "01", "", "")};
+        x.f.service->picResult.F_FLAGLIST = {TStrOper::EncodeBase64("01 a")};
+        QString code;
+        x.f.client->Func_GetCompanyPhotoList(code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(x.dm.PhotoTypeList, QStringList{"01 a"});
+        QCOMPARE(x.app.logTexts(),
+                 QStringList{"向列表中添加照片信息时失败,TUploadInfo->中错误:there is no photo list"});
+    }
+
+    void unsafePhotoIdsNeverReachTheFileSystem_data() {
+        QTest::addColumn<QString>("id");
+        QTest::newRow("empty") << "";
+        QTest::newRow("dot") << ".";
+        QTest::newRow("dot dot") << "..";
+        QTest::newRow("parent folder") << "../escaped";
+        QTest::newRow("absolute") << "/tmp/escaped";
+        QTest::newRow("backslash") << "..\\escaped";
+        QTest::newRow("NUL") << QStringLiteral("P1") + QChar(0) + QStringLiteral("x");
+    }
+    void unsafePhotoIdsNeverReachTheFileSystem() {
+        QFETCH(QString, id);
+        Fixture x;
+        const QStringList before = filesIn(x.app.path());
+        x.f.service->picResult.F_PICLIST = {listed(id, "01", "note", "1", "small"), listed("OK", "02", "", "1", "s")};
+        QString code;
+        x.f.client->Func_GetCompanyPhotoList(code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(x.rows.rowCount(), 2);
+        QCOMPARE(x.row(0), QStringList({"note", id, "01", "0"}));
+        QCOMPARE(x.rows.imageIndex(0), 0);
+        QCOMPARE(x.row(1).last(), QStringLiteral("1")); // the next photo is handled as usual
+
+        x.rows.setSelectedRow(0);
+        x.f.service->picResult.F_PHOTO = "source";
+        x.f.service->picResult.F_FLAG = 1;
+        x.f.client->Func_GetCompanyPhoto(id, QStringLiteral("1"), code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(x.row(0).last(), QStringLiteral("0"));
+        QCOMPARE(x.rows.imageIndex(0), 0);
+
+        QCOMPARE(filesIn(x.app.path()), before + QStringList{"Photo/OK_0.jpg"});
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/escaped_0.jpg")));
+        const QStringList log = x.app.logTexts();
+        QCOMPARE(log.size(), 2);
+        QVERIFY(log[0].startsWith(QStringLiteral("照片编号不能用作文件名,未读写照片缓存,照片编号:[")));
+        QCOMPARE(log[1], log[0]);
+    }
+
+    void fetchWritesVersionNamedByAnswer_data() {
+        QTest::addColumn<QString>("requested");
+        QTest::addColumn<int>("answerFlag");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("state");
+        QTest::newRow("small") << "0" << 0 << QByteArray("jpeg") << "P1_0.jpg" << 1;
+        QTest::newRow("source") << "1" << 1 << QByteArray("jpeg") << "P1_1.jpg" << 2;
+        QTest::newRow("source asked, small sent") << "1" << 0 << QByteArray("jpeg") << "P1_0.jpg" << 1;
+        QTest::newRow("any other flag is the source") << "0" << -5 << QByteArray("jpeg") << "P1_1.jpg" << 2;
+        QTest::newRow("no bytes: no file, row marked") << "1" << 1 << QByteArray() << "" << 2;
+    }
+    void fetchWritesVersionNamedByAnswer() {
+        QFETCH(QString, requested);
+        QFETCH(int, answerFlag);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, file);
+        QFETCH(int, state);
+        Fixture x;
+        x.rows.appendRow("a", "P0", "01", "0", 0);
+        x.rows.appendRow("b", "P1", "02", "0", 0);
+        x.rows.setSelectedRow(1);
+        x.f.service->picResult.F_PHOTO = bytes;
+        x.f.service->picResult.F_FLAG = answerFlag;
+        QString code;
+        x.f.client->Func_GetCompanyPhoto(QStringLiteral("P1"), requested, code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(x.row(1).last(), QString::number(state));
+        QCOMPARE(x.rows.imageIndex(1), state);
+        QCOMPARE(x.rows.imageIndex(0), 0);
+        QCOMPARE(filesIn(x.app.file("Photo")), file.isEmpty() ? QStringList() : QStringList{file});
+        if (!file.isEmpty()) {
+            QCOMPARE(readFile(x.cache(file)), bytes);
+        }
+    }
+
+    void failedFetchResetsIconOnly() {
+        Fixture x;
+        x.rows.appendRow("a", "P0", "01", "1", 1);
+        x.rows.setSelectedRow(0);
+        x.f.service->picResult.F_OPERRESULT = QStringLiteral("2002");
+        x.f.service->picResult.F_PHOTO = "ignored";
+        QString code;
+        x.f.client->Func_GetCompanyPhoto(QStringLiteral("P0"), QStringLiteral("1"), code);
+        QCOMPARE(code, QStringLiteral("2002"));
+        QCOMPARE(x.rows.imageIndex(0), 0);
+        QCOMPARE(x.row(0).last(), QStringLiteral("1"));
+        QVERIFY(filesIn(x.app.file("Photo")).isEmpty());
+    }
+
+    void modelRowsAndSelection() {
+        TPhotoListModel m;
+        QSignalSpy selection(&m, &TPhotoListModel::selectedRowChanged);
+        for (const char *id : {"A", "B", "C", "D"}) {
+            m.appendRow("", id, "", "0", 0);
+        }
+        QCOMPARE(m.findRow("C"), 2);
+        QCOMPARE(m.findRow("X"), -1);
+        m.setSelectedRow(2);
+        m.setSelectedRow(2);
+        QCOMPARE(selection.size(), 1);
+        QVERIFY(m.removeRow(0)); // a row above the selection: the selection follows its row
+        QCOMPARE(m.selectedRow(), 1);
+        QCOMPARE(m.subItem(m.selectedRow(), TPhotoListModel::PhotoIdColumn), QStringLiteral("C"));
+        QVERIFY(m.removeRow(2)); // below: unchanged
+        QCOMPARE(m.selectedRow(), 1);
+        QVERIFY(m.removeRow(1)); // the selected row itself
+        QCOMPARE(m.selectedRow(), -1);
+        QCOMPARE(m.rowCount(), 1);
+        m.setSelectedRow(5);
+        QCOMPARE(m.selectedRow(), -1);
+        m.setSelectedRow(0);
+        m.clear();
+        QCOMPARE(m.rowCount(), 0);
+        QCOMPARE(m.selectedRow(), -1);
+        QCOMPARE(selection.last().first().toInt(), -1);
+        QCOMPARE(m.subItem(0, 0), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPhotoOperations)
+#include "tst_photooperations.moc"
