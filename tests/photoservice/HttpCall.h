@@ -43,6 +43,7 @@ inline HttpResult postSoap(QNetworkAccessManager &nam, const QString &endpoint, 
     return finish(nam.post(soapRequest(endpoint), body));
 }
 
-inline HttpResult postRequest(QNetworkAccessManager &nam, const QString &endpoint, const Soap::Request &request) {
+inline HttpResult postRequest(QNetworkAccessManager &nam, const QString &endpoint,
+                              const Soap::Request &request) {
     return finish(nam.post(soapRequest(endpoint, Soap::SoapAction(request.op)), Soap::WriteRequest(request)));
 }

@@ -21,7 +21,9 @@ inline Header make(const QString &customer, const QString &software, const QStri
     return h;
 }
 
-inline Header login(const QString &user, const QString &password) { return make(user, password, {}, {}); }
+inline Header login(const QString &user, const QString &password) {
+    return make(user, password, {}, {});
+}
 
 // The company-query form: the typed ID and two parts of it.
 inline Header query(const QString &companyId) {

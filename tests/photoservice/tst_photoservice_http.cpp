@@ -14,7 +14,9 @@ using namespace ServiceHeaders;
 
 namespace {
 
-QString s(const char *utf8) { return QString::fromUtf8(utf8); }
+QString s(const char *utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 Soap::Request request(Soap::Operation op, const Header &header) {
     Soap::Request r;
@@ -32,8 +34,8 @@ private:
     QString dbFile(const QString &name = QStringLiteral("photos.db")) const { return dir_.filePath(name); }
 
     TCompanyInfo query(const QString &endpoint, const char *companyId) {
-        const HttpResult r = postRequest(nam_, endpoint,
-                                         request(Soap::Operation::QueryCompanyInfo, ServiceHeaders::query(s(companyId))));
+        const HttpResult r = postRequest(
+            nam_, endpoint, request(Soap::Operation::QueryCompanyInfo, ServiceHeaders::query(s(companyId))));
         return Soap::ReadCompanyInfo(r.body);
     }
 
@@ -49,8 +51,9 @@ private:
     }
 
     bool answersLogin(const QString &endpoint) {
-        const HttpResult r = postRequest(
-            nam_, endpoint, request(Soap::Operation::ValidateUserLogin, login(s(kDemoUser), s(kDemoPassword))));
+        const HttpResult r =
+            postRequest(nam_, endpoint,
+                        request(Soap::Operation::ValidateUserLogin, login(s(kDemoUser), s(kDemoPassword))));
         return r.status == 200 && Soap::ReadUserInfo(r.body).F_OPERRESULT == QLatin1String("1110");
     }
 
@@ -68,7 +71,8 @@ private slots:
         const QString endpoint = service.endpoint();
         QVERIFY(answersLogin(endpoint));
         const HttpResult denied = postRequest(
-            nam_, endpoint, request(Soap::Operation::ValidateUserLogin, login(s(kDemoUser), QStringLiteral("x"))));
+            nam_, endpoint,
+            request(Soap::Operation::ValidateUserLogin, login(s(kDemoUser), QStringLiteral("x"))));
         QCOMPARE(Soap::ReadUserInfo(denied.body).F_OPERRESULT, QStringLiteral("2003"));
 
         const TCompanyInfo company = query(endpoint, kDemoCompanyWithPhotos);
@@ -97,16 +101,19 @@ private slots:
 
         QCOMPARE(insert(endpoint, company, s(kDemoFreeTypeCode)).F_OPERRESULT, QStringLiteral("1110"));
         const QString newId = QStringLiteral("W") + company.F_CUSTOMERID +
-                              QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + s(kDemoFreeTypeCode);
+                              QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                              s(kDemoFreeTypeCode);
         Soap::Request edit = request(Soap::Operation::UpdateCompanyPhoto, photos(company));
         edit.aPicInfo = newPhoto(company, s(kDemoFreeTypeCode), s("灭火器已更换"));
         edit.aPicInfo.F_ID = newId;
         edit.aPicInfo.F_PHOTO.clear();
         edit.aPicInfo.F_SMALLPHOTO.clear();
-        QCOMPARE(Soap::ReadPicResult(postRequest(nam_, endpoint, edit).body).F_OPERRESULT, QStringLiteral("1110"));
+        QCOMPARE(Soap::ReadPicResult(postRequest(nam_, endpoint, edit).body).F_OPERRESULT,
+                 QStringLiteral("1110"));
         Soap::Request del = request(Soap::Operation::DeleteCompanyPhoto, photos(company));
         del.aPhotoId = newId;
-        QCOMPARE(Soap::ReadPicResult(postRequest(nam_, endpoint, del).body).F_OPERRESULT, QStringLiteral("1110"));
+        QCOMPARE(Soap::ReadPicResult(postRequest(nam_, endpoint, del).body).F_OPERRESULT,
+                 QStringLiteral("1110"));
         QCOMPARE(list(endpoint, photos(company)).F_PICLIST.size(), kDemoPhotoCount);
     }
 
@@ -121,15 +128,15 @@ private slots:
         QTest::newRow("unknown operation")
             << QByteArray("<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
                           "<Func_FormatDisk xmlns=\"MORA.PictureService\"/></s:Body></s:Envelope>");
-        QTest::newRow("entity expansion")
-            << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE l [<!ENTITY a \"aaaaaaaaaa\">"
-                          "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
-                          "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
-                          "<Func_ValidateUserLogin xmlns=\"MORA.PictureService\">&c;</Func_ValidateUserLogin>"
-                          "</s:Body></s:Envelope>");
-        QTest::newRow("deep nesting") << QByteArray(
-            "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>" +
-            QByteArray("<a>").repeated(50000) + "</s:Body></s:Envelope>");
+        QTest::newRow("entity expansion") << QByteArray(
+            "<?xml version=\"1.0\"?><!DOCTYPE l [<!ENTITY a \"aaaaaaaaaa\">"
+            "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
+            "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
+            "<Func_ValidateUserLogin xmlns=\"MORA.PictureService\">&c;</Func_ValidateUserLogin>"
+            "</s:Body></s:Envelope>");
+        QTest::newRow("deep nesting")
+            << QByteArray("<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>" +
+                          QByteArray("<a>").repeated(50000) + "</s:Body></s:Envelope>");
     }
     void hostileRequestsGetFaults() {
         QFETCH(QByteArray, body);
@@ -158,7 +165,8 @@ private slots:
     void wsdlAndRouting() {
         PhotoServiceProcess service(dbFile(QStringLiteral("wsdl.db")), false);
         QVERIFY(service.started());
-        const HttpResult wsdl = finish(nam_.get(QNetworkRequest(QUrl(service.endpoint() + QStringLiteral("?WSDL")))));
+        const HttpResult wsdl =
+            finish(nam_.get(QNetworkRequest(QUrl(service.endpoint() + QStringLiteral("?WSDL")))));
         QCOMPARE(wsdl.status, 200);
         QXmlStreamReader xml(wsdl.body);
         QStringList operations;
@@ -192,7 +200,8 @@ private slots:
             PhotoServiceProcess service(file);
             QVERIFY(service.started());
             company = query(service.endpoint(), kDemoCompanyEmpty);
-            QCOMPARE(insert(service.endpoint(), company, QStringLiteral("03")).F_OPERRESULT, QStringLiteral("1110"));
+            QCOMPARE(insert(service.endpoint(), company, QStringLiteral("03")).F_OPERRESULT,
+                     QStringLiteral("1110"));
         }
         PhotoServiceProcess again(file, false);
         QVERIFY(again.started());
@@ -246,12 +255,15 @@ private slots:
         const QString db = dbFile(QStringLiteral("args.db"));
         QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1", "--db", db} << "HOST:PORT";
         QTest::newRow("port too large") << QStringList{"--listen", "127.0.0.1:70000", "--db", db} << "port";
-        QTest::newRow("host not an address") << QStringList{"--listen", "example:80", "--db", db} << "IP address";
+        QTest::newRow("host not an address")
+            << QStringList{"--listen", "example:80", "--db", db} << "IP address";
         QTest::newRow("no database") << QStringList{"--listen", "127.0.0.1:0"} << "--db";
-        QTest::newRow("unknown argument") << QStringList{"--listen", "127.0.0.1:0", "--db", db, "--fast"} << "--fast";
-        QTest::newRow("database is a folder") << QStringList{"--listen", "127.0.0.1:0", "--db", dir_.path()}
-                                              << "database";
-        QTest::newRow("address not ours") << QStringList{"--listen", "203.0.113.7:0", "--db", db} << "cannot listen";
+        QTest::newRow("unknown argument")
+            << QStringList{"--listen", "127.0.0.1:0", "--db", db, "--fast"} << "--fast";
+        QTest::newRow("database is a folder")
+            << QStringList{"--listen", "127.0.0.1:0", "--db", dir_.path()} << "database";
+        QTest::newRow("address not ours")
+            << QStringList{"--listen", "203.0.113.7:0", "--db", db} << "cannot listen";
     }
     void badCommandLines() {
         QFETCH(QStringList, arguments);
@@ -276,7 +288,8 @@ private slots:
         QVERIFY(second.waitForFinished(60000));
         QCOMPARE(second.exitCode(), 1);
         QVERIFY(first.started());
-        const HttpResult wsdl = finish(nam_.get(QNetworkRequest(QUrl(first.endpoint() + QStringLiteral("?wsdl")))));
+        const HttpResult wsdl =
+            finish(nam_.get(QNetworkRequest(QUrl(first.endpoint() + QStringLiteral("?wsdl")))));
         QCOMPARE(wsdl.status, 200); // the first one keeps serving
     }
 };

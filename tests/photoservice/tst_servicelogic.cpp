@@ -22,7 +22,9 @@ namespace {
 
 const QDateTime kNow(QDate(2025, 3, 8), QTime(10, 0));
 
-QString s(const char *utf8) { return QString::fromUtf8(utf8); }
+QString s(const char *utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 } // namespace
 
@@ -125,10 +127,13 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::newRow("demo user") << s(kDemoUser) << s(kDemoPassword) << "1110";
         QTest::newRow("Chinese user") << s(kDemoChineseUser) << s(kDemoChinesePassword) << "1110";
-        QTest::newRow("wrong password") << s(kDemoUser) << "demo12" << "2003";
+        QTest::newRow("wrong password") << s(kDemoUser) << "demo12"
+                                        << "2003";
         QTest::newRow("password of another user") << s(kDemoUser) << s(kDemoChinesePassword) << "2003";
         QTest::newRow("unknown user") << "nobody" << s(kDemoPassword) << "2003";
-        QTest::newRow("empty") << "" << "" << "2003";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "2003";
     }
     void login() {
         QFETCH(QString, user);
@@ -180,11 +185,11 @@ private slots:
         QTest::newRow("short ID") << query(id.left(6)) << "1003";
         QTest::newRow("deactivated") << query(s(kDemoCompanyDisabled)) << "1000";
         QTest::newRow("type part does not match") << make(id, id.mid(3), {}, QStringLiteral("999")) << "1111";
-        QTest::newRow("software part does not match") << make(id, QStringLiteral("0000000000"), {}, id.left(3))
-                                                      << "1111";
-        QTest::newRow("unknown customer ID") << make(QStringLiteral("KH0"), QStringLiteral("RJ"), QStringLiteral("SB"),
-                                                     QStringLiteral("310"))
-                                             << "1003";
+        QTest::newRow("software part does not match")
+            << make(id, QStringLiteral("0000000000"), {}, id.left(3)) << "1111";
+        QTest::newRow("unknown customer ID")
+            << make(QStringLiteral("KH0"), QStringLiteral("RJ"), QStringLiteral("SB"), QStringLiteral("310"))
+            << "1003";
     }
     void companyCodes() {
         QFETCH(Header, header);
@@ -256,12 +261,14 @@ private slots:
         const QString id = TStrOper::EncodeBase64(s("WKH3101150012024031502"));
         QTest::newRow("small") << id << TStrOper::EncodeBase64("0") << "1110" << 0;
         QTest::newRow("source") << id << TStrOper::EncodeBase64("1") << "1110" << 1;
-        QTest::newRow("no such photo") << TStrOper::EncodeBase64("WKH0") << TStrOper::EncodeBase64("0") << "2002" << 0;
-        QTest::newRow("plain ID instead of Base64") << "WKH3101150012024031502" << TStrOper::EncodeBase64("0")
-                                                    << "0002" << 0;
+        QTest::newRow("no such photo")
+            << TStrOper::EncodeBase64("WKH0") << TStrOper::EncodeBase64("0") << "2002" << 0;
+        QTest::newRow("plain ID instead of Base64")
+            << "WKH3101150012024031502" << TStrOper::EncodeBase64("0") << "0002" << 0;
         QTest::newRow("empty ID") << "" << TStrOper::EncodeBase64("0") << "2001" << 0;
         QTest::newRow("flag 2") << id << TStrOper::EncodeBase64("2") << "0002" << 0;
-        QTest::newRow("plain flag") << id << "1" << "0002" << 0;
+        QTest::newRow("plain flag") << id << "1"
+                                    << "0002" << 0;
         QTest::newRow("ID not Base64") << "W!" << TStrOper::EncodeBase64("0") << "0002" << 0;
     }
     void fetch() {
@@ -283,7 +290,8 @@ private slots:
     void photosOfOtherCompaniesStayHidden() {
         const TCompanyInfo other = queried(kDemoCompanyEmpty);
         const QString id = s("WKH3101150012024031501");
-        QCOMPARE(code(logic_->GetCompanyPhoto(photos(other), TStrOper::EncodeBase64(id), TStrOper::EncodeBase64("0"))),
+        QCOMPARE(code(logic_->GetCompanyPhoto(photos(other), TStrOper::EncodeBase64(id),
+                                              TStrOper::EncodeBase64("0"))),
                  QStringLiteral("2002"));
         QCOMPARE(code(logic_->DeleteCompanyPhoto(photos(other), id)), QStringLiteral("2002"));
         TPictureInfo edit;
@@ -298,7 +306,8 @@ private slots:
         const TCompanyInfo company = queried(kDemoCompanyWithPhotos);
         const TPictureInfo info = newPhoto(company, s(kDemoFreeTypeCode), s("消防通道"));
         QCOMPARE(code(logic_->InsertCompanyPhoto(photos(company), info)), QStringLiteral("1110"));
-        const QString id = QStringLiteral("W") + company.F_CUSTOMERID + QStringLiteral("20250308") + kDemoFreeTypeCode;
+        const QString id =
+            QStringLiteral("W") + company.F_CUSTOMERID + QStringLiteral("20250308") + kDemoFreeTypeCode;
         const auto stored = db_->photo(s(kDemoCompanyWithPhotos), id);
         QVERIFY(stored.has_value());
         QCOMPARE(stored->note, s("消防通道"));
@@ -327,12 +336,24 @@ private slots:
         TPictureInfo info = newPhoto(company, s(kDemoFreeTypeCode), s("备注"));
         Header header = photos(company);
         switch (fault) {
-        case 0: info.F_FLAG = TStrOper::EncodeBase64(QStringLiteral("99")); break;
-        case 1: info.F_PHOTO = QByteArray("GIF89a not a photo"); break;
-        case 2: info.F_SMALLPHOTO.clear(); break;
-        case 3: info.F_COMPANYID = TStrOper::EncodeBase64(QStringLiteral("KH440305006")); break;
-        case 4: info.F_MEMO = QStringLiteral("备注"); break;
-        default: header = query(s(kDemoCompanyDisabled)); break;
+        case 0:
+            info.F_FLAG = TStrOper::EncodeBase64(QStringLiteral("99"));
+            break;
+        case 1:
+            info.F_PHOTO = QByteArray("GIF89a not a photo");
+            break;
+        case 2:
+            info.F_SMALLPHOTO.clear();
+            break;
+        case 3:
+            info.F_COMPANYID = TStrOper::EncodeBase64(QStringLiteral("KH440305006"));
+            break;
+        case 4:
+            info.F_MEMO = QStringLiteral("备注");
+            break;
+        default:
+            header = query(s(kDemoCompanyDisabled));
+            break;
         }
         QCOMPARE(this->code(logic_->InsertCompanyPhoto(header, info)), code);
         QCOMPARE(db_->photoCount(s(kDemoCompanyWithPhotos)), kDemoPhotoCount);
@@ -342,7 +363,8 @@ private slots:
         const TCompanyInfo c = queried(kDemoCompanyEmpty); // limit 3
         const Header h = photos(c);
         QCOMPARE(code(logic_->InsertCompanyPhoto(h, newPhoto(c, "01", s("一")))), QStringLiteral("1110"));
-        QCOMPARE(code(logic_->InsertCompanyPhoto(h, newPhoto(c, "01", s("同日同类")))), QStringLiteral("1111"));
+        QCOMPARE(code(logic_->InsertCompanyPhoto(h, newPhoto(c, "01", s("同日同类")))),
+                 QStringLiteral("1111"));
         QCOMPARE(code(logic_->InsertCompanyPhoto(h, newPhoto(c, "02", s("二")))), QStringLiteral("1110"));
         QCOMPARE(code(logic_->InsertCompanyPhoto(h, newPhoto(c, "03", s("三")))), QStringLiteral("1110"));
         const auto refused = logic_->InsertCompanyPhoto(h, newPhoto(c, "04", s("四")));
@@ -416,7 +438,8 @@ private slots:
         const TPicResultInfo list = logic_->GetCompanyPhotoList(photos(company)).record;
         QCOMPARE(list.F_PICLIST.size(), kDemoPhotoCount);
         QCOMPARE(TStrOper::DecodeBase64(list.F_PICLIST.last().F_MEMO), s("新增"));
-        QCOMPARE(logic_->ValidateUserLogin(ServiceHeaders::login(s(kDemoUser), s(kDemoPassword))).record.F_OPERRESULT,
+        QCOMPARE(logic_->ValidateUserLogin(ServiceHeaders::login(s(kDemoUser), s(kDemoPassword)))
+                     .record.F_OPERRESULT,
                  QStringLiteral("1110"));
     }
 
@@ -443,7 +466,9 @@ private slots:
                 ServiceLogic logic(db, [] { return kNow; });
                 const QString result =
                     logic.InsertCompanyPhoto(photos(c), newPhoto(c, type, type)).record.F_OPERRESULT;
-                (result == QLatin1String("1110") ? accepted : result == QLatin1String("1111") ? refused : other)++;
+                (result == QLatin1String("1110")   ? accepted
+                 : result == QLatin1String("1111") ? refused
+                                                   : other)++;
             }));
             threads.back()->start();
         }

@@ -13,8 +13,8 @@ class PhotoServiceProcess {
 public:
     explicit PhotoServiceProcess(const QString &dbFile, bool seedDemo = true,
                                  const QStringList &extraArguments = {}) {
-        QStringList arguments{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--db"),
-                              dbFile};
+        QStringList arguments{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                              QStringLiteral("--db"), dbFile};
         if (seedDemo) {
             arguments << QStringLiteral("--seed-demo");
         }
@@ -56,9 +56,7 @@ public:
 
     bool started() const { return port_ != 0 && process_.state() == QProcess::Running; }
     quint16 port() const { return port_; }
-    QString endpoint() const {
-        return QStringLiteral("http://127.0.0.1:%1/PictureService.asmx").arg(port_);
-    }
+    QString endpoint() const { return QStringLiteral("http://127.0.0.1:%1/PictureService.asmx").arg(port_); }
     // The service's exit code after it stopped by itself (for tests of bad arguments).
     QProcess &process() { return process_; }
 

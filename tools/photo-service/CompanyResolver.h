@@ -8,9 +8,9 @@
 #include "service/PictureService.h"
 
 struct ResolvedCompany {
-    QString code;                  // "1110" when `company` may be worked on, otherwise the refusal
+    QString code; // "1110" when `company` may be worked on, otherwise the refusal
     std::optional<CompanyRecord> company;
-    QString detail;                // why it was refused, for the request log
+    QString detail; // why it was refused, for the request log
 };
 
 // Refusals: "0001" unreadable header, "1003" no such company, "1111" identifiers that do not match,

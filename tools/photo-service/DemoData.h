@@ -23,7 +23,7 @@ inline constexpr int kCompanyWithPhotosLimit = 6;
 inline constexpr int kCompanyWithPhotosZoomWidth = 800;
 inline constexpr int kCompanyWithPhotosZoomHeight = 600;
 inline constexpr int kCompanyWithPhotosPhotoCount = 4;
-inline constexpr int kCompanyWithPhotosTypeCount = 5; // entries of the catering trade's type list
+inline constexpr int kCompanyWithPhotosTypeCount = 5;      // entries of the catering trade's type list
 inline constexpr char kCompanyWithPhotosFreeType[] = "05"; // a type of its trade that no photo has yet
 
 // A company without photos (retail trade "LS").

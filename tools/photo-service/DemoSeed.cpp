@@ -16,13 +16,20 @@ struct DemoTrade {
 };
 
 const DemoTrade kTrades[] = {
-    {"CY", "餐饮",
-     {{"01", "门头照片"}, {"02", "营业执照"}, {"03", "后厨照片"}, {"04", "就餐区照片"}, {"05", "消防设施照片"}}},
+    {"CY",
+     "餐饮",
+     {{"01", "门头照片"},
+      {"02", "营业执照"},
+      {"03", "后厨照片"},
+      {"04", "就餐区照片"},
+      {"05", "消防设施照片"}}},
     {"LS", "零售", {{"01", "门头照片"}, {"02", "营业执照"}, {"03", "货架照片"}, {"04", "收银台照片"}}},
     {"ZS", "住宿", {{"01", "门头照片"}, {"02", "营业执照"}, {"03", "客房照片"}}},
 };
 
-QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+QString u(const char *utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 void seedUsers(PhotoDatabase &db) {
     db.addUser({u(DemoData::kUser), QStringLiteral("U0001"), u("演示用户"), QStringLiteral("ORG01"),
@@ -96,7 +103,8 @@ void seedCompanies(PhotoDatabase &db) {
 
 void seedPhotos(PhotoDatabase &db) {
     const CompanyRecord company = companyWithPhotos();
-    const QDate day = QDate::fromString(QString::fromLatin1(DemoData::kPhotoDate), QStringLiteral("yyyyMMdd"));
+    const QDate day =
+        QDate::fromString(QString::fromLatin1(DemoData::kPhotoDate), QStringLiteral("yyyyMMdd"));
     int variant = 0;
     for (const DemoData::Photo &demo : DemoData::kPhotos) {
         PhotoRecord photo;
@@ -107,7 +115,8 @@ void seedPhotos(PhotoDatabase &db) {
         // The source is larger than the company's limits, the small version fits them.
         photo.source = DemoImages::PaintJpeg(QSize(1280, 960), variant);
         photo.small = DemoImages::PaintJpeg(QSize(company.zoomWidth, company.zoomHeight), variant);
-        photo.inputTime = QDateTime(day, QTime(9, 30 + variant)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        photo.inputTime =
+            QDateTime(day, QTime(9, 30 + variant)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         db.insertPhoto(photo, company.photoLimit); // an existing photo of the same ID is kept
         ++variant;
     }

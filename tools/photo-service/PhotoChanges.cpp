@@ -16,8 +16,7 @@ struct PhotoFields {
     QString note;
 };
 
-std::optional<PhotoFields> readFields(const TPictureInfo &info, const CompanyRecord &company,
-                                      QString &why) {
+std::optional<PhotoFields> readFields(const TPictureInfo &info, const CompanyRecord &company, QString &why) {
     const auto typeCode = WireText::ReadBase64Text(info.F_FLAG);
     const auto note = WireText::ReadBase64Text(info.F_MEMO);
     const auto customerId = WireText::ReadBase64Text(info.F_COMPANYID);

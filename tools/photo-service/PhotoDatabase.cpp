@@ -78,7 +78,9 @@ private:
     QSqlQuery query_;
 };
 
-void exec(const QString &connection, const QString &sql) { Statement(connection, sql).run(); }
+void exec(const QString &connection, const QString &sql) {
+    Statement(connection, sql).run();
+}
 
 CompanyRecord readCompany(const Statement &q) {
     CompanyRecord c;
@@ -96,9 +98,9 @@ CompanyRecord readCompany(const Statement &q) {
     return c;
 }
 
-const QString kCompanyColumns = QStringLiteral(
-    "company_id, customer_id, software_id, device_id, company_type, name, active, photo_limit,"
-    " zoom_width, zoom_height, trade");
+const QString kCompanyColumns =
+    QStringLiteral("company_id, customer_id, software_id, device_id, company_type, name, active, photo_limit,"
+                   " zoom_width, zoom_height, trade");
 
 } // namespace
 
@@ -236,9 +238,8 @@ void PhotoDatabase::addTrade(const QString &code, const QString &name) {
 }
 
 void PhotoDatabase::addPhotoType(const QString &trade, const PhotoTypeRecord &type) {
-    Statement(connection_,
-              QStringLiteral("INSERT OR REPLACE INTO photo_types VALUES (?, ?, ?,"
-                             " (SELECT COUNT(*) FROM photo_types WHERE trade = ?))"))
+    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO photo_types VALUES (?, ?, ?,"
+                                          " (SELECT COUNT(*) FROM photo_types WHERE trade = ?))"))
         .bind(trade)
         .bind(type.code)
         .bind(type.name)

@@ -25,14 +25,14 @@ struct UserRecord {
 };
 
 struct CompanyRecord {
-    QString companyId;   // the 13 characters a user types
-    QString customerId;  // opaque identifiers handed to the client by the company query
+    QString companyId;  // the 13 characters a user types
+    QString customerId; // opaque identifiers handed to the client by the company query
     QString softwareId;
     QString deviceId;
     QString companyType;
     QString name;
-    QString trade;       // selects the photo type list
-    int active = 1;      // 1 active, 0 deactivated, anything else: state unknown
+    QString trade;  // selects the photo type list
+    int active = 1; // 1 active, 0 deactivated, anything else: state unknown
     int photoLimit = 0;
     int zoomWidth = 0;
     int zoomHeight = 0;

@@ -68,7 +68,8 @@ bool PhotoHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocke
         break;
     }
     LogRequest(QStringLiteral("%1: method not allowed").arg(path));
-    responder.write(QByteArrayLiteral("POST a SOAP request, or GET ?wsdl\n"), kText, Status::MethodNotAllowed);
+    responder.write(QByteArrayLiteral("POST a SOAP request, or GET ?wsdl\n"), kText,
+                    Status::MethodNotAllowed);
     return true;
 }
 

@@ -6,8 +6,7 @@
 
 namespace {
 
-template <typename Record>
-SoapReply reply(Soap::Operation op, const Answer<Record> &answer) {
+template <typename Record> SoapReply reply(Soap::Operation op, const Answer<Record> &answer) {
     SoapReply r;
     r.body = Soap::WriteResponse(op, answer.record);
     r.logLine = Soap::OperationName(op) + QLatin1Char(' ') + answer.record.F_OPERRESULT;

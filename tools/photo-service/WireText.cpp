@@ -7,8 +7,7 @@ namespace {
 
 bool isBase64Letter(QChar c) {
     const char16_t u = c.unicode();
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '+' ||
-           u == '/';
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '+' || u == '/';
 }
 
 // Canonical Base64 once line breaks and surrounding blanks are set aside: whole groups of four,

@@ -38,7 +38,9 @@ struct OperationShape {
 
 const OperationShape kOperations[] = {
     {Soap::Operation::GetCompanyPhotoList, {}, "tns:TPicResultInfo"},
-    {Soap::Operation::GetCompanyPhoto, {{"aPhotoId", "s:string"}, {"aFlag", "s:string"}}, "tns:TPicResultInfo"},
+    {Soap::Operation::GetCompanyPhoto,
+     {{"aPhotoId", "s:string"}, {"aFlag", "s:string"}},
+     "tns:TPicResultInfo"},
     {Soap::Operation::InsertCompanyPhoto, {{"aPicInfo", "tns:TPictureInfo"}}, "tns:TPicResultInfo"},
     {Soap::Operation::UpdateCompanyPhoto, {{"aPicInfo", "tns:TPictureInfo"}}, "tns:TPicResultInfo"},
     {Soap::Operation::DeleteCompanyPhoto, {{"aPhotoId", "s:string"}}, "tns:TPicResultInfo"},
@@ -104,12 +106,13 @@ QString messages() {
     QString s;
     for (const OperationShape &shape : kOperations) {
         const QString name = Soap::OperationName(shape.op);
-        s += QStringLiteral("<wsdl:message name=\"%1SoapIn\"><wsdl:part name=\"parameters\" element=\"tns:%1\"/>"
-                            "</wsdl:message>"
-                            "<wsdl:message name=\"%1SoapOut\"><wsdl:part name=\"parameters\" "
-                            "element=\"tns:%1Response\"/></wsdl:message>"
-                            "<wsdl:message name=\"%1Header\"><wsdl:part name=\"Header\" element=\"tns:Header\"/>"
-                            "</wsdl:message>")
+        s += QStringLiteral(
+                 "<wsdl:message name=\"%1SoapIn\"><wsdl:part name=\"parameters\" element=\"tns:%1\"/>"
+                 "</wsdl:message>"
+                 "<wsdl:message name=\"%1SoapOut\"><wsdl:part name=\"parameters\" "
+                 "element=\"tns:%1Response\"/></wsdl:message>"
+                 "<wsdl:message name=\"%1Header\"><wsdl:part name=\"Header\" element=\"tns:Header\"/>"
+                 "</wsdl:message>")
                  .arg(name);
     }
     return s;
@@ -126,24 +129,28 @@ QString portType() {
 }
 
 QString binding() {
-    QString s = QStringLiteral("<wsdl:binding name=\"MORA-PictureServiceSoap\" type=\"tns:MORA-PictureServiceSoap\">"
-                               "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>");
+    QString s =
+        QStringLiteral("<wsdl:binding name=\"MORA-PictureServiceSoap\" type=\"tns:MORA-PictureServiceSoap\">"
+                       "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>");
     for (const OperationShape &shape : kOperations) {
         const QString name = Soap::OperationName(shape.op);
         QString action = QString::fromLatin1(Soap::SoapAction(shape.op));
         action.remove(QLatin1Char('"'));
-        s += QStringLiteral("<wsdl:operation name=\"%1\">"
-                            "<soap:operation soapAction=\"%2\" style=\"document\"/>"
-                            "<wsdl:input><soap:body use=\"literal\"/>"
-                            "<soap:header message=\"tns:%1Header\" part=\"Header\" use=\"literal\"/></wsdl:input>"
-                            "<wsdl:output><soap:body use=\"literal\"/></wsdl:output>"
-                            "</wsdl:operation>")
+        s += QStringLiteral(
+                 "<wsdl:operation name=\"%1\">"
+                 "<soap:operation soapAction=\"%2\" style=\"document\"/>"
+                 "<wsdl:input><soap:body use=\"literal\"/>"
+                 "<soap:header message=\"tns:%1Header\" part=\"Header\" use=\"literal\"/></wsdl:input>"
+                 "<wsdl:output><soap:body use=\"literal\"/></wsdl:output>"
+                 "</wsdl:operation>")
                  .arg(name, action);
     }
     return s + QStringLiteral("</wsdl:binding>");
 }
 
-QString escaped(const QString &text) { return text.toHtmlEscaped(); }
+QString escaped(const QString &text) {
+    return text.toHtmlEscaped();
+}
 
 } // namespace
 

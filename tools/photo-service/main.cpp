@@ -20,8 +20,9 @@ void printError(const QString &message) {
 }
 
 QString hostText(const QHostAddress &host) {
-    return host.protocol() == QAbstractSocket::IPv6Protocol ? QLatin1Char('[') + host.toString() + QLatin1Char(']')
-                                                             : host.toString();
+    return host.protocol() == QAbstractSocket::IPv6Protocol
+               ? QLatin1Char('[') + host.toString() + QLatin1Char(']')
+               : host.toString();
 }
 
 } // namespace
