@@ -39,5 +39,12 @@ bool ParseArgs(QCommandLineParser &parser, const QString &command, const QString
 // The commands, one function each.
 int RunConfig(const QStringList &args, const Options &options);
 int RunPrepare(const QStringList &args, const Options &options);
+int RunLogin(const QStringList &args, const Options &options);
+int RunQuery(const QStringList &args, const Options &options);
+int RunList(const QStringList &args, const Options &options);
+int RunFetch(const QStringList &args, const Options &options);
+int RunAdd(const QStringList &args, const Options &options);
+int RunEdit(const QStringList &args, const Options &options);
+int RunDelete(const QStringList &args, const Options &options);
 
 } // namespace cli

@@ -13,6 +13,13 @@ namespace {
 constexpr cli::Command kCommands[] = {
     {"config", "write or show the protected server configuration", cli::RunConfig},
     {"prepare", "shrink and reduce a photo as the photo editor does", cli::RunPrepare},
+    {"login", "check a user name and password with the service", cli::RunLogin},
+    {"query", "query a company and print its fields", cli::RunQuery},
+    {"list", "query a company and list its photos and photo types", cli::RunList},
+    {"fetch", "download a photo's small or source version into the cache", cli::RunFetch},
+    {"add", "prepare and add a photo to a company", cli::RunAdd},
+    {"edit", "change a photo's note and optionally its image", cli::RunEdit},
+    {"delete", "delete a photo of a company", cli::RunDelete},
 };
 
 void printHelp() {
@@ -20,6 +27,8 @@ void printHelp() {
                                   "Global options:\n"
                                   "  --server HOST:PORT  talk to this server instead of the configured one\n"
                                   "  -h, --help          show this help; COMMAND --help shows a command's help\n\n"
+                                  "The service commands but login log in first with their --user and --password\n"
+                                  "options or the environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD.\n\n"
                                   "Commands:\n");
     for (const cli::Command &command : kCommands) {
         text += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name).leftJustified(10), QString::fromUtf8(command.summary));

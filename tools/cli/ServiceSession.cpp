@@ -1,0 +1,121 @@
+#include "ServiceSession.h"
+
+#include "service/LoginMessages.h"
+#include "service/UploadPictureLib.h"
+
+#include <QProcessEnvironment>
+
+#include <stdexcept>
+
+namespace cli {
+
+ServiceSession::ServiceSession(const Options &options) {
+    dm_.PhotoListView = &rows_;
+    if (!options.server.isEmpty()) {
+        const qsizetype colon = options.server.lastIndexOf(u':');
+        const QString host = colon < 0 ? options.server : options.server.left(colon);
+        const QString port = colon < 0 ? QString() : options.server.mid(colon + 1);
+        bool ok = port.isEmpty();
+        if (!ok) {
+            const uint number = port.toUInt(&ok);
+            ok = ok && number > 0 && number <= 65535;
+        }
+        if (host.trimmed().isEmpty() || !ok) {
+            throw UsageError(QStringLiteral("--server needs HOST:PORT, got '%1'").arg(options.server));
+        }
+        dm_.ServerIP = host;
+        dm_.ServerPort = port;
+    } else if (dm_.TerminateRequested) {
+        throw std::runtime_error("the server configuration cannot be read; give --server HOST:PORT");
+    }
+}
+
+int ServiceSession::login(const QString &user, const QString &password) {
+    dm_.UserName = user;
+    dm_.UserPass = password;
+    dm_.OperationKind = 0;
+    const int message = TUploadPicture().Func_ValidateUserLogin();
+    dm_.LoginOk = message == WM_LOGIN_SUCCESS;
+    return message;
+}
+
+bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOptions &options) {
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString user = parser.isSet(options.user) ? parser.value(options.user) : env.value("UPLOADPIC_USER");
+    const QString password =
+        parser.isSet(options.password) ? parser.value(options.password) : env.value("UPLOADPIC_PASSWORD");
+    if (user.isEmpty()) {
+        throw UsageError(QStringLiteral("a login is needed: give --user and --password, or set UPLOADPIC_USER "
+                                        "and UPLOADPIC_PASSWORD"));
+    }
+    const int message = login(user, password);
+    if (message != WM_LOGIN_SUCCESS) {
+        Out(QStringLiteral("Login=") + loginOutcome(message));
+        return false;
+    }
+    return true;
+}
+
+QString ServiceSession::queryCompany(const QString &companyId) {
+    dm_.CompanyId = companyId;
+    dm_.OperationKind = 1;
+    QString code;
+    TUploadPicture().Func_QueryCompanyInfo(code);
+    return code;
+}
+
+QString ServiceSession::queryAndList(const QString &companyId) {
+    const QString code = queryCompany(companyId);
+    if (code != u"1110") {
+        return code;
+    }
+    QString listCode;
+    TUploadPicture().Func_GetCompanyPhotoList(listCode);
+    return listCode;
+}
+
+namespace {
+
+const QString kLoginHelp = QStringLiteral(
+    "\n\nThe command logs in first, with --user and --password or, when they are not given, the\n"
+    "environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD. Prints Code=CODE and exits 1 when\n"
+    "the service answers anything but success.");
+
+} // namespace
+
+bool StartServiceCommand(QCommandLineParser &parser, const LoginOptions &login, const QString &command,
+                         const QString &description, const QStringList &args, int minArgs, int maxArgs,
+                         const Options &options, std::unique_ptr<ServiceSession> &session, int &exitCode) {
+    parser.setApplicationDescription(description + kLoginHelp);
+    login.addTo(parser);
+    exitCode = 0;
+    if (!ParseArgs(parser, command, args, minArgs, maxArgs)) {
+        return false;
+    }
+    session = std::make_unique<ServiceSession>(options);
+    if (!session->loginFrom(parser, login)) {
+        exitCode = 1;
+        return false;
+    }
+    return true;
+}
+
+int failed(const QString &code) {
+    Out(QStringLiteral("Code=") + code);
+    return 1;
+}
+
+QString loginOutcome(int message) {
+    switch (message) {
+    case WM_LOGIN_SUCCESS:
+        return QStringLiteral("success");
+    case WM_LOGIN_DENIED:
+        return QStringLiteral("denied");
+    case WM_LOGIN_BADHEADER:
+        return QStringLiteral("badheader");
+    default:
+        return QStringLiteral("failed");
+    }
+}
+
+} // namespace cli
