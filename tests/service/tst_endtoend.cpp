@@ -1,0 +1,230 @@
+// Every operation of the service client, and the CLI built on it, against the reference photo-service
+// on a free loopback port with the demo data.
+
+#include "support/DemoSeed.h"
+#include "support/PhotoServiceProcess.h"
+#include "support/TestSupport.h"
+
+#include "core/MainDataModule.h"
+#include "core/StrOper.h"
+#include "service/PhotoCache.h"
+#include "service/PhotoListModel.h"
+#include "service/UploadPictureLib.h"
+
+#include <QBuffer>
+#include <QDate>
+#include <QImage>
+#include <QProcess>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+QByteArray jpeg(int width, int height, Qt::GlobalColor color) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return bytes;
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dbDir_;
+    std::unique_ptr<PhotoServiceProcess> server_;
+
+    // A data module pointed at the service, with a photo list.
+    struct Session {
+        TempAppDir app;
+        TDM_Main dm;
+        TPhotoListModel rows;
+        explicit Session(quint16 port) {
+            dm.ServerIP = QStringLiteral(" 127.0.0.1 ");
+            dm.ServerPort = QString::number(port);
+            dm.PhotoListView = &rows;
+        }
+        QString query(const char *companyId) {
+            dm.CompanyId = QString::fromUtf8(companyId);
+            dm.OperationKind = 1;
+            QString code;
+            TUploadPicture().Func_QueryCompanyInfo(code);
+            return code;
+        }
+        QString list() {
+            QString code;
+            TUploadPicture().Func_GetCompanyPhotoList(code);
+            return code;
+        }
+    };
+
+private slots:
+    void initTestCase() {
+        server_ = std::make_unique<PhotoServiceProcess>(dbDir_.filePath(QStringLiteral("photos.db")));
+        QVERIFY2(server_->started(), "photo-service did not start");
+    }
+    void cleanupTestCase() { server_.reset(); }
+
+    void login_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("message");
+        QTest::newRow("demo") << kDemoUser << kDemoPassword << WM_LOGIN_SUCCESS;
+        QTest::newRow("chinese") << kDemoChineseUser << kDemoChinesePassword << WM_LOGIN_SUCCESS;
+        QTest::newRow("wrong password") << kDemoUser << "nope" << WM_LOGIN_DENIED;
+        QTest::newRow("unknown user") << "nobody" << "x" << WM_LOGIN_DENIED;
+    }
+    void login() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(int, message);
+        Session s(server_->port());
+        s.dm.UserName = user;
+        s.dm.UserPass = password;
+        s.dm.OperationKind = 0;
+        QCOMPARE(TUploadPicture().Func_ValidateUserLogin(), message);
+    }
+
+    void query_data() {
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("found") << kDemoCompanyWithPhotos << "1110";
+        QTest::newRow("unknown") << kUnknownCompany << "1003";
+        QTest::newRow("deactivated") << kDemoCompanyDisabled << "1000";
+    }
+    void query() {
+        QFETCH(QString, company);
+        QFETCH(QString, code);
+        Session s(server_->port());
+        QCOMPARE(s.query(company.toUtf8().constData()), code);
+        QCOMPARE(s.dm.CurrentCompany->CustomerId,
+                 code == u"1110" ? QString::fromUtf8(kDemoCompanyWithPhotosCustomerId) : QString());
+        if (code == u"1110") {
+            QCOMPARE(s.dm.CurrentCompany->CompanyName, QString::fromUtf8(kDemoCompanyWithPhotosName));
+        }
+    }
+
+    void unreachableServerIsLoggedFailure() {
+        Session s(server_->port());
+        s.dm.ServerPort = QStringLiteral("1"); // nothing listens there
+        s.dm.OperationKind = 1;
+        QString code;
+        TUploadPicture().Func_QueryCompanyInfo(code);
+        QCOMPARE(code, QStringLiteral("1111"));
+        QVERIFY(s.app.logTexts().value(0).startsWith(
+            QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:HTTP request to")));
+    }
+
+    // The main window's whole cycle: query, list (with the query header), fetch, add, change, delete.
+    void photoSession() {
+        Session s(server_->port());
+        QCOMPARE(s.query(kDemoCompanyWithPhotos), QStringLiteral("1110"));
+        QCOMPARE(s.list(), QStringLiteral("1110"));
+        QCOMPARE(s.rows.rowCount(), kDemoPhotoCount);
+        QCOMPARE(s.dm.MaxPhotoNumber, kDemoPhotoLimit);
+        QCOMPARE(s.dm.ZoomWidth, kDemoZoomWidth);
+        QCOMPARE(s.dm.ZoomHeight, kDemoZoomHeight);
+        QCOMPARE(s.dm.PhotoTypeList.size(), kDemoTypeCount);
+        const QString folder = PhotoCache::Folder();
+        const QString first = s.rows.subItem(0, TPhotoListModel::PhotoIdColumn);
+        for (int row = 0; row < s.rows.rowCount(); ++row) {
+            QCOMPARE(s.rows.subItem(row, TPhotoListModel::StateColumn), QStringLiteral("1"));
+            QVERIFY(PhotoCache::Exists(PhotoCache::SmallFile(folder, s.rows.subItem(row, TPhotoListModel::PhotoIdColumn))));
+        }
+
+        s.dm.OperationKind = 2;
+        s.rows.setSelectedRow(0);
+        QString code;
+        TUploadPicture().Func_GetCompanyPhoto(first, QStringLiteral("1"), code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(s.rows.subItem(0, TPhotoListModel::StateColumn), QStringLiteral("2"));
+        QVERIFY(QImage(PhotoCache::SourceFile(folder, first)).width() > kDemoZoomWidth);
+
+        TUploadPicture().Func_GetCompanyPhoto(QStringLiteral("W-no-such-photo"), QStringLiteral("0"), code);
+        QCOMPARE(code, QStringLiteral("2002"));
+        QCOMPARE(s.rows.imageIndex(0), 0);
+
+        const QString type = QString::fromUtf8(kDemoFreeTypeCode);
+        TPictureInfo pic;
+        pic.F_COMPANYID = TStrOper::EncodeBase64(s.dm.CurrentCompany->CustomerId);
+        pic.F_BUSFLAG = TStrOper::EncodeBase64(s.dm.CurrentCompany->CompanyType);
+        pic.F_FLAG = TStrOper::EncodeBase64(type);
+        pic.F_MEMO = TStrOper::EncodeBase64(QStringLiteral("消防通道"));
+        pic.F_PHOTO = jpeg(1200, 900, Qt::red);
+        pic.F_SMALLPHOTO = jpeg(800, 600, Qt::red);
+        TUploadPicture().Func_InsertCompanyPhoto(pic, code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        const QString added = QStringLiteral("W") + s.dm.CurrentCompany->CustomerId +
+                              QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + type;
+
+        TPictureInfo change = pic;
+        change.F_ID = added;
+        change.F_PHOTO.clear();
+        change.F_SMALLPHOTO.clear();
+        change.F_MEMO = TStrOper::EncodeBase64(QStringLiteral("消防通道与灭火器"));
+        TUploadPicture().Func_UpdateCompanyPhoto(change, code);
+        QCOMPARE(code, QStringLiteral("1110"));
+
+        QCOMPARE(s.list(), QStringLiteral("1110"));
+        QCOMPARE(s.rows.rowCount(), kDemoPhotoCount + 1);
+        const int row = s.rows.findRow(added);
+        QVERIFY(row >= 0);
+        QCOMPARE(s.rows.subItem(row, TPhotoListModel::NoteColumn), QStringLiteral("消防通道与灭火器"));
+        QCOMPARE(s.rows.subItem(row, TPhotoListModel::TypeCodeColumn), type);
+
+        TUploadPicture().Func_DeleteCompanyPhoto(added, code);
+        QCOMPARE(code, QStringLiteral("1110"));
+        TUploadPicture().Func_DeleteCompanyPhoto(added, code);
+        QCOMPARE(code, QStringLiteral("2002"));
+        QCOMPARE(s.list(), QStringLiteral("1110"));
+        QCOMPARE(s.rows.rowCount(), kDemoPhotoCount);
+        QCOMPARE(s.app.logTexts(), QStringList({"获取企业照片失败,照片信息不存在", "删除企业照片失败,返回值:2002"}));
+    }
+
+    void cli_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("credentials");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString company = QString::fromUtf8(kDemoCompanyWithPhotos);
+        QTest::newRow("login") << QStringList{"login", kDemoUser, kDemoPassword} << false << 0 << "success\n";
+        QTest::newRow("login denied") << QStringList{"login", kDemoUser, "x"} << false << 1 << "denied\n";
+        QTest::newRow("query") << QStringList{"query", company} << true << 0
+                               << QStringLiteral("CustomerId=") + kDemoCompanyWithPhotosCustomerId;
+        QTest::newRow("query unknown") << QStringList{"query", kUnknownCompany} << true << 1 << "Code=1003\n";
+        QTest::newRow("list") << QStringList{"list", company} << true << 0
+                              << QStringLiteral("MaxPhotoNumber=%1\n").arg(kDemoPhotoLimit);
+        QTest::newRow("no credentials") << QStringList{"list", company} << false << 2 << "";
+        QTest::newRow("bad version") << QStringList{"fetch", company, "W1", "large"} << true << 2 << "";
+    }
+    void cli() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, credentials);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        TempAppDir app;
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("UPLOADPIC_APP_DIR"), app.path());
+        env.remove(QStringLiteral("UPLOADPIC_USER"));
+        env.remove(QStringLiteral("UPLOADPIC_PASSWORD"));
+        if (credentials) {
+            env.insert(QStringLiteral("UPLOADPIC_USER"), QString::fromUtf8(kDemoUser));
+            env.insert(QStringLiteral("UPLOADPIC_PASSWORD"), QString::fromUtf8(kDemoPassword));
+        }
+        cli.setProcessEnvironment(env);
+        cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/uploadpic-cli"),
+                  QStringList{"--server", QStringLiteral("127.0.0.1:%1").arg(server_->port())} + arguments);
+        QVERIFY(cli.waitForFinished(60'000));
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+        QCOMPARE(cli.exitCode(), exitCode);
+        QVERIFY2(out.contains(output), qPrintable(out));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
