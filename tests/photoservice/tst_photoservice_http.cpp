@@ -202,6 +202,8 @@ private slots:
             company = query(service.endpoint(), kDemoCompanyEmpty);
             QCOMPARE(insert(service.endpoint(), company, QStringLiteral("03")).F_OPERRESULT,
                      QStringLiteral("1110"));
+            QCOMPARE(service.stop(), 0);
+            QVERIFY(!QFile::exists(file + QStringLiteral("-wal"))); // closed cleanly, log folded back
         }
         PhotoServiceProcess again(file, false);
         QVERIFY(again.started());

@@ -41,14 +41,20 @@ public:
         }
     }
 
-    ~PhotoServiceProcess() {
+    ~PhotoServiceProcess() { stop(); }
+
+    // Asks the service to stop (SIGTERM, which it answers by closing its database) and waits; the
+    // exit code, or -1 when it had to be killed or crashed.
+    int stop() {
         if (process_.state() != QProcess::NotRunning) {
             process_.terminate();
             if (!process_.waitForFinished(30000)) {
                 process_.kill();
                 process_.waitForFinished(30000);
+                return -1;
             }
         }
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
 
     PhotoServiceProcess(const PhotoServiceProcess &) = delete;

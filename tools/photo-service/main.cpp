@@ -7,6 +7,7 @@
 #include "RequestLog.h"
 #include "ServiceLogic.h"
 #include "ServiceOptions.h"
+#include "ShutdownSignals.h"
 
 #include <QCoreApplication>
 
@@ -63,5 +64,8 @@ int main(int argc, char *argv[]) {
 
     std::printf("listening on %s:%u\n", hostText(options.host).toLatin1().constData(), unsigned(port));
     std::fflush(stdout);
-    return app.exec();
+    QuitOnShutdownSignals();
+    const int code = app.exec();
+    LogRequest(QStringLiteral("stopped"));
+    return code;
 }
