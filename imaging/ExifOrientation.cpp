@@ -27,15 +27,17 @@ int FromApp1(const std::uint8_t *payload, std::size_t length) {
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data.get(), payload, static_cast<unsigned int>(length));
     ExifEntry *entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
-    if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || entry->data == nullptr ||
-        entry->size < 2) {
+    if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 ||
+        entry->data == nullptr || entry->size < 2) {
         return kNormal;
     }
     const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
     return value >= 1 && value <= 8 ? value : kNormal;
 }
 
-bool SwapsSides(int orientation) { return orientation >= 5 && orientation <= 8; }
+bool SwapsSides(int orientation) {
+    return orientation >= 5 && orientation <= 8;
+}
 
 SizeRules::TSize Turn(SizeRules::TSize size, int orientation) {
     return SwapsSides(orientation) ? SizeRules::TSize{size.height, size.width} : size;
@@ -54,14 +56,33 @@ void UprightRow(const TRgbImage &stored, int orientation, int y, std::uint8_t *o
         int sx = 0;
         int sy = 0;
         switch (orientation) {
-        case 2: sx = uprightWidth - 1 - x; sy = y; break;
-        case 3: sx = uprightWidth - 1 - x; sy = uprightHeight - 1 - y; break;
-        case 5: sx = y; sy = x; break;
-        case 6: sx = y; sy = uprightWidth - 1 - x; break;
-        case 7: sx = uprightHeight - 1 - y; sy = uprightWidth - 1 - x; break;
-        default: sx = uprightHeight - 1 - y; sy = x; break; // 8
+        case 2:
+            sx = uprightWidth - 1 - x;
+            sy = y;
+            break;
+        case 3:
+            sx = uprightWidth - 1 - x;
+            sy = uprightHeight - 1 - y;
+            break;
+        case 5:
+            sx = y;
+            sy = x;
+            break;
+        case 6:
+            sx = y;
+            sy = uprightWidth - 1 - x;
+            break;
+        case 7:
+            sx = uprightHeight - 1 - y;
+            sy = uprightWidth - 1 - x;
+            break;
+        default:
+            sx = uprightHeight - 1 - y;
+            sy = x;
+            break; // 8
         }
-        std::memcpy(out + 3 * static_cast<std::size_t>(x), stored.row(sy) + 3 * static_cast<std::size_t>(sx), 3);
+        std::memcpy(out + 3 * static_cast<std::size_t>(x), stored.row(sy) + 3 * static_cast<std::size_t>(sx),
+                    3);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -16,7 +17,9 @@ namespace {
 constexpr int kMaxScans = 500;
 
 // libjpeg's size at scale n/8: the side times n/8, rounded up.
-int scaledSide(int side, int n) { return static_cast<int>((static_cast<std::int64_t>(side) * n + 7) / 8); }
+int scaledSide(int side, int n) {
+    return static_cast<int>((static_cast<std::int64_t>(side) * n + 7) / 8);
+}
 
 void limitScans(j_common_ptr cinfo) {
     const auto *dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
@@ -92,7 +95,9 @@ struct TJpegReader::Impl {
     }
 };
 
-TJpegReader::TJpegReader(const QString &path) : impl_(std::make_unique<Impl>()) { impl_->open(path); }
+TJpegReader::TJpegReader(const QString &path) : impl_(std::make_unique<Impl>()) {
+    impl_->open(path);
+}
 
 TJpegReader::~TJpegReader() = default;
 
@@ -100,9 +105,13 @@ SizeRules::TSize TJpegReader::StoredSize() const {
     return {static_cast<int>(impl_->cinfo.image_width), static_cast<int>(impl_->cinfo.image_height)};
 }
 
-int TJpegReader::Orientation() const { return impl_->orientation; }
+int TJpegReader::Orientation() const {
+    return impl_->orientation;
+}
 
-SizeRules::TSize TJpegReader::UprightSize() const { return ExifOrientation::Turn(StoredSize(), Orientation()); }
+SizeRules::TSize TJpegReader::UprightSize() const {
+    return ExifOrientation::Turn(StoredSize(), Orientation());
+}
 
 TRgbImage TJpegReader::DecodeTo(SizeRules::TSize target) {
     jpeg_decompress_struct &cinfo = impl_->cinfo;

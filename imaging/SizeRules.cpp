@@ -74,7 +74,9 @@ TSize ScaledSize(TSize size, double rate) {
     return {checkedSide(RoundToInt(size.width * r)), checkedSide(RoundToInt(size.height * r))};
 }
 
-std::int64_t SizeInKB(std::int64_t bytes) { return RoundToInt(static_cast<long double>(bytes) / 1024.0L); }
+std::int64_t SizeInKB(std::int64_t bytes) {
+    return RoundToInt(static_cast<long double>(bytes) / 1024.0L);
+}
 
 TSize ShrunkSize(TSize size, std::int64_t sizeKB) {
     const long double divisor = std::sqrt(static_cast<long double>(TwoDecimalFactor(sizeKB, 1024)));

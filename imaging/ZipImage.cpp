@@ -21,7 +21,8 @@ double TImgOper::CalculateZipRate(int width, int height, int maxWidth, int maxHe
     try {
         return SizeRules::ZipRate(width, height, maxWidth, maxHeight);
     } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("计算图片压缩比例失败,CalculateZipRate中错误:") + QString::fromUtf8(e.what()));
+        TFileOper::WriteLog(QStringLiteral("计算图片压缩比例失败,CalculateZipRate中错误:") +
+                            QString::fromUtf8(e.what()));
     }
     return 1.0;
 }
@@ -62,12 +63,13 @@ void TImgOper::ZipImage(const QString &fileName, QString &outFile) {
         TJpegReader reader(input);
         // The data module's program folder; tools that run without a data module use the same
         // folder through TSysOper.
-        const QString folder = DM_Main != nullptr && !DM_Main->AppPath.isEmpty() ? DM_Main->AppPath
-                                                                                 : TSysOper::GetAppPath();
+        const QString folder =
+            DM_Main != nullptr && !DM_Main->AppPath.isEmpty() ? DM_Main->AppPath : TSysOper::GetAppPath();
         const QString output = folder + QStringLiteral("TempZip.jpg");
         ReduceJpeg(reader, SizeRules::ShrunkSize(reader.UprightSize(), sizeKB), kZipQuality, output);
         outFile = output;
     } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("压缩图片时失败,TImgOper->ZipImage中错误:") + QString::fromUtf8(e.what()));
+        TFileOper::WriteLog(QStringLiteral("压缩图片时失败,TImgOper->ZipImage中错误:") +
+                            QString::fromUtf8(e.what()));
     }
 }

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         TJpegReader reader(path);
         const SizeRules::TSize stored = reader.StoredSize();
         // A small target keeps each run quick while still going through scaling and resampling.
-        const SizeRules::TSize target{std::clamp(stored.width / 3, 1, 64), std::clamp(stored.height / 3, 1, 64)};
+        const SizeRules::TSize target{std::clamp(stored.width / 3, 1, 64),
+                                      std::clamp(stored.height / 3, 1, 64)};
         const TRgbImage image = reader.DecodeTo(target);
         EncodeJpeg(image, reader.Orientation(), 80);
     } catch (const std::exception &) {

@@ -74,14 +74,14 @@ inline QByteArray exifOrientationSegment(int orientation, bool bigEndian = true)
     };
     tiff.append(bigEndian ? "MM" : "II");
     u16(42);
-    u32(8);     // IFD 0 follows the header
-    u16(1);     // one entry
+    u32(8);      // IFD 0 follows the header
+    u16(1);      // one entry
     u16(0x0112); // orientation
-    u16(3);     // SHORT
+    u16(3);      // SHORT
     u32(1);
     u16(orientation);
-    u16(0);     // value padded to four bytes
-    u32(0);     // no next IFD
+    u16(0); // value padded to four bytes
+    u32(0); // no next IFD
     const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
     const int length = int(payload.size()) + 2;
     return QByteArray("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + payload;

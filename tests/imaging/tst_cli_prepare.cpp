@@ -34,11 +34,12 @@ private slots:
     void printsSourceAndSmall() {
         QTemporaryDir dir;
         const QString input = dir.filePath(QStringLiteral("photo.jpg"));
-        const QByteArray jpeg = fixtures::paddedTo(fixtures::jpegBytes(fixtures::quadrants(1600, 1000)), 2048 * 1024);
+        const QByteArray jpeg =
+            fixtures::paddedTo(fixtures::jpegBytes(fixtures::quadrants(1600, 1000)), 2048 * 1024);
         QVERIFY(fixtures::writeFile(input, jpeg));
         const Run run = prepare({input, QStringLiteral("--max-width"), QStringLiteral("800"),
-                                 QStringLiteral("--max-height"), QStringLiteral("600"), QStringLiteral("--dir"),
-                                 dir.path()});
+                                 QStringLiteral("--max-height"), QStringLiteral("600"),
+                                 QStringLiteral("--dir"), dir.path()});
         QCOMPARE(run.code, 0);
         const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
@@ -63,8 +64,8 @@ private slots:
     void usageErrors_data() {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("no file") << QStringList{};
-        QTest::newRow("width not a number") << QStringList{QStringLiteral("x.jpg"), QStringLiteral("--max-width"),
-                                                           QStringLiteral("wide")};
+        QTest::newRow("width not a number")
+            << QStringList{QStringLiteral("x.jpg"), QStringLiteral("--max-width"), QStringLiteral("wide")};
         QTest::newRow("no such folder") << QStringList{QStringLiteral("x.jpg"), QStringLiteral("--dir"),
                                                        QStringLiteral("/nonexistent/folder")};
     }
@@ -75,7 +76,8 @@ private slots:
 
     void missingFileFails() {
         QTemporaryDir dir;
-        const Run run = prepare({dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("--dir"), dir.path()});
+        const Run run =
+            prepare({dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("--dir"), dir.path()});
         QCOMPARE(run.code, 1);
     }
 };

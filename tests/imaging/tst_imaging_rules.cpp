@@ -141,11 +141,15 @@ private slots:
         QTest::addColumn<TSize>("size");
         QTest::addColumn<bool>("shrinks");
         QTest::addColumn<TSize>("expected");
-        QTest::newRow("3072 KB 4000x3000") << qint64(3072 * 1024) << TSize{4000, 3000} << true << TSize{2309, 1732};
+        QTest::newRow("3072 KB 4000x3000")
+            << qint64(3072 * 1024) << TSize{4000, 3000} << true << TSize{2309, 1732};
         QTest::newRow("1024.5 KB stays") << qint64(1049088) << TSize{800, 600} << false << TSize{};
-        QTest::newRow("1025.5 KB at factor 1.00") << qint64(1050112) << TSize{800, 600} << true << TSize{800, 600};
-        QTest::newRow("1029 KB at factor 1.00") << qint64(1029 * 1024) << TSize{801, 599} << true << TSize{801, 599};
-        QTest::newRow("1030 KB at 1.01") << qint64(1030 * 1024) << TSize{4000, 3000} << true << TSize{3980, 2985};
+        QTest::newRow("1025.5 KB at factor 1.00")
+            << qint64(1050112) << TSize{800, 600} << true << TSize{800, 600};
+        QTest::newRow("1029 KB at factor 1.00")
+            << qint64(1029 * 1024) << TSize{801, 599} << true << TSize{801, 599};
+        QTest::newRow("1030 KB at 1.01")
+            << qint64(1030 * 1024) << TSize{4000, 3000} << true << TSize{3980, 2985};
         QTest::newRow("missing file") << qint64(-1) << TSize{800, 600} << false << TSize{};
     }
     void shrunkSize() {
@@ -190,7 +194,8 @@ private slots:
     void areaAveragingKeepsFlatColour() {
         QFETCH(TSize, source);
         QFETCH(TSize, target);
-        const TRgbImage out = resample(filled(source.width, source.height, 200, 17, 255), target.width, target.height);
+        const TRgbImage out =
+            resample(filled(source.width, source.height, 200, 17, 255), target.width, target.height);
         QCOMPARE(out.width, target.width);
         QCOMPARE(out.height, target.height);
         for (std::size_t i = 0; i < out.pixels.size(); i += 3) {

@@ -47,14 +47,22 @@ QImage storedFor(const QImage &upright, int orientation) {
     const QImage cw = upright.transformed(QTransform().rotate(90));
     const QImage ccw = upright.transformed(QTransform().rotate(-90));
     switch (orientation) {
-    case 2: return upright.mirrored(true, false);
-    case 3: return upright.transformed(QTransform().rotate(180));
-    case 4: return upright.mirrored(false, true);
-    case 5: return cw.mirrored(true, false); // transpose
-    case 6: return ccw;
-    case 7: return cw.mirrored(false, true); // transverse
-    case 8: return cw;
-    default: return upright;
+    case 2:
+        return upright.mirrored(true, false);
+    case 3:
+        return upright.transformed(QTransform().rotate(180));
+    case 4:
+        return upright.mirrored(false, true);
+    case 5:
+        return cw.mirrored(true, false); // transpose
+    case 6:
+        return ccw;
+    case 7:
+        return cw.mirrored(false, true); // transverse
+    case 8:
+        return cw;
+    default:
+        return upright;
     }
 }
 
@@ -62,7 +70,8 @@ QImage storedFor(const QImage &upright, int orientation) {
 bool hasUprightQuadrants(const QImage &image) {
     const int w = image.width();
     const int h = image.height();
-    const QPoint centres[4] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+    const QPoint centres[4] = {
+        {w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
     for (int i = 0; i < 4; ++i) {
         const QColor got = image.pixelColor(centres[i]);
         const QColor want = fixtures::kQuadrant[i];
@@ -113,7 +122,8 @@ private slots:
         QVERIFY(TImgOper::ImgPathToByte(app.file(QStringLiteral("folder.jpg"))).isEmpty());
         const QStringList log = app.logTexts();
         QCOMPARE(log.size(), 1);
-        QVERIFY(log.first().startsWith(QStringLiteral("将图片文件转化byte数组时失败,TImgOper->ImgPathToByte中错误:")));
+        QVERIFY(log.first().startsWith(
+            QStringLiteral("将图片文件转化byte数组时失败,TImgOper->ImgPathToByte中错误:")));
     }
 
     void savingNothingTouchesNothing() {
@@ -135,7 +145,8 @@ private slots:
         const QStringList log = app.logTexts();
         QCOMPARE(log.size(), 2);
         for (const QString &line : log) {
-            QVERIFY(line.startsWith(QStringLiteral("将byte数组保存为图片文件时失败,TImgOper->SaveImgInfo中错误:")));
+            QVERIFY(line.startsWith(
+                QStringLiteral("将byte数组保存为图片文件时失败,TImgOper->SaveImgInfo中错误:")));
             QVERIFY(!line.endsWith(u':'));
         }
         QCOMPARE(leftovers(app), QStringList{QStringLiteral("Photo.jpg")});
@@ -159,7 +170,8 @@ private slots:
         QFETCH(QSize, expected);
         TempAppDir app;
         const QString input = app.file(QStringLiteral("in.jpg"));
-        QVERIFY(fixtures::writeFile(input, fixtures::jpegBytes(fixtures::quadrants(size.width(), size.height()))));
+        QVERIFY(fixtures::writeFile(input,
+                                    fixtures::jpegBytes(fixtures::quadrants(size.width(), size.height()))));
         QString out = QStringLiteral("stale");
         TImgOper::ZipImageSize(input, limits.width(), limits.height(), out);
         const QString zoom = app.file(QStringLiteral("ZoomPhoto.jpg"));
@@ -181,7 +193,8 @@ private slots:
         QTest::addColumn<QSize>("expected"); // empty: the file is sent as it is
         QTest::newRow("3072 KB 4000x3000") << QSize(4000, 3000) << qint64(3072 * 1024) << QSize(2309, 1732);
         QTest::newRow("1024.5 KB stays") << QSize(800, 600) << qint64(1049088) << QSize();
-        QTest::newRow("1025.5 KB re-encoded at its size") << QSize(800, 600) << qint64(1050112) << QSize(800, 600);
+        QTest::newRow("1025.5 KB re-encoded at its size")
+            << QSize(800, 600) << qint64(1050112) << QSize(800, 600);
         QTest::newRow("small") << QSize(800, 600) << qint64(0) << QSize();
     }
     void zipImage() {
@@ -212,7 +225,8 @@ private slots:
         TempAppDir app;
         const QString input = app.file(QStringLiteral("in.jpg"));
         QVERIFY(fixtures::writeFile(
-            input, fixtures::paddedTo(fixtures::jpegBytes(fixtures::quadrants(4000, 3000), 50), 3072 * 1024)));
+            input,
+            fixtures::paddedTo(fixtures::jpegBytes(fixtures::quadrants(4000, 3000), 50), 3072 * 1024)));
         QString source;
         TImgOper::ZipImage(input, source);
         QString small;
@@ -246,8 +260,8 @@ private slots:
         QFETCH(bool, bigEndian);
         TempAppDir app;
         const QImage upright = fixtures::quadrants(240, 120);
-        const QByteArray tagged =
-            fixtures::withOrientation(fixtures::jpegBytes(storedFor(upright, orientation)), orientation, bigEndian);
+        const QByteArray tagged = fixtures::withOrientation(
+            fixtures::jpegBytes(storedFor(upright, orientation)), orientation, bigEndian);
         const QString input = app.file(QStringLiteral("phone.jpg"));
         QVERIFY(fixtures::writeFile(input, tagged));
         {
@@ -292,21 +306,27 @@ private slots:
 
         for (const bool zip : {false, true}) {
             const char *op = zip ? "ZipImage" : "ZipImageSize";
-            QTest::addRow("%s: not a JPEG", op) << zip << text << true << QString() << QStringLiteral("Not a JPEG");
+            QTest::addRow("%s: not a JPEG", op)
+                << zip << text << true << QString() << QStringLiteral("Not a JPEG");
             QTest::addRow("%s: truncated", op) << zip << big.left(big.size() * 2 / 3) << true << QString()
                                                << QStringLiteral("Premature end");
-            QTest::addRow("%s: header claims 65000x65000", op) << zip << fixtures::paddedTo(huge, mb) << true
-                                                               << QString() << QStringLiteral("300 megapixels");
-            QTest::addRow("%s: just over 300 megapixels", op) << zip << fixtures::paddedTo(over, mb) << true
-                                                              << QString() << QStringLiteral("300 megapixels");
+            QTest::addRow("%s: header claims 65000x65000", op)
+                << zip << fixtures::paddedTo(huge, mb) << true << QString()
+                << QStringLiteral("300 megapixels");
+            QTest::addRow("%s: just over 300 megapixels", op)
+                << zip << fixtures::paddedTo(over, mb) << true << QString()
+                << QStringLiteral("300 megapixels");
             QTest::addRow("%s: 300 megapixels of missing data", op)
                 << zip << fixtures::paddedTo(limit, mb) << true << QString() << QStringLiteral("");
-            QTest::addRow("%s: output blocked", op) << zip << big << true
-                                                    << (zip ? QStringLiteral("TempZip.jpg") : QStringLiteral("ZoomPhoto.jpg"))
-                                                    << QStringLiteral("");
+            QTest::addRow("%s: output blocked", op)
+                << zip << big << true
+                << (zip ? QStringLiteral("TempZip.jpg") : QStringLiteral("ZoomPhoto.jpg"))
+                << QStringLiteral("");
         }
-        QTest::newRow("ZipImageSize: empty file") << false << QByteArray() << true << QString() << QStringLiteral("empty");
-        QTest::newRow("ZipImageSize: missing file") << false << QByteArray() << false << QString() << QStringLiteral("");
+        QTest::newRow("ZipImageSize: empty file")
+            << false << QByteArray() << true << QString() << QStringLiteral("empty");
+        QTest::newRow("ZipImageSize: missing file")
+            << false << QByteArray() << false << QString() << QStringLiteral("");
     }
     void badInputIsLoggedAndHandsBackTheInput() {
         QFETCH(bool, zipImage);

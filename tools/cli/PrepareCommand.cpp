@@ -42,19 +42,21 @@ QString describe(const QString &path) {
 
 int RunPrepare(const QStringList &args, const Options & /*options*/) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Prepare a photo as the photo editor does before sending it: shrink a file of more than\n"
-                       "1024 KB (TempZip.jpg), then reduce it to the size limits (ZoomPhoto.jpg). Prints\n"
-                       "'source PATH WIDTHxHEIGHT BYTES' and 'small PATH WIDTHxHEIGHT BYTES'."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Prepare a photo as the photo editor does before sending it: shrink a file of more than\n"
+        "1024 KB (TempZip.jpg), then reduce it to the size limits (ZoomPhoto.jpg). Prints\n"
+        "'source PATH WIDTHxHEIGHT BYTES' and 'small PATH WIDTHxHEIGHT BYTES'."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The JPEG photo."));
-    const QCommandLineOption maxWidth(QStringLiteral("max-width"), QStringLiteral("Width limit (default 640)."),
-                                      QStringLiteral("W"), QStringLiteral("640"));
+    const QCommandLineOption maxWidth(QStringLiteral("max-width"),
+                                      QStringLiteral("Width limit (default 640)."), QStringLiteral("W"),
+                                      QStringLiteral("640"));
     const QCommandLineOption maxHeight(QStringLiteral("max-height"),
                                        QStringLiteral("Height limit (default 480)."), QStringLiteral("H"),
                                        QStringLiteral("480"));
-    const QCommandLineOption dir(QStringLiteral("dir"),
-                                 QStringLiteral("Program folder that receives the files (default: the tool's)."),
-                                 QStringLiteral("DIR"));
+    const QCommandLineOption dir(
+        QStringLiteral("dir"),
+        QStringLiteral("Program folder that receives the files (default: the tool's)."),
+        QStringLiteral("DIR"));
     parser.addOptions({maxWidth, maxHeight, dir});
     if (!ParseArgs(parser, QStringLiteral("prepare"), args, 1, 1)) {
         return 0;
