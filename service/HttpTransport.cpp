@@ -80,22 +80,26 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
                                  .arg(std::chrono::duration<double>(idleTimeout).count()));
     }
     if (tooLarge) {
-        throw TransportError(QStringLiteral("the answer from %1 is larger than %2 bytes").arg(url.toString()).arg(maxBytes));
+        throw TransportError(
+            QStringLiteral("the answer from %1 is larger than %2 bytes").arg(url.toString()).arg(maxBytes));
     }
     if (reply->bytesAvailable() > 0) {
         take();
         if (tooLarge) {
-            throw TransportError(
-                QStringLiteral("the answer from %1 is larger than %2 bytes").arg(url.toString()).arg(maxBytes));
+            throw TransportError(QStringLiteral("the answer from %1 is larger than %2 bytes")
+                                     .arg(url.toString())
+                                     .arg(maxBytes));
         }
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
-        throw TransportError(QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
+        throw TransportError(
+            QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
     }
     if (isBrokenTransfer(reply->error())) {
         // A status line arrived but the connection or the protocol broke before the whole answer did.
-        throw TransportError(QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
+        throw TransportError(
+            QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
     }
     HttpAnswer answer;
     answer.status = status.toInt();

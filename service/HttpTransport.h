@@ -17,8 +17,8 @@ public:
 };
 
 struct HttpAnswer {
-    int status = 0;     // HTTP status code
-    QString reason;     // its reason phrase
+    int status = 0; // HTTP status code
+    QString reason; // its reason phrase
     QByteArray body;
 };
 

@@ -7,9 +7,13 @@
 
 namespace PhotoCache {
 
-QString Folder() { return TSysOper::GetAppPath() + QStringLiteral("Photo/"); }
+QString Folder() {
+    return TSysOper::GetAppPath() + QStringLiteral("Photo/");
+}
 
-QString SmallFile(const QString &folder, const QString &photoId) { return folder + photoId + QStringLiteral("_0.jpg"); }
+QString SmallFile(const QString &folder, const QString &photoId) {
+    return folder + photoId + QStringLiteral("_0.jpg");
+}
 
 QString SourceFile(const QString &folder, const QString &photoId) {
     return folder + photoId + QStringLiteral("_1.jpg");
@@ -26,6 +30,8 @@ void LogUnsafePhotoId(const QString &photoId) {
     TFileOper::WriteLog(QStringLiteral("照片编号不能用作文件名,未读写照片缓存,照片编号:[") + shown + u']');
 }
 
-bool Exists(const QString &path) { return QFileInfo(path).isFile(); }
+bool Exists(const QString &path) {
+    return QFileInfo(path).isFile();
+}
 
 } // namespace PhotoCache

@@ -6,7 +6,9 @@ int TPhotoListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
 
-int TPhotoListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kSubItemCount; }
+int TPhotoListModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : kSubItemCount;
+}
 
 QVariant TPhotoListModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || !valid(index.row())) {
@@ -85,7 +87,9 @@ QString TPhotoListModel::subItem(int row, int column) const {
     return valid(row) ? rows_[row].subItems.value(column) : QString();
 }
 
-int TPhotoListModel::subItemCount(int row) const { return valid(row) ? int(rows_[row].subItems.size()) : 0; }
+int TPhotoListModel::subItemCount(int row) const {
+    return valid(row) ? int(rows_[row].subItems.size()) : 0;
+}
 
 void TPhotoListModel::setImageIndex(int row, int imageIndex) {
     if (valid(row)) {
@@ -94,11 +98,14 @@ void TPhotoListModel::setImageIndex(int row, int imageIndex) {
     }
 }
 
-int TPhotoListModel::imageIndex(int row) const { return valid(row) ? rows_[row].imageIndex : -1; }
+int TPhotoListModel::imageIndex(int row) const {
+    return valid(row) ? rows_[row].imageIndex : -1;
+}
 
 int TPhotoListModel::findRow(const QString &photoId) const {
     for (int row = 0; row < rows_.size(); ++row) {
-        if (rows_[row].subItems.value(PhotoIdColumn) == photoId && rows_[row].subItems.size() > PhotoIdColumn) {
+        if (rows_[row].subItems.value(PhotoIdColumn) == photoId &&
+            rows_[row].subItems.size() > PhotoIdColumn) {
             return row;
         }
     }

@@ -22,18 +22,22 @@ TSoapPictureService::TSoapPictureService(const QUrl &endpoint)
 TSoapPictureService::TSoapPictureService(const QUrl &endpoint, std::chrono::milliseconds idleTimeout)
     : endpoint_(endpoint), idleTimeout_(idleTimeout) {}
 
-void TSoapPictureService::SetDefaultIdleTimeout(std::chrono::milliseconds timeout) { defaultIdleMs = timeout.count(); }
+void TSoapPictureService::SetDefaultIdleTimeout(std::chrono::milliseconds timeout) {
+    defaultIdleMs = timeout.count();
+}
 
 std::chrono::milliseconds TSoapPictureService::DefaultIdleTimeout() {
     return std::chrono::milliseconds(defaultIdleMs.load());
 }
 
-void TSoapPictureService::SetHeader(const Header &header) { header_ = header; }
+void TSoapPictureService::SetHeader(const Header &header) {
+    header_ = header;
+}
 
 QByteArray TSoapPictureService::call(Soap::Request request) const {
     request.header = header_;
-    const HttpAnswer answer = HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request),
-                                                  idleTimeout_);
+    const HttpAnswer answer = HttpTransport::Post(endpoint_, Soap::SoapAction(request.op),
+                                                  Soap::WriteRequest(request), idleTimeout_);
     if (answer.status == 200) {
         return answer.body;
     }

@@ -24,7 +24,8 @@ public:
             case QXmlStreamReader::EndDocument:
                 return false;
             case QXmlStreamReader::DTD:
-                throw SoapError(QStringLiteral("unreadable message: a document type declaration is not allowed"));
+                throw SoapError(
+                    QStringLiteral("unreadable message: a document type declaration is not allowed"));
             case QXmlStreamReader::EntityReference:
                 throw SoapError(QStringLiteral("unreadable message: entity reference '%1'").arg(xml_.name()));
             case QXmlStreamReader::Invalid:
@@ -78,7 +79,8 @@ public:
     void finish() {
         while (!xml_.atEnd()) {
             if (xml_.readNext() == QXmlStreamReader::DTD) {
-                throw SoapError(QStringLiteral("unreadable message: a document type declaration is not allowed"));
+                throw SoapError(
+                    QStringLiteral("unreadable message: a document type declaration is not allowed"));
             }
         }
         check();
@@ -159,11 +161,11 @@ bool readField(Reader &r, QStringView name, TPicResultInfo &p) {
 }
 
 bool readField(Reader &r, QStringView name, TUserInfo &u) {
-    QString *target = name == u"F_OPERRESULT" ? &u.F_OPERRESULT
-                      : name == u"F_USERID"   ? &u.F_USERID
-                      : name == u"F_USERNAME" ? &u.F_USERNAME
-                      : name == u"F_ORGID"    ? &u.F_ORGID
-                      : name == u"F_ORGNAME"  ? &u.F_ORGNAME
+    QString *target = name == u"F_OPERRESULT"  ? &u.F_OPERRESULT
+                      : name == u"F_USERID"    ? &u.F_USERID
+                      : name == u"F_USERNAME"  ? &u.F_USERNAME
+                      : name == u"F_ORGID"     ? &u.F_ORGID
+                      : name == u"F_ORGNAME"   ? &u.F_ORGNAME
                       : name == u"F_LOGINDATE" ? &u.F_LOGINDATE
                                                : nullptr;
     if (target) {
@@ -206,7 +208,8 @@ template <typename Record> Record readRecord(Reader &r) {
 }
 
 bool isResultName(QStringView name) {
-    return name.compare(u"Result", Qt::CaseInsensitive) == 0 || name.compare(u"Return", Qt::CaseInsensitive) == 0;
+    return name.compare(u"Result", Qt::CaseInsensitive) == 0 ||
+           name.compare(u"Return", Qt::CaseInsensitive) == 0;
 }
 
 // Walks Envelope; calls onHeader for the SOAP Header element (if any) and onBody for the first
@@ -217,7 +220,8 @@ template <typename OnHeader, typename OnBody> void readEnvelope(Reader &r, OnHea
         throw SoapError(QStringLiteral("unreadable message: no XML element"));
     }
     if (r.name() != u"Envelope") {
-        throw SoapError(QStringLiteral("unreadable message: root element '%1' is not a SOAP envelope").arg(r.name()));
+        throw SoapError(
+            QStringLiteral("unreadable message: root element '%1' is not a SOAP envelope").arg(r.name()));
     }
     bool sawBody = false;
     while (r.nextChild()) {
@@ -289,7 +293,8 @@ template <typename Record> Record readAnswer(const QByteArray &envelope) {
             } else if (count == 0) {
                 problem = QStringLiteral("unreadable answer: '%1' holds no result record").arg(response);
             } else {
-                problem = QStringLiteral("unreadable answer: '%1' holds %2 elements and none is named Result or Return")
+                problem = QStringLiteral(
+                              "unreadable answer: '%1' holds %2 elements and none is named Result or Return")
                               .arg(response)
                               .arg(count);
             }
@@ -341,8 +346,14 @@ Request ReadRequest(const QByteArray &envelope) {
     return request;
 }
 
-TPicResultInfo ReadPicResult(const QByteArray &envelope) { return readAnswer<TPicResultInfo>(envelope); }
-TUserInfo ReadUserInfo(const QByteArray &envelope) { return readAnswer<TUserInfo>(envelope); }
-TCompanyInfo ReadCompanyInfo(const QByteArray &envelope) { return readAnswer<TCompanyInfo>(envelope); }
+TPicResultInfo ReadPicResult(const QByteArray &envelope) {
+    return readAnswer<TPicResultInfo>(envelope);
+}
+TUserInfo ReadUserInfo(const QByteArray &envelope) {
+    return readAnswer<TUserInfo>(envelope);
+}
+TCompanyInfo ReadCompanyInfo(const QByteArray &envelope) {
+    return readAnswer<TCompanyInfo>(envelope);
+}
 
 } // namespace Soap

@@ -18,12 +18,15 @@ namespace {
 const QString kSuccess = QStringLiteral("1110");
 const QString kNoAnswer = QStringLiteral("1111");
 
-Header headerFromDataModule() { return DM_Main ? BuildHeaderFields(*DM_Main) : Header(); }
+Header headerFromDataModule() {
+    return DM_Main ? BuildHeaderFields(*DM_Main) : Header();
+}
 
 } // namespace
 
 TUploadPicture::TUploadPicture()
-    : TUploadPicture(std::make_unique<TSoapPictureService>(QUrl(DM_Main ? EndpointUrl(*DM_Main) : QString()))) {}
+    : TUploadPicture(
+          std::make_unique<TSoapPictureService>(QUrl(DM_Main ? EndpointUrl(*DM_Main) : QString()))) {}
 
 TUploadPicture::TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service)
     : FService(std::move(service)), FHeader(headerFromDataModule()) {}

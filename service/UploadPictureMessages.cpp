@@ -3,9 +3,9 @@
 namespace {
 
 struct PhotoTexts {
-    const char16_t *verb;      // what the operation could not do to the photo information
-    const char16_t *failed;    // the operation's failure text
-    const char16_t *decrypt;   // "0002"
+    const char16_t *verb;    // what the operation could not do to the photo information
+    const char16_t *failed;  // the operation's failure text
+    const char16_t *decrypt; // "0002"
     const char16_t *method;
 };
 
@@ -35,7 +35,9 @@ const PhotoTexts &textsOf(PhotoOperation op) {
     return remove;
 }
 
-QString text(const char16_t *s) { return QString::fromUtf16(s); }
+QString text(const char16_t *s) {
+    return QString::fromUtf16(s);
+}
 
 } // namespace
 
@@ -97,8 +99,14 @@ QString QueryCodeMessage(const QString &code) {
     return QStringLiteral("查询企业信息错误,返回值:") + code;
 }
 
-QString LoginExceptionText() { return QStringLiteral("登录验证失败,TUploadInfo->Func_ValidateUserLogin中错误:"); }
+QString LoginExceptionText() {
+    return QStringLiteral("登录验证失败,TUploadInfo->Func_ValidateUserLogin中错误:");
+}
 
-QString QueryExceptionText() { return QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:"); }
+QString QueryExceptionText() {
+    return QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:");
+}
 
-QString FillListExceptionText() { return QStringLiteral("向列表中添加照片信息时失败,TUploadInfo->中错误:"); }
+QString FillListExceptionText() {
+    return QStringLiteral("向列表中添加照片信息时失败,TUploadInfo->中错误:");
+}

@@ -36,8 +36,8 @@ TPhotoListModel &photoList() {
 // The common frame of the photo operations: send the header, call, then the success steps or the
 // code's log line; a failure is logged with the operation's exception text.
 template <typename Call, typename OnSuccess>
-void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op, QString &Code,
-                       Call call, OnSuccess onSuccess) {
+void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op,
+                       QString &Code, Call call, OnSuccess onSuccess) {
     Code = QStringLiteral("1111");
     try {
         service.SetHeader(header);
@@ -74,7 +74,10 @@ void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString 
     const QString folder = PhotoCache::Folder();
     runPhotoOperation(
         *FService, FHeader, PhotoOperation::Fetch, Code,
-        [&] { return FService->Func_GetCompanyPhoto(TStrOper::EncodeBase64(PhotoId), TStrOper::EncodeBase64(PhotoFlag)); },
+        [&] {
+            return FService->Func_GetCompanyPhoto(TStrOper::EncodeBase64(PhotoId),
+                                                  TStrOper::EncodeBase64(PhotoFlag));
+        },
         [&](const TPicResultInfo &result) {
             TPhotoListModel &list = photoList();
             if (!PhotoCache::IsPlainFileName(PhotoId)) {
@@ -84,13 +87,15 @@ void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString 
             }
             // The answer's flag, not the requested one, says which version arrived.
             const bool small = result.F_FLAG == 0;
-            TImgOper::SaveImgInfo(small ? PhotoCache::SmallFile(folder, PhotoId) : PhotoCache::SourceFile(folder, PhotoId),
-                             result.F_PHOTO);
+            TImgOper::SaveImgInfo(small ? PhotoCache::SmallFile(folder, PhotoId)
+                                        : PhotoCache::SourceFile(folder, PhotoId),
+                                  result.F_PHOTO);
             const int row = list.selectedRow();
             if (row < 0) {
                 throw std::runtime_error("no row of the photo list is selected");
             }
-            list.setSubItem(row, TPhotoListModel::StateColumn, small ? QStringLiteral("1") : QStringLiteral("2"));
+            list.setSubItem(row, TPhotoListModel::StateColumn,
+                            small ? QStringLiteral("1") : QStringLiteral("2"));
             list.setImageIndex(row, small ? 1 : 2);
         });
     if (Code != kSuccess && DM_Main && DM_Main->PhotoListView) {
@@ -100,18 +105,21 @@ void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString 
 }
 
 void TUploadPicture::Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
-    runPhotoOperation(*FService, FHeader, PhotoOperation::Insert, Code,
-                      [&] { return FService->Func_InsertCompanyPhoto(PicInfo); }, noSuccessSteps);
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Insert, Code,
+        [&] { return FService->Func_InsertCompanyPhoto(PicInfo); }, noSuccessSteps);
 }
 
 void TUploadPicture::Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
-    runPhotoOperation(*FService, FHeader, PhotoOperation::Update, Code,
-                      [&] { return FService->Func_UpdateCompanyPhoto(PicInfo); }, noSuccessSteps);
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Update, Code,
+        [&] { return FService->Func_UpdateCompanyPhoto(PicInfo); }, noSuccessSteps);
 }
 
 void TUploadPicture::Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code) {
-    runPhotoOperation(*FService, FHeader, PhotoOperation::Delete, Code,
-                      [&] { return FService->Func_DeleteCompanyPhoto(PhotoId); }, noSuccessSteps);
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Delete, Code,
+        [&] { return FService->Func_DeleteCompanyPhoto(PhotoId); }, noSuccessSteps);
 }
 
 void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {

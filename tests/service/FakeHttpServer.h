@@ -35,14 +35,16 @@ public:
         });
     }
 
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/PictureService.asmx").arg(server_.serverPort()); }
+    QString url() const {
+        return QStringLiteral("http://127.0.0.1:%1/PictureService.asmx").arg(server_.serverPort());
+    }
 
     // Queues a whole answer with a status line, the headers and the body.
     void reply(int status, const QByteArray &reason, const QByteArray &body,
                const QByteArray &contentType = "text/xml; charset=utf-8") {
-        script_.append("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\nContent-Type: " + contentType +
-                       "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
-                       body);
+        script_.append("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\nContent-Type: " +
+                       contentType + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                       "\r\nConnection: close\r\n\r\n" + body);
     }
     void replyRaw(const QByteArray &raw) { script_.append(raw); }
     void staySilent() { script_.append(QByteArray()); }

@@ -45,7 +45,8 @@ public:
 
 private:
     template <typename Record>
-    Record answer(const char16_t *op, const QStringList &args, const Record &record, const TPictureInfo &pic = {}) {
+    Record answer(const char16_t *op, const QStringList &args, const Record &record,
+                  const TPictureInfo &pic = {}) {
         calls.append(Call{QString::fromUtf16(op), header_, args, pic});
         if (!failure.isEmpty()) {
             throw std::runtime_error(failure.toStdString());

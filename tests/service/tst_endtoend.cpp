@@ -76,7 +76,8 @@ private slots:
         QTest::newRow("demo") << kDemoUser << kDemoPassword << WM_LOGIN_SUCCESS;
         QTest::newRow("chinese") << kDemoChineseUser << kDemoChinesePassword << WM_LOGIN_SUCCESS;
         QTest::newRow("wrong password") << kDemoUser << "nope" << WM_LOGIN_DENIED;
-        QTest::newRow("unknown user") << "nobody" << "x" << WM_LOGIN_DENIED;
+        QTest::newRow("unknown user") << "nobody"
+                                      << "x" << WM_LOGIN_DENIED;
     }
     void login() {
         QFETCH(QString, user);
@@ -133,7 +134,8 @@ private slots:
         const QString first = s.rows.subItem(0, TPhotoListModel::PhotoIdColumn);
         for (int row = 0; row < s.rows.rowCount(); ++row) {
             QCOMPARE(s.rows.subItem(row, TPhotoListModel::StateColumn), QStringLiteral("1"));
-            QVERIFY(PhotoCache::Exists(PhotoCache::SmallFile(folder, s.rows.subItem(row, TPhotoListModel::PhotoIdColumn))));
+            QVERIFY(PhotoCache::Exists(
+                PhotoCache::SmallFile(folder, s.rows.subItem(row, TPhotoListModel::PhotoIdColumn))));
         }
 
         s.dm.OperationKind = 2;
@@ -182,7 +184,8 @@ private slots:
         QCOMPARE(code, QStringLiteral("2002"));
         QCOMPARE(s.list(), QStringLiteral("1110"));
         QCOMPARE(s.rows.rowCount(), kDemoPhotoCount);
-        QCOMPARE(s.app.logTexts(), QStringList({"获取企业照片失败,照片信息不存在", "删除企业照片失败,返回值:2002"}));
+        QCOMPARE(s.app.logTexts(),
+                 QStringList({"获取企业照片失败,照片信息不存在", "删除企业照片失败,返回值:2002"}));
     }
 
     void cli_data() {

@@ -42,7 +42,8 @@ QByteArray readFile(const QString &path) {
 QStringList filesIn(const QString &root) {
     QStringList out;
     QDir dir(root);
-    for (const QString &entry : dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+    for (const QString &entry :
+         dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
         if (entry == u"LogFiles") {
             continue;
         }
@@ -91,12 +92,12 @@ private slots:
         r.F_MAXNUMBER = 7;
         r.F_ZOOMWDITH = 300;
         r.F_ZOOMHEIGHT = 1000;
-        r.F_PICLIST = {listed("P0", "01", "门头", "1", "small0"),  // small version sent, nothing cached
-                       listed("P1", "02", "", "1", "small1"),      // small sent, source cached
-                       listed("P2", "03", "n2", "0"),              // source cached
+        r.F_PICLIST = {listed("P0", "01", "门头", "1", "small0"), // small version sent, nothing cached
+                       listed("P1", "02", "", "1", "small1"),     // small sent, source cached
+                       listed("P2", "03", "n2", "0"),             // source cached
                        listed("P3", "04", "n3", TStrOper::EncodeBase64("1"), "unused"), // not exactly "1"
-                       listed("P4", "05", "n4", ""),               // small cached
-                       listed("P5", "06", "n5", "1")};             // "1" without bytes: no file, state 1
+                       listed("P4", "05", "n4", ""),                                    // small cached
+                       listed("P5", "06", "n5", "1")}; // "1" without bytes: no file, state 1
         r.F_FLAGLIST = {TStrOper::EncodeBase64("01 门头照"), TStrOper::EncodeBase64("02 内景")};
         QString code;
         x.f.client->Func_GetCompanyPhotoList(code);
@@ -171,7 +172,8 @@ private slots:
         QFETCH(QString, id);
         Fixture x;
         const QStringList before = filesIn(x.app.path());
-        x.f.service->picResult.F_PICLIST = {listed(id, "01", "note", "1", "small"), listed("OK", "02", "", "1", "s")};
+        x.f.service->picResult.F_PICLIST = {listed(id, "01", "note", "1", "small"),
+                                            listed("OK", "02", "", "1", "s")};
         QString code;
         x.f.client->Func_GetCompanyPhotoList(code);
         QCOMPARE(code, QStringLiteral("1110"));

@@ -44,7 +44,8 @@ QByteArray listAnswer(const char *open, const char *close, const char *body) {
 constexpr char kPlainBody[] =
     "<Func_GetCompanyPhotoListResult>"
     "<F_OPERRESULT>1110</F_OPERRESULT><F_MAXNUMBER>9</F_MAXNUMBER><F_ZOOMWDITH>800</F_ZOOMWDITH>"
-    "<F_ZOOMHEIGHT>600</F_ZOOMHEIGHT><F_PICLIST><TPictureInfo><F_ID>MDE=</F_ID><F_SMALLPHOTO>/9j/</F_SMALLPHOTO>"
+    "<F_ZOOMHEIGHT>600</F_ZOOMHEIGHT><F_PICLIST><TPictureInfo><F_ID>MDE=</F_ID><F_SMALLPHOTO>/9j/</"
+    "F_SMALLPHOTO>"
     "<F_FLAG>MDE=</F_FLAG><F_MEMO>bm90ZQ==</F_MEMO><F_ISEXISTS>1</F_ISEXISTS></TPictureInfo></F_PICLIST>"
     "<F_FLAGLIST><string>MDEgYQ==</string><string>MDIgYg==</string></F_FLAGLIST>"
     "</Func_GetCompanyPhotoListResult>";
@@ -56,7 +57,8 @@ class TestSoapCodec : public QObject {
 private slots:
     void operationNames() {
         QCOMPARE(OperationName(Operation::QueryCompanyInfo), QStringLiteral("Func_QueryCompanyInfo"));
-        QCOMPARE(SoapAction(Operation::GetCompanyPhoto), QByteArray("\"MORA.PictureService/Func_GetCompanyPhoto\""));
+        QCOMPARE(SoapAction(Operation::GetCompanyPhoto),
+                 QByteArray("\"MORA.PictureService/Func_GetCompanyPhoto\""));
         for (int i = 0; i <= int(Operation::QueryCompanyInfo); ++i) {
             const auto op = Operation(i);
             QCOMPARE(OperationFromName(OperationName(op)), std::optional<Operation>(op));
@@ -149,15 +151,18 @@ private slots:
         QTest::addColumn<QByteArray>("xml");
         QTest::newRow("prefixed") << QByteArray(
             "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-            "xmlns:ns1=\"MORA.PictureService\"><SOAP-ENV:Header><ns1:Header><ns1:F_CUSTOMERID>cust</ns1:F_CUSTOMERID>"
+            "xmlns:ns1=\"MORA.PictureService\"><SOAP-ENV:Header><ns1:Header><ns1:F_CUSTOMERID>cust</"
+            "ns1:F_CUSTOMERID>"
             "<ns1:F_VERSIONNUM>v</ns1:F_VERSIONNUM></ns1:Header></SOAP-ENV:Header><SOAP-ENV:Body>"
             "<ns1:Func_DeleteCompanyPhoto><ns1:aPhotoId>W1</ns1:aPhotoId></ns1:Func_DeleteCompanyPhoto>"
             "</SOAP-ENV:Body></SOAP-ENV:Envelope>");
         QTest::newRow("repeated namespace") << QByteArray(
             "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Header>"
-            "<Header xmlns=\"MORA.PictureService\"><F_CUSTOMERID xmlns=\"MORA.PictureService\">cust</F_CUSTOMERID>"
+            "<Header xmlns=\"MORA.PictureService\"><F_CUSTOMERID "
+            "xmlns=\"MORA.PictureService\">cust</F_CUSTOMERID>"
             "<F_VERSIONNUM xmlns=\"MORA.PictureService\">v</F_VERSIONNUM></Header></s:Header><s:Body>"
-            "<Func_DeleteCompanyPhoto xmlns=\"MORA.PictureService\"><aPhotoId xmlns=\"MORA.PictureService\">W1"
+            "<Func_DeleteCompanyPhoto xmlns=\"MORA.PictureService\"><aPhotoId "
+            "xmlns=\"MORA.PictureService\">W1"
             "</aPhotoId></Func_DeleteCompanyPhoto></s:Body></s:Envelope>");
     }
     void readRequestStyles() {
@@ -175,7 +180,8 @@ private slots:
         QTest::addColumn<QString>("problem");
         QTest::newRow("unknown operation")
             << QByteArray("<Envelope><Body><Func_Drop/></Body></Envelope>") << QStringLiteral("Func_Drop");
-        QTest::newRow("empty body") << QByteArray("<Envelope><Body/></Envelope>") << QStringLiteral("empty SOAP body");
+        QTest::newRow("empty body") << QByteArray("<Envelope><Body/></Envelope>")
+                                    << QStringLiteral("empty SOAP body");
         QTest::newRow("no body") << QByteArray("<Envelope/>") << QStringLiteral("no SOAP body");
         QTest::newRow("not xml") << QByteArray("hello") << QStringLiteral("unreadable");
         QTest::newRow("empty") << QByteArray() << QStringLiteral("unreadable");
@@ -203,7 +209,8 @@ private slots:
             "</tns:Func_GetCompanyPhotoListResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>",
             "<tns:return><tns:F_OPERRESULT>1110</tns:F_OPERRESULT><tns:F_MAXNUMBER>9</tns:F_MAXNUMBER>"
             "<tns:F_ZOOMWDITH>800</tns:F_ZOOMWDITH><tns:F_ZOOMHEIGHT>600</tns:F_ZOOMHEIGHT><tns:F_PICLIST>"
-            "<tns:item><tns:F_ID>MDE=</tns:F_ID><tns:F_SMALLPHOTO>/9j/</tns:F_SMALLPHOTO><tns:F_FLAG>MDE=</tns:F_FLAG>"
+            "<tns:item><tns:F_ID>MDE=</tns:F_ID><tns:F_SMALLPHOTO>/9j/</tns:F_SMALLPHOTO><tns:F_FLAG>MDE=</"
+            "tns:F_FLAG>"
             "<tns:F_MEMO>bm90ZQ==</tns:F_MEMO><tns:F_ISEXISTS>1</tns:F_ISEXISTS></tns:item></tns:F_PICLIST>"
             "<tns:F_FLAGLIST><tns:item>MDEgYQ==</tns:item><tns:item>MDIgYg==</tns:item></tns:F_FLAGLIST>"
             "</tns:return>");
@@ -211,14 +218,16 @@ private slots:
             "<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"><e:Header/><e:Body>"
             "<Func_GetCompanyPhotoListResponse xmlns=\"MORA.PictureService\">",
             "</Func_GetCompanyPhotoListResponse></e:Body></e:Envelope>",
-            "<Result xmlns=\"MORA.PictureService\"><F_OPERRESULT xmlns=\"MORA.PictureService\">1110</F_OPERRESULT>"
+            "<Result xmlns=\"MORA.PictureService\"><F_OPERRESULT "
+            "xmlns=\"MORA.PictureService\">1110</F_OPERRESULT>"
             "<F_MAXNUMBER xmlns=\"MORA.PictureService\">9</F_MAXNUMBER>"
             "<F_ZOOMWDITH xmlns=\"MORA.PictureService\"> 800 </F_ZOOMWDITH>"
             "<F_ZOOMHEIGHT xmlns=\"MORA.PictureService\">600</F_ZOOMHEIGHT>"
             "<F_PICLIST xmlns=\"MORA.PictureService\"><x xmlns=\"MORA.PictureService\">"
             "<F_ID xmlns=\"MORA.PictureService\">MDE=</F_ID><F_SMALLPHOTO xmlns=\"MORA.PictureService\">/9j/"
             "</F_SMALLPHOTO><F_FLAG xmlns=\"MORA.PictureService\">MDE=</F_FLAG>"
-            "<F_MEMO xmlns=\"MORA.PictureService\">bm90ZQ==</F_MEMO><F_ISEXISTS xmlns=\"MORA.PictureService\">1"
+            "<F_MEMO xmlns=\"MORA.PictureService\">bm90ZQ==</F_MEMO><F_ISEXISTS "
+            "xmlns=\"MORA.PictureService\">1"
             "</F_ISEXISTS></x></F_PICLIST><F_FLAGLIST xmlns=\"MORA.PictureService\">"
             "<s xmlns=\"MORA.PictureService\">MDEgYQ==</s><s xmlns=\"MORA.PictureService\">MDIgYg==</s>"
             "</F_FLAGLIST></Result>");
@@ -226,7 +235,8 @@ private slots:
         QTest::newRow("several children, one named RESULT") << listAnswer(
             "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><!-- c -->"
             "<r:Func_GetCompanyPhotoListResponse xmlns:r=\"MORA.PictureService\"><r:RESULT>",
-            "</r:RESULT><r:trace>x</r:trace></r:Func_GetCompanyPhotoListResponse></soap:Body></soap:Envelope>",
+            "</r:RESULT><r:trace>x</r:trace></r:Func_GetCompanyPhotoListResponse></soap:Body></"
+            "soap:Envelope>",
             "<r:F_OPERRESULT><![CDATA[1110]]></r:F_OPERRESULT><r:F_MAXNUMBER>9</r:F_MAXNUMBER>"
             "<r:F_ZOOMWDITH>800</r:F_ZOOMWDITH><r:F_ZOOMHEIGHT>600</r:F_ZOOMHEIGHT><r:F_PICLIST><r:e>"
             "<r:F_ID>MDE=</r:F_ID><r:F_SMALLPHOTO>/9j/</r:F_SMALLPHOTO><r:F_FLAG>MDE=</r:F_FLAG>"
@@ -268,14 +278,17 @@ private slots:
 
     void readCompanyAndUser() {
         const QByteArray company =
-            "<S:Envelope xmlns:S=\"http://schemas.xmlsoap.org/soap/envelope/\"><S:Body><ns2:Func_QueryCompanyInfoResponse "
-            "xmlns:ns2=\"MORA.PictureService\"><ns2:Func_QueryCompanyInfoResult><ns2:F_OPERRESULT>1110</ns2:F_OPERRESULT>"
+            "<S:Envelope "
+            "xmlns:S=\"http://schemas.xmlsoap.org/soap/envelope/"
+            "\"><S:Body><ns2:Func_QueryCompanyInfoResponse "
+            "xmlns:ns2=\"MORA.PictureService\"><ns2:Func_QueryCompanyInfoResult><ns2:F_OPERRESULT>1110</"
+            "ns2:F_OPERRESULT>"
             "<ns2:F_COMPANYTYPE> 01 </ns2:F_COMPANYTYPE><ns2:F_COMPANYNAME>5rWL6K+V</ns2:F_COMPANYNAME>"
             "<ns2:F_CUSTOMERID>WDE=\r\n</ns2:F_CUSTOMERID><ns2:F_DEVICEID>d&amp;1</ns2:F_DEVICEID>"
             "</ns2:Func_QueryCompanyInfoResult></ns2:Func_QueryCompanyInfoResponse></S:Body></S:Envelope>";
         const TCompanyInfo c = ReadCompanyInfo(company);
         QCOMPARE(c.F_OPERRESULT, QStringLiteral("1110"));
-        QCOMPARE(c.F_COMPANYTYPE, QStringLiteral(" 01 ")); // opaque: kept exactly
+        QCOMPARE(c.F_COMPANYTYPE, QStringLiteral(" 01 "));  // opaque: kept exactly
         QCOMPARE(c.F_CUSTOMERID, QStringLiteral("WDE=\n")); // XML itself turns CR LF into LF
         QCOMPARE(c.F_DEVICEID, QStringLiteral("d&1"));
         QCOMPARE(c.F_SOFTWAREID, QString());
@@ -305,8 +318,8 @@ private slots:
         in.F_PHOTO = QByteArray("\0\1\2", 3);
         in.F_FLAG = 1;
         const QByteArray xml = WriteResponse(Operation::GetCompanyPhotoList, in);
-        QVERIFY(elementPaths(xml).contains(
-            "env:Envelope/env:Body/svc:Func_GetCompanyPhotoListResponse/svc:Func_GetCompanyPhotoListResult/svc:F_ZOOMWDITH"));
+        QVERIFY(elementPaths(xml).contains("env:Envelope/env:Body/svc:Func_GetCompanyPhotoListResponse/"
+                                           "svc:Func_GetCompanyPhotoListResult/svc:F_ZOOMWDITH"));
         const TPicResultInfo out = ReadPicResult(xml);
         QCOMPARE(out.F_OPERRESULT, in.F_OPERRESULT);
         QCOMPARE(out.F_MAXNUMBER, in.F_MAXNUMBER);
@@ -330,9 +343,10 @@ private slots:
         QTest::newRow("written") << WriteFault(QStringLiteral("soap:Client"), QStringLiteral("坏请求"))
                                  << QStringLiteral("soap:Client") << QStringLiteral("坏请求");
         QTest::newRow("prefixed")
-            << QByteArray("<x:Envelope xmlns:x=\"http://schemas.xmlsoap.org/soap/envelope/\"><x:Body><x:Fault>"
-                          "<faultcode>x:Server</faultcode><faultstring>Object reference not set</faultstring>"
-                          "<detail><a/></detail></x:Fault></x:Body></x:Envelope>")
+            << QByteArray(
+                   "<x:Envelope xmlns:x=\"http://schemas.xmlsoap.org/soap/envelope/\"><x:Body><x:Fault>"
+                   "<faultcode>x:Server</faultcode><faultstring>Object reference not set</faultstring>"
+                   "<detail><a/></detail></x:Fault></x:Body></x:Envelope>")
             << QStringLiteral("x:Server") << QStringLiteral("Object reference not set");
         QTest::newRow("no string")
             << QByteArray("<Envelope><Body><Fault><faultcode>Server</faultcode></Fault></Body></Envelope>")
@@ -354,27 +368,32 @@ private slots:
     void unreadableAnswers_data() {
         QTest::addColumn<QByteArray>("xml");
         QTest::addColumn<QString>("problem");
-        const QByteArray open = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>";
+        const QByteArray open =
+            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>";
         const QByteArray close = "</soap:Body></soap:Envelope>";
-        QTest::newRow("no result record") << open + "<R/>" + close << QStringLiteral("holds no result record");
+        QTest::newRow("no result record")
+            << open + "<R/>" + close << QStringLiteral("holds no result record");
         QTest::newRow("several, none named Result")
             << open + "<R><a><F_OPERRESULT>1110</F_OPERRESULT></a><b/></R>" + close
             << QStringLiteral("none is named Result or Return");
         QTest::newRow("html page") << QByteArray("<html><body>Service Unavailable</body></html>")
                                    << QStringLiteral("not a SOAP envelope");
-        QTest::newRow("garbage") << QByteArray("\x01\x02garbage") << QStringLiteral("unreadable message (line");
-        QTest::newRow("cut off") << (open + "<R><Result><F_OPERRESULT>1110</F_OPERRESULT></Result></R></soap:Bo")
+        QTest::newRow("garbage") << QByteArray("\x01\x02garbage")
                                  << QStringLiteral("unreadable message (line");
-        QTest::newRow("bad integer")
-            << open + "<R><Result><F_MAXNUMBER>many</F_MAXNUMBER></Result></R>" + close
-            << QStringLiteral("F_MAXNUMBER is not an integer");
+        QTest::newRow("cut off") << (open +
+                                     "<R><Result><F_OPERRESULT>1110</F_OPERRESULT></Result></R></soap:Bo")
+                                 << QStringLiteral("unreadable message (line");
+        QTest::newRow("bad integer") << open + "<R><Result><F_MAXNUMBER>many</F_MAXNUMBER></Result></R>" +
+                                            close
+                                     << QStringLiteral("F_MAXNUMBER is not an integer");
         QTest::newRow("integer overflow")
             << open + "<R><Result><F_ZOOMWDITH>99999999999</F_ZOOMWDITH></Result></R>" + close
             << QStringLiteral("F_ZOOMWDITH is not an integer");
-        QTest::newRow("entity expansion")
-            << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE e [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
-                          "<Envelope><Body><R><Result><F_OPERRESULT>&b;</F_OPERRESULT></Result></R></Body></Envelope>")
-            << QStringLiteral("document type declaration");
+        QTest::newRow("entity expansion") << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE e [<!ENTITY a "
+                                                        "\"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+                                                        "<Envelope><Body><R><Result><F_OPERRESULT>&b;</"
+                                                        "F_OPERRESULT></Result></R></Body></Envelope>")
+                                          << QStringLiteral("document type declaration");
         QTest::newRow("undeclared entity")
             << open + "<R><Result><F_OPERRESULT>&x;</F_OPERRESULT></Result></R>" + close
             << QStringLiteral("unreadable message");

@@ -40,8 +40,8 @@ private slots:
         FakeHttpServer server;
         server.reply(200, "OK", Soap::WriteResponse(Soap::Operation::GetCompanyPhoto, TPicResultInfo{}));
         TSoapPictureService service(QUrl(server.url()));
-        Header header{QStringLiteral("tok1"), QStringLiteral("tok2"), QStringLiteral("tok3"), QStringLiteral("MDE="),
-                      QStringLiteral("Mi4wLjAuMA==")};
+        Header header{QStringLiteral("tok1"), QStringLiteral("tok2"), QStringLiteral("tok3"),
+                      QStringLiteral("MDE="), QStringLiteral("Mi4wLjAuMA==")};
         service.SetHeader(header);
         service.Func_GetCompanyPhoto(QStringLiteral("VzE="), QStringLiteral("MQ=="));
         QCOMPARE(server.requests.size(), 1);
@@ -60,18 +60,25 @@ private slots:
     void oddButReadableAnswers_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("width");
-        QTest::newRow("child named after the operation") << envelope(
-            "<Func_GetCompanyPhotoListResponse xmlns=\"MORA.PictureService\"><Func_GetCompanyPhotoListResult>"
-            "<F_OPERRESULT>1110</F_OPERRESULT><F_ZOOMWDITH>700</F_ZOOMWDITH></Func_GetCompanyPhotoListResult>"
-            "</Func_GetCompanyPhotoListResponse>") << 700;
-        QTest::newRow("several children, one named return") << envelope(
-            "<m:Func_GetCompanyPhotoListResponse xmlns:m=\"MORA.PictureService\"><m:info/><m:return>"
-            "<m:F_OPERRESULT>1110</m:F_OPERRESULT><m:F_ZOOMWDITH>700</m:F_ZOOMWDITH></m:return>"
-            "<m:more><m:F_OPERRESULT>0001</m:F_OPERRESULT></m:more></m:Func_GetCompanyPhotoListResponse>") << 700;
-        QTest::newRow("width under the other spelling") << envelope(
-            "<Func_GetCompanyPhotoListResponse xmlns=\"MORA.PictureService\"><Result>"
-            "<F_OPERRESULT>1110</F_OPERRESULT><F_ZOOMWIDTH>700</F_ZOOMWIDTH></Result>"
-            "</Func_GetCompanyPhotoListResponse>") << 0;
+        QTest::newRow("child named after the operation")
+            << envelope("<Func_GetCompanyPhotoListResponse "
+                        "xmlns=\"MORA.PictureService\"><Func_GetCompanyPhotoListResult>"
+                        "<F_OPERRESULT>1110</F_OPERRESULT><F_ZOOMWDITH>700</F_ZOOMWDITH></"
+                        "Func_GetCompanyPhotoListResult>"
+                        "</Func_GetCompanyPhotoListResponse>")
+            << 700;
+        QTest::newRow("several children, one named return")
+            << envelope(
+                   "<m:Func_GetCompanyPhotoListResponse xmlns:m=\"MORA.PictureService\"><m:info/><m:return>"
+                   "<m:F_OPERRESULT>1110</m:F_OPERRESULT><m:F_ZOOMWDITH>700</m:F_ZOOMWDITH></m:return>"
+                   "<m:more><m:F_OPERRESULT>0001</m:F_OPERRESULT></m:more></"
+                   "m:Func_GetCompanyPhotoListResponse>")
+            << 700;
+        QTest::newRow("width under the other spelling")
+            << envelope("<Func_GetCompanyPhotoListResponse xmlns=\"MORA.PictureService\"><Result>"
+                        "<F_OPERRESULT>1110</F_OPERRESULT><F_ZOOMWIDTH>700</F_ZOOMWIDTH></Result>"
+                        "</Func_GetCompanyPhotoListResponse>")
+            << 0;
     }
     void oddButReadableAnswers() {
         QFETCH(QByteArray, body);
@@ -96,22 +103,25 @@ private slots:
             << QStringLiteral("数据库不可用");
         QTest::newRow("fault with status 200")
             << http(200, "OK", Soap::WriteFault("soap:Client", "bad header")) << QStringLiteral("bad header");
-        QTest::newRow("status 500 without fault")
-            << http(500, "Internal Server Error", "<html>oops</html>")
-            << QStringLiteral("HTTP status 500 Internal Server Error");
-        QTest::newRow("status 404") << http(404, "Not Found", "") << QStringLiteral("HTTP status 404 Not Found");
-        QTest::newRow("garbage") << http(200, "OK", "\x89PNG garbage") << QStringLiteral("unreadable message");
+        QTest::newRow("status 500 without fault") << http(500, "Internal Server Error", "<html>oops</html>")
+                                                  << QStringLiteral("HTTP status 500 Internal Server Error");
+        QTest::newRow("status 404") << http(404, "Not Found", "")
+                                    << QStringLiteral("HTTP status 404 Not Found");
+        QTest::newRow("garbage") << http(200, "OK", "\x89PNG garbage")
+                                 << QStringLiteral("unreadable message");
         QTest::newRow("empty answer") << http(200, "OK", "") << QStringLiteral("unreadable message");
-        QTest::newRow("no result record")
-            << http(200, "OK", envelope("<Func_QueryCompanyInfoResponse/>")) << QStringLiteral("no result record");
-        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n") << QStringLiteral("HTTP request to");
+        QTest::newRow("no result record") << http(200, "OK", envelope("<Func_QueryCompanyInfoResponse/>"))
+                                          << QStringLiteral("no result record");
+        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n")
+                                  << QStringLiteral("HTTP request to");
     }
     void failures() {
         QFETCH(QByteArray, raw);
         QFETCH(QString, message);
         FakeHttpServer server;
         server.replyRaw(raw);
-        const QString what = failureOf([&] { TSoapPictureService(QUrl(server.url()), 10s).Func_QueryCompanyInfo(); });
+        const QString what =
+            failureOf([&] { TSoapPictureService(QUrl(server.url()), 10s).Func_QueryCompanyInfo(); });
         QVERIFY2(what.contains(message), qPrintable(what));
     }
 
@@ -131,7 +141,8 @@ private slots:
             probe.listen(QHostAddress::LocalHost, 0);
             port = probe.serverPort();
         }
-        TSoapPictureService service(QUrl(QStringLiteral("http://127.0.0.1:%1/PictureService.asmx").arg(port)));
+        TSoapPictureService service(
+            QUrl(QStringLiteral("http://127.0.0.1:%1/PictureService.asmx").arg(port)));
         QVERIFY(failureOf([&] { service.Func_QueryCompanyInfo(); }).contains(QStringLiteral("refused")));
     }
 
@@ -144,9 +155,10 @@ private slots:
         QFETCH(bool, announced);
         FakeHttpServer server;
         const QByteArray body(64 * 1024, 'x');
-        server.replyRaw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n" +
-                        (announced ? "Content-Length: " + QByteArray::number(body.size()) + "\r\n" : QByteArray()) +
-                        "Connection: close\r\n\r\n" + body);
+        server.replyRaw(
+            "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n" +
+            (announced ? "Content-Length: " + QByteArray::number(body.size()) + "\r\n" : QByteArray()) +
+            "Connection: close\r\n\r\n" + body);
         const QString what = failureOf([&] {
             HttpTransport::Post(QUrl(server.url()), "\"x\"", "<a/>", HttpTransport::kIdleTimeout, 16 * 1024);
         });
@@ -160,9 +172,8 @@ private slots:
         user.F_OPERRESULT = QStringLiteral("1110");
         server.reply(200, "OK", Soap::WriteResponse(Soap::Operation::ValidateUserLogin, user));
         QString code;
-        std::unique_ptr<QThread> worker(QThread::create([&] {
-            code = TSoapPictureService(QUrl(server.url())).Func_ValidateUserLogin().F_OPERRESULT;
-        }));
+        std::unique_ptr<QThread> worker(QThread::create(
+            [&] { code = TSoapPictureService(QUrl(server.url())).Func_ValidateUserLogin().F_OPERRESULT; }));
         QSignalSpy finished(worker.get(), &QThread::finished);
         worker->start();
         QVERIFY(finished.wait(30'000));

@@ -11,7 +11,6 @@
 
 #include <QTest>
 
-
 class TestUploadPicture : public QObject {
     Q_OBJECT
 private slots:
@@ -19,10 +18,18 @@ private slots:
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("url");
-        QTest::newRow("address and port") << "10.0.0.5" << "8080" << "http://10.0.0.5:8080/PictureService.asmx";
-        QTest::newRow("both trimmed") << " photos.test " << "\t81 " << "http://photos.test:81/PictureService.asmx";
-        QTest::newRow("blank port") << "photos.test" << "   " << "http://photos.test/PictureService.asmx";
-        QTest::newRow("no address") << "" << "" << "http:///PictureService.asmx";
+        QTest::newRow("address and port") << "10.0.0.5"
+                                          << "8080"
+                                          << "http://10.0.0.5:8080/PictureService.asmx";
+        QTest::newRow("both trimmed") << " photos.test "
+                                      << "\t81 "
+                                      << "http://photos.test:81/PictureService.asmx";
+        QTest::newRow("blank port") << "photos.test"
+                                    << "   "
+                                    << "http://photos.test/PictureService.asmx";
+        QTest::newRow("no address") << ""
+                                    << ""
+                                    << "http:///PictureService.asmx";
     }
     void endpointUrl() {
         QFETCH(QString, ip);
@@ -59,26 +66,46 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("log");
         const int list = 0, fetch = 1, insert = 2, update = 3, remove = 4;
-        QTest::newRow("list 1000") << list << "1000" << "企业已停用,不能获取照片信息";
-        QTest::newRow("fetch 1004") << fetch << "1004" << "企业状态未知,不能获取照片信息";
-        QTest::newRow("insert 1003") << insert << "1003" << "企业不存在,不能添加照片信息";
-        QTest::newRow("update 1111") << update << "1111" << "验证企业信息时失败,不能修改照片信息";
-        QTest::newRow("delete 0004") << remove << "0004" << "获取该行业的配置信息失败,不能删除照片信息";
-        QTest::newRow("update 0001") << update << "0001" << "解密表头错误,不能修改照片信息";
-        QTest::newRow("list 0002") << list << "0002" << "获取企业照片列表失败,解密信息错误";
-        QTest::newRow("fetch 0002") << fetch << "0002" << "获取企业照片信息失败,解密信息错误";
-        QTest::newRow("insert 0002") << insert << "0002" << "添加企业照片信息失败,解密信息错误";
-        QTest::newRow("update 0002") << update << "0002" << "修改企业照片信息失败,解密信息错误";
-        QTest::newRow("delete 0002") << remove << "0002" << "删除企业照片信息失败,解密信息错误";
-        QTest::newRow("fetch 2001") << fetch << "2001" << "获取企业照片失败,照片信息为空";
-        QTest::newRow("fetch 2002") << fetch << "2002" << "获取企业照片失败,照片信息不存在";
-        QTest::newRow("list 2001") << list << "2001" << "获取企业照片列表失败,返回值:2001";
-        QTest::newRow("insert 2002") << insert << "2002" << "添加企业照片失败,返回值:2002";
-        QTest::newRow("update 9999") << update << "9999" << "修改企业照片失败,返回值:9999";
-        QTest::newRow("delete empty") << remove << "" << "删除企业照片失败,返回值:";
-        QTest::newRow("fetch leading blank") << fetch << " 1110" << "获取企业照片失败,返回值: 1110";
-        QTest::newRow("list trailing blank") << list << "1110 " << "获取企业照片列表失败,返回值:1110 ";
-        QTest::newRow("insert lower case") << insert << "1o10" << "添加企业照片失败,返回值:1o10";
+        QTest::newRow("list 1000") << list << "1000"
+                                   << "企业已停用,不能获取照片信息";
+        QTest::newRow("fetch 1004") << fetch << "1004"
+                                    << "企业状态未知,不能获取照片信息";
+        QTest::newRow("insert 1003") << insert << "1003"
+                                     << "企业不存在,不能添加照片信息";
+        QTest::newRow("update 1111") << update << "1111"
+                                     << "验证企业信息时失败,不能修改照片信息";
+        QTest::newRow("delete 0004") << remove << "0004"
+                                     << "获取该行业的配置信息失败,不能删除照片信息";
+        QTest::newRow("update 0001") << update << "0001"
+                                     << "解密表头错误,不能修改照片信息";
+        QTest::newRow("list 0002") << list << "0002"
+                                   << "获取企业照片列表失败,解密信息错误";
+        QTest::newRow("fetch 0002") << fetch << "0002"
+                                    << "获取企业照片信息失败,解密信息错误";
+        QTest::newRow("insert 0002") << insert << "0002"
+                                     << "添加企业照片信息失败,解密信息错误";
+        QTest::newRow("update 0002") << update << "0002"
+                                     << "修改企业照片信息失败,解密信息错误";
+        QTest::newRow("delete 0002") << remove << "0002"
+                                     << "删除企业照片信息失败,解密信息错误";
+        QTest::newRow("fetch 2001") << fetch << "2001"
+                                    << "获取企业照片失败,照片信息为空";
+        QTest::newRow("fetch 2002") << fetch << "2002"
+                                    << "获取企业照片失败,照片信息不存在";
+        QTest::newRow("list 2001") << list << "2001"
+                                   << "获取企业照片列表失败,返回值:2001";
+        QTest::newRow("insert 2002") << insert << "2002"
+                                     << "添加企业照片失败,返回值:2002";
+        QTest::newRow("update 9999") << update << "9999"
+                                     << "修改企业照片失败,返回值:9999";
+        QTest::newRow("delete empty") << remove << ""
+                                      << "删除企业照片失败,返回值:";
+        QTest::newRow("fetch leading blank") << fetch << " 1110"
+                                             << "获取企业照片失败,返回值: 1110";
+        QTest::newRow("list trailing blank") << list << "1110 "
+                                             << "获取企业照片列表失败,返回值:1110 ";
+        QTest::newRow("insert lower case") << insert << "1o10"
+                                           << "添加企业照片失败,返回值:1o10";
     }
     void photoCodes() {
         QFETCH(int, op);
@@ -99,11 +126,15 @@ private slots:
     void photoExceptions_data() {
         QTest::addColumn<int>("op");
         QTest::addColumn<QString>("log");
-        QTest::newRow("list") << 0 << "获取企业照片列表失败,TUploadInfo->Func_GetCompanyPhotoList中错误:连接失败";
+        QTest::newRow("list") << 0
+                              << "获取企业照片列表失败,TUploadInfo->Func_GetCompanyPhotoList中错误:连接失败";
         QTest::newRow("fetch") << 1 << "获取企业照片失败,TUploadInfo->Func_GetCompanyPhoto中错误:连接失败";
-        QTest::newRow("insert") << 2 << "添加企业照片失败,TUploadInfo->Func_InsertCompanyPhoto中错误:连接失败";
-        QTest::newRow("update") << 3 << "修改企业照片失败,TUploadInfo->Func_UpdateCompanyPhoto中错误:连接失败";
-        QTest::newRow("delete") << 4 << "删除企业照片失败,TUploadInfo->Func_DeleteCompanyPhoto中错误:连接失败";
+        QTest::newRow("insert") << 2
+                                << "添加企业照片失败,TUploadInfo->Func_InsertCompanyPhoto中错误:连接失败";
+        QTest::newRow("update") << 3
+                                << "修改企业照片失败,TUploadInfo->Func_UpdateCompanyPhoto中错误:连接失败";
+        QTest::newRow("delete") << 4
+                                << "删除企业照片失败,TUploadInfo->Func_DeleteCompanyPhoto中错误:连接失败";
     }
     // A broken connection and a server's "1111" both end in "1111"; only the log line differs.
     void photoExceptions() {
@@ -135,7 +166,8 @@ private slots:
         pic.F_ID = QStringLiteral("WX1");
         pic.F_PHOTO = QByteArray("jpeg");
         f.client->Func_UpdateCompanyPhoto(pic, code);
-        QCOMPARE(f.service->calls[0].args, QStringList({TStrOper::EncodeBase64("WX1"), TStrOper::EncodeBase64("1")}));
+        QCOMPARE(f.service->calls[0].args,
+                 QStringList({TStrOper::EncodeBase64("WX1"), TStrOper::EncodeBase64("1")}));
         QCOMPARE(f.service->calls[1].args, QStringList{"WX1"}); // plain text, not Base64
         QCOMPARE(f.service->calls[2].picInfo.F_ID, pic.F_ID);
         QCOMPARE(f.service->calls[2].picInfo.F_PHOTO, pic.F_PHOTO);
@@ -146,13 +178,20 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<int>("message");
         QTest::addColumn<QStringList>("log");
-        QTest::newRow("success") << "1110" << "" << WM_LOGIN_SUCCESS << QStringList();
-        QTest::newRow("bad header") << "0001" << "" << WM_LOGIN_BADHEADER << QStringList{"登录验证失败,解密表头错误"};
-        QTest::newRow("denied") << "2003" << "" << WM_LOGIN_DENIED << QStringList{"用户名或密码错误,无法登录系统"};
-        QTest::newRow("1111") << "1111" << "" << WM_LOGIN_FAILED << QStringList{"登录验证错误,返回值:1111"};
-        QTest::newRow("company code") << "1003" << "" << WM_LOGIN_FAILED << QStringList{"登录验证错误,返回值:1003"};
-        QTest::newRow("exception") << "" << "timeout" << WM_LOGIN_FAILED
-                                   << QStringList{"登录验证失败,TUploadInfo->Func_ValidateUserLogin中错误:timeout"};
+        QTest::newRow("success") << "1110"
+                                 << "" << WM_LOGIN_SUCCESS << QStringList();
+        QTest::newRow("bad header") << "0001"
+                                    << "" << WM_LOGIN_BADHEADER << QStringList{"登录验证失败,解密表头错误"};
+        QTest::newRow("denied") << "2003"
+                                << "" << WM_LOGIN_DENIED << QStringList{"用户名或密码错误,无法登录系统"};
+        QTest::newRow("1111") << "1111"
+                              << "" << WM_LOGIN_FAILED << QStringList{"登录验证错误,返回值:1111"};
+        QTest::newRow("company code") << "1003"
+                                      << "" << WM_LOGIN_FAILED << QStringList{"登录验证错误,返回值:1003"};
+        QTest::newRow("exception") << ""
+                                   << "timeout" << WM_LOGIN_FAILED
+                                   << QStringList{
+                                          "登录验证失败,TUploadInfo->Func_ValidateUserLogin中错误:timeout"};
     }
     void login() {
         QFETCH(QString, code);
@@ -202,12 +241,27 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("expectedCode");
         QTest::addColumn<QString>("log");
-        QTest::newRow("unknown company") << "1003" << "" << "1003" << "企业信息不存在";
-        QTest::newRow("bad header") << "0001" << "" << "0001" << "查询企业信息失败,解密表头失败";
-        QTest::newRow("deactivated") << "1000" << "" << "1000" << "查询企业信息错误,返回值:1000";
-        QTest::newRow("denied code") << "2003" << "" << "2003" << "查询企业信息错误,返回值:2003";
-        QTest::newRow("exception") << "" << "HTTP status 502" << "1111"
-                                   << "查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:HTTP status 502";
+        QTest::newRow("unknown company") << "1003"
+                                         << ""
+                                         << "1003"
+                                         << "企业信息不存在";
+        QTest::newRow("bad header") << "0001"
+                                    << ""
+                                    << "0001"
+                                    << "查询企业信息失败,解密表头失败";
+        QTest::newRow("deactivated") << "1000"
+                                     << ""
+                                     << "1000"
+                                     << "查询企业信息错误,返回值:1000";
+        QTest::newRow("denied code") << "2003"
+                                     << ""
+                                     << "2003"
+                                     << "查询企业信息错误,返回值:2003";
+        QTest::newRow("exception")
+            << ""
+            << "HTTP status 502"
+            << "1111"
+            << "查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:HTTP status 502";
     }
     void queryFailureKeepsCompany() {
         QFETCH(QString, code);

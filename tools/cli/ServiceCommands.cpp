@@ -56,9 +56,10 @@ int RunList(const QStringList &args, const Options &options) {
     int exitCode = 0;
     if (!StartServiceCommand(
             parser, login, QStringLiteral("list"),
-            QStringLiteral("Query a company, then fetch its photo list into the photo cache. Prints the limits,\n"
-                           "one line 'Photo=ID<TAB>TYPE<TAB>STATE<TAB>NOTE' per photo (STATE 0 not cached,\n"
-                           "1 small version cached, 2 source version cached) and 'Type=ENTRY' per photo type."),
+            QStringLiteral(
+                "Query a company, then fetch its photo list into the photo cache. Prints the limits,\n"
+                "one line 'Photo=ID<TAB>TYPE<TAB>STATE<TAB>NOTE' per photo (STATE 0 not cached,\n"
+                "1 small version cached, 2 source version cached) and 'Type=ENTRY' per photo type."),
             args, 1, 1, options, session, exitCode)) {
         return exitCode;
     }
@@ -73,8 +74,10 @@ int RunList(const QStringList &args, const Options &options) {
     const TPhotoListModel &rows = session->rows();
     for (int row = 0; row < rows.rowCount(); ++row) {
         Out(QStringLiteral("Photo=%1\t%2\t%3\t%4")
-                .arg(rows.subItem(row, TPhotoListModel::PhotoIdColumn), rows.subItem(row, TPhotoListModel::TypeCodeColumn),
-                     rows.subItem(row, TPhotoListModel::StateColumn), rows.subItem(row, TPhotoListModel::NoteColumn)));
+                .arg(rows.subItem(row, TPhotoListModel::PhotoIdColumn),
+                     rows.subItem(row, TPhotoListModel::TypeCodeColumn),
+                     rows.subItem(row, TPhotoListModel::StateColumn),
+                     rows.subItem(row, TPhotoListModel::NoteColumn)));
     }
     for (const QString &type : dm.PhotoTypeList) {
         Out(QStringLiteral("Type=") + type);
@@ -90,8 +93,8 @@ int RunDelete(const QStringList &args, const Options &options) {
     std::unique_ptr<ServiceSession> session;
     int exitCode = 0;
     if (!StartServiceCommand(parser, login, QStringLiteral("delete"),
-                             QStringLiteral("Delete one photo of a company. Its cache files stay."), args, 2, 2,
-                             options, session, exitCode)) {
+                             QStringLiteral("Delete one photo of a company. Its cache files stay."), args, 2,
+                             2, options, session, exitCode)) {
         return exitCode;
     }
     QString code = session->queryCompany(parser.positionalArguments()[0]);

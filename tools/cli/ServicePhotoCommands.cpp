@@ -62,19 +62,22 @@ int RunFetch(const QStringList &args, const Options &options) {
     const LoginOptions login;
     parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
     parser.addPositionalArgument(QStringLiteral("PHOTOID"), QStringLiteral("A photo of the company's list."));
-    parser.addPositionalArgument(QStringLiteral("small|source"), QStringLiteral("Which version to download."));
+    parser.addPositionalArgument(QStringLiteral("small|source"),
+                                 QStringLiteral("Which version to download."));
     std::unique_ptr<ServiceSession> session;
     int exitCode = 0;
-    if (!StartServiceCommand(parser, login, QStringLiteral("fetch"),
-                             QStringLiteral("Download one version of a listed photo into the photo cache and print "
-                                            "the cache file."),
-                             args, 3, 3, options, session, exitCode)) {
+    if (!StartServiceCommand(
+            parser, login, QStringLiteral("fetch"),
+            QStringLiteral("Download one version of a listed photo into the photo cache and print "
+                           "the cache file."),
+            args, 3, 3, options, session, exitCode)) {
         return exitCode;
     }
     const QStringList positional = parser.positionalArguments();
     const QString &photoId = positional[1];
     if (positional[2] != u"small" && positional[2] != u"source") {
-        throw UsageError(QStringLiteral("fetch: the version is 'small' or 'source', not '%1'").arg(positional[2]));
+        throw UsageError(
+            QStringLiteral("fetch: the version is 'small' or 'source', not '%1'").arg(positional[2]));
     }
     QString code = session->queryAndList(positional[0]);
     if (code != u"1110") {
@@ -88,8 +91,8 @@ int RunFetch(const QStringList &args, const Options &options) {
     }
     rows.setSelectedRow(row);
     session->dm().OperationKind = 2;
-    TUploadPicture().Func_GetCompanyPhoto(photoId, positional[2] == u"small" ? QStringLiteral("0") : QStringLiteral("1"),
-                                          code);
+    TUploadPicture().Func_GetCompanyPhoto(
+        photoId, positional[2] == u"small" ? QStringLiteral("0") : QStringLiteral("1"), code);
     if (code != u"1110") {
         return failed(code);
     }
@@ -114,8 +117,9 @@ int RunAdd(const QStringList &args, const Options &options) {
     int exitCode = 0;
     if (!StartServiceCommand(
             parser, login, QStringLiteral("add"),
-            QStringLiteral("Add a photo to a company: prepare it as the photo editor does, send it and print the\n"
-                           "new photo ID (\"W\" + customer ID + today's date yyyyMMdd + type code)."),
+            QStringLiteral(
+                "Add a photo to a company: prepare it as the photo editor does, send it and print the\n"
+                "new photo ID (\"W\" + customer ID + today's date yyyyMMdd + type code)."),
             args, 4, 4, options, session, exitCode)) {
         return exitCode;
     }
@@ -158,10 +162,11 @@ int RunEdit(const QStringList &args, const Options &options) {
     parser.addPositionalArgument(QStringLiteral("NOTE"), QStringLiteral("The photo's new note."));
     std::unique_ptr<ServiceSession> session;
     int exitCode = 0;
-    if (!StartServiceCommand(parser, login, QStringLiteral("edit"),
-                             QStringLiteral("Change a listed photo's note and, with --file, its image (prepared as "
-                                            "the photo editor does). Its type stays."),
-                             args, 3, 3, options, session, exitCode)) {
+    if (!StartServiceCommand(
+            parser, login, QStringLiteral("edit"),
+            QStringLiteral("Change a listed photo's note and, with --file, its image (prepared as "
+                           "the photo editor does). Its type stays."),
+            args, 3, 3, options, session, exitCode)) {
         return exitCode;
     }
     const QStringList positional = parser.positionalArguments();

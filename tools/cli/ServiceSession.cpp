@@ -41,12 +41,14 @@ int ServiceSession::login(const QString &user, const QString &password) {
 
 bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOptions &options) {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString user = parser.isSet(options.user) ? parser.value(options.user) : env.value("UPLOADPIC_USER");
+    const QString user =
+        parser.isSet(options.user) ? parser.value(options.user) : env.value("UPLOADPIC_USER");
     const QString password =
         parser.isSet(options.password) ? parser.value(options.password) : env.value("UPLOADPIC_PASSWORD");
     if (user.isEmpty()) {
-        throw UsageError(QStringLiteral("a login is needed: give --user and --password, or set UPLOADPIC_USER "
-                                        "and UPLOADPIC_PASSWORD"));
+        throw UsageError(
+            QStringLiteral("a login is needed: give --user and --password, or set UPLOADPIC_USER "
+                           "and UPLOADPIC_PASSWORD"));
     }
     const int message = login(user, password);
     if (message != WM_LOGIN_SUCCESS) {
