@@ -198,8 +198,8 @@ void TFrm_AddPhoto::FilePreparedImages() {
     }
     const QString folder = PhotoCache::Folder();
     // Each copy replaces its file whole; a failed copy is logged and otherwise goes unnoticed.
-    PhotoCache::Save(PhotoCache::SourceFile(folder, PhotoId), TImgOper::ImgPathToByte(SourceFile));
-    PhotoCache::Save(PhotoCache::SmallFile(folder, PhotoId), TImgOper::ImgPathToByte(SmallFile));
+    TImgOper::SaveImgInfo(PhotoCache::SourceFile(folder, PhotoId), TImgOper::ImgPathToByte(SourceFile));
+    TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, PhotoId), TImgOper::ImgPathToByte(SmallFile));
 }
 
 void TFrm_AddPhoto::Btn_SaveClick() {
