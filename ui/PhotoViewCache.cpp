@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 void TPhotoViewCache::Draw(QPainter &painter, const QImage &photo, const QRect &target, const QRegion &exposed,
                            const QRect &viewport) {
     if (photo.isNull() || target.isEmpty()) {
@@ -36,54 +38,69 @@ void TPhotoViewCache::DrawWhole(QPainter &painter, const QRect &target, const QR
     }
 }
 
+namespace {
+
+int FloorMod(int value, int period) {
+    const int m = value % period;
+    return m < 0 ? m + period : m;
+}
+
+// Calls f(piece, slot) for the pieces of r (scaled-photo coordinates) that do not cross a wrap
+// boundary of a buffer of size period, with where each piece starts in that buffer.
+template <class F> void ForEachWrappedPiece(const QRect &r, QSize period, F f) {
+    for (int y = r.top(); y <= r.bottom();) {
+        const int slotY = FloorMod(y, period.height());
+        const int h = std::min(r.bottom() + 1 - y, period.height() - slotY);
+        for (int x = r.left(); x <= r.right();) {
+            const int slotX = FloorMod(x, period.width());
+            const int w = std::min(r.right() + 1 - x, period.width() - slotX);
+            f(QRect(x, y, w, h), QPoint(slotX, slotY));
+            x += w;
+        }
+        y += h;
+    }
+}
+
+} // namespace
+
 void TPhotoViewCache::DrawVisible(QPainter &painter, const QImage &photo, const QRect &target,
                                   const QRegion &wanted, const QRect &viewport) {
-    // Everything below works in scaled-photo coordinates: pixel (0, 0) is the target's corner.
+    // Scaled-photo coordinates below: pixel (0, 0) is the target's corner.
     const QPoint corner = target.topLeft();
     const QRect seen = (viewport & target).translated(-corner);
-    MoveVisibleWindow(seen.topLeft(), viewport.size(), !photo.hasAlphaChannel());
-    if (Visible.isNull()) {
-        return;
+    if (Visible.size() != viewport.size()) {
+        Visible = QPixmap(viewport.size());
+        if (Visible.isNull()) {
+            return;
+        }
+        if (photo.hasAlphaChannel()) {
+            Visible.fill(Qt::transparent);
+        }
+        VisibleValid = QRegion();
     }
-    const QRegion needed = wanted.translated(-corner);
-    const QRegion missing = needed - VisibleValid;
+    // Pixels that left the window around what is seen would share slots with those coming in.
+    VisibleValid &= QRect(seen.topLeft(), Visible.size());
+
+    const QRegion missing = wanted.translated(-corner) - VisibleValid;
     if (!missing.isEmpty()) {
         QPainter scaler(&Visible);
         scaler.setRenderHint(QPainter::SmoothPixmapTransform);
         scaler.setCompositionMode(QPainter::CompositionMode_Source);
-        const QRectF whole(-VisibleOrigin.x(), -VisibleOrigin.y(), ScaledSize.width(), ScaledSize.height());
-        // One rectangle at a time: a rectangular clip lets the filter run over just those pixels.
         for (const QRect &r : missing) {
-            scaler.setClipRect(r.translated(-VisibleOrigin));
-            scaler.drawImage(whole, photo);
+            ForEachWrappedPiece(r, Visible.size(), [&](const QRect &piece, QPoint slot) {
+                // A rectangular clip lets the filter run over just these pixels.
+                scaler.setClipRect(QRect(slot, piece.size()));
+                const QPoint shift = slot - piece.topLeft();
+                scaler.drawImage(QRectF(shift.x(), shift.y(), ScaledSize.width(), ScaledSize.height()), photo);
+            });
         }
         VisibleValid += missing;
     }
     for (const QRect &r : wanted) {
-        painter.drawPixmap(r.topLeft(), Visible, r.translated(-corner - VisibleOrigin));
+        ForEachWrappedPiece(r.translated(-corner), Visible.size(), [&](const QRect &piece, QPoint slot) {
+            painter.drawPixmap(piece.topLeft() + corner, Visible, QRect(slot, piece.size()));
+        });
     }
-}
-
-void TPhotoViewCache::MoveVisibleWindow(QPoint origin, QSize size, bool opaque) {
-    if (Visible.size() != size) {
-        Visible = QPixmap(size);
-        if (!opaque) {
-            Visible.fill(Qt::transparent);
-        }
-        VisibleValid = QRegion();
-        VisibleOrigin = origin;
-        return;
-    }
-    if (origin == VisibleOrigin) {
-        return;
-    }
-    VisibleValid &= QRect(origin, size);
-    if (!VisibleValid.isEmpty()) {
-        // Keep the pixels still in view: a drag then scales only the strips that came in.
-        const QPoint shift = VisibleOrigin - origin;
-        Visible.scroll(shift.x(), shift.y(), Visible.rect());
-    }
-    VisibleOrigin = origin;
 }
 
 void TPhotoViewCache::Clear() {
@@ -93,7 +110,6 @@ void TPhotoViewCache::Clear() {
     WholeRefused = false;
     Visible = QPixmap();
     VisibleValid = QRegion();
-    VisibleOrigin = QPoint();
 }
 
 qint64 TPhotoViewCache::CachedPixels() const {

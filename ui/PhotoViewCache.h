@@ -2,8 +2,8 @@
 // Paints a photo stretched into a rectangle, fast enough to follow a drag. The smoothly scaled
 // photo is kept between paints and rebuilt only when the photo or the scaled size changes, so a
 // drag only copies pixels. A scaled photo beyond MaxScaledPixels is never made whole: then only
-// the part inside the viewport is scaled, and a drag scrolls that part and scales just the strips
-// that came into view.
+// the part inside the viewport is scaled and kept, and a drag scales just the strips that come
+// into view.
 
 #include <QImage>
 #include <QPixmap>
@@ -27,16 +27,17 @@ public:
     bool HoldsWholePhoto() const { return !Whole.isNull(); }
 
 private:
-    void DrawWhole(QPainter &painter, const QRect &target, const QRegion &exposed);
-    void DrawVisible(QPainter &painter, const QImage &photo, const QRect &target, const QRegion &exposed,
+    void DrawWhole(QPainter &painter, const QRect &target, const QRegion &wanted);
+    void DrawVisible(QPainter &painter, const QImage &photo, const QRect &target, const QRegion &wanted,
                      const QRect &viewport);
-    void MoveVisibleWindow(QPoint origin, QSize size, bool opaque);
 
     qint64 PhotoKey = 0;
     QSize ScaledSize;
-    QImage Whole;               // the whole photo at ScaledSize
-    bool WholeRefused = false;  // memory for Whole was refused; not asked again for this size
-    QPixmap Visible;            // part of the scaled photo, scaled-photo pixel VisibleOrigin at (0, 0)
-    QPoint VisibleOrigin;
-    QRegion VisibleValid;       // the scaled-photo pixels Visible holds, in scaled-photo coordinates
+    QImage Whole;              // the whole photo at ScaledSize
+    bool WholeRefused = false; // memory for Whole was refused; not asked again for this size
+    // Part of the scaled photo, stored wrapped around: scaled-photo pixel (x, y) lives at
+    // (x mod width, y mod height). A drag thus never moves cached pixels; it only fills the slots
+    // of the pixels that came into view.
+    QPixmap Visible;
+    QRegion VisibleValid; // the scaled-photo pixels Visible holds, in scaled-photo coordinates
 };

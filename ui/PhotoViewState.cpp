@@ -69,11 +69,14 @@ void TPhotoViewState::Loaded(QSize imageSize) {
     DrawRect = {0, 0, imageSize.width(), imageSize.height()};
 }
 
-TViewRect TPhotoViewState::PaintRect(QSize imageSize) {
+void TPhotoViewState::SettleForPaint(QSize imageSize) {
     if (Zoomed && Dragging) {
         DrawRect = ScaledRect(DrawRect.Left, DrawRect.Top, imageSize);
     }
-    return DrawRect;
+}
+
+QRect TPhotoViewState::PictureRect(QSize imageSize) const {
+    return Zoomed ? DrawRect.ToQRect() : QRect(QPoint(DrawRect.Left, DrawRect.Top), imageSize);
 }
 
 bool TPhotoViewState::Press(QPoint point, QSize imageSize) {

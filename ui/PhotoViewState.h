@@ -54,8 +54,11 @@ public:
     void ResetScale() { ViewScale = 1.0f; }
     // Back to the top-left corner at the current scale (after a zoom or rotation command).
     void ToCorner(QSize imageSize) { DrawRect = ScaledRect(0, 0, imageSize); }
-    // The rectangle to paint into; while a zoomed picture is dragged it first takes the current scale.
-    TViewRect PaintRect(QSize imageSize);
+    // Before a paint: a zoomed picture being dragged takes the current scale.
+    void SettleForPaint(QSize imageSize);
+    // Where a paint puts the picture: DrawRect when zoomed (after SettleForPaint), else the photo at
+    // its own size at DrawRect's corner.
+    QRect PictureRect(QSize imageSize) const;
 
     // Left-button press at point: starts a drag when it hits the picture; true when it did.
     bool Press(QPoint point, QSize imageSize);

@@ -14,6 +14,7 @@
 #include <QPaintEvent>
 #include <QTimer>
 
+#include <cstdlib>
 #include <exception>
 
 TFrm_ViewPhoto::TFrm_ViewPhoto(QWidget *parent) : QWidget(parent) {
@@ -95,10 +96,13 @@ void TFrm_ViewPhoto::HandleCommand(QEvent::Type command) {
     switch (static_cast<int>(command)) {
     case int(WM_VIEW_WHEELDOWN):
         // Wheel steps only change the scale; the WM_VIEW_WHEEL that ends the wheel event shows it.
+        // The screen now lags behind the state, so a drag must not reuse its pixels.
         State.StepDown();
+        Shown = {};
         return;
     case int(WM_VIEW_WHEELUP):
         State.StepUp();
+        Shown = {};
         return;
     case int(WM_VIEW_ROTATERIGHT):
     case int(WM_VIEW_ROTATELEFT):
@@ -122,11 +126,18 @@ void TFrm_ViewPhoto::paintEvent(QPaintEvent *e) {
     const QRegion exposed = e->region();
     if (PhotoImage.isNull()) {
         Cache.Clear();
+        Shown = {};
         painter.fillRect(exposed.boundingRect(), palette().brush(backgroundRole()));
         return;
     }
-    const TViewRect r = State.Zoomed ? State.PaintRect(PhotoImage.size()) : State.DrawRect;
-    const QRect picture = State.Zoomed ? r.ToQRect() : QRect(QPoint(r.Left, r.Top), PhotoImage.size());
+    State.SettleForPaint(PhotoImage.size());
+    const QRect picture = State.PictureRect(PhotoImage.size());
+    const TShownPicture now{true, PhotoImage.cacheKey(), State.Zoomed, picture};
+    if ((QRegion(rect()) - exposed).isEmpty()) {
+        Shown = now;
+    } else if (!(Shown == now)) {
+        Shown = {}; // part old, part new: nothing on screen can be reused
+    }
 
     QRegion background = exposed;
     if (!PhotoImage.hasAlphaChannel()) {
@@ -135,7 +146,6 @@ void TFrm_ViewPhoto::paintEvent(QPaintEvent *e) {
     for (const QRect &b : background) {
         painter.fillRect(b, palette().brush(backgroundRole()));
     }
-
     if (State.Zoomed) {
         Cache.Draw(painter, PhotoImage, picture, exposed, rect());
         return;
@@ -205,8 +215,27 @@ void TFrm_ViewPhoto::FormMouseDown(Qt::MouseButton button, QPoint point) {
 
 void TFrm_ViewPhoto::FormMouseMove(QPoint point) {
     if (State.Move(point, PhotoImage.size())) {
-        repaint();
+        ShowMovedPicture();
     }
+}
+
+void TFrm_ViewPhoto::ShowMovedPicture() {
+    const QRect now = State.PictureRect(PhotoImage.size());
+    const QPoint shift = now.topLeft() - Shown.Picture.topLeft();
+    const bool onlyMoved = Shown.Valid && Shown.PhotoKey == PhotoImage.cacheKey() && Shown.Zoomed == State.Zoomed &&
+                           Shown.Picture.size() == now.size() && !Label1->isVisible();
+    if (!onlyMoved || std::abs(shift.x()) >= width() || std::abs(shift.y()) >= height()) {
+        repaint();
+        return;
+    }
+    if (shift.isNull()) {
+        return;
+    }
+    // The window shows nothing but the background and the picture, so all of it moves with the
+    // picture: shift the pixels on screen and paint only the strips that came into view.
+    scroll(shift.x(), shift.y(), rect());
+    Shown.Picture = now;
+    repaint(QRegion(rect()) - rect().translated(shift));
 }
 
 void TFrm_ViewPhoto::FormMouseUp(Qt::MouseButton button) {

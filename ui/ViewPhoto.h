@@ -56,10 +56,22 @@ private:
     void Timer1Timer();
     void HandleCommand(QEvent::Type command);
     void CentreLabel();
+    // Shows the picture after a drag step, moving the pixels already on screen where it can.
+    void ShowMovedPicture();
     // Sets the application-wide cursor; nullptr gives it back to the rest of the program.
     void SetScreenCursor(const QCursor *cursor);
 
+    // What the window shows, so that a drag can move those pixels instead of painting them again.
+    struct TShownPicture {
+        bool Valid = false;
+        qint64 PhotoKey = 0;
+        bool Zoomed = false;
+        QRect Picture;
+        bool operator==(const TShownPicture &) const = default;
+    };
+
     TPhotoViewState State;
+    TShownPicture Shown;
     TPhotoViewCache Cache;
     QCursor HandCursor; // over the viewer and after a drag
     QCursor GrabCursor; // while dragging
