@@ -16,8 +16,8 @@ TFrm_DataNetCommunication::TFrm_DataNetCommunication(QWidget *parent)
     : TFrm_DataNetCommunication(std::make_unique<TUploadPicture>(), parent) {}
 
 TFrm_DataNetCommunication::TFrm_DataNetCommunication(std::unique_ptr<TUploadPicture> client, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TFrm_DataNetCommunication>()),
-      Timer(new QTimer(this)) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      ui(std::make_unique<Ui::TFrm_DataNetCommunication>()), Timer(new QTimer(this)) {
     ui->setupUi(this);
     Lb_Tip = ui->Lb_Tip;
     UploadPicture = std::move(client);
@@ -30,7 +30,9 @@ TFrm_DataNetCommunication::TFrm_DataNetCommunication(std::unique_ptr<TUploadPict
 
 TFrm_DataNetCommunication::~TFrm_DataNetCommunication() = default;
 
-void TFrm_DataNetCommunication::FormCreate() { OperResult = ResultFailed; }
+void TFrm_DataNetCommunication::FormCreate() {
+    OperResult = ResultFailed;
+}
 
 void TFrm_DataNetCommunication::showEvent(QShowEvent *e) {
     QDialog::showEvent(e);
@@ -103,21 +105,23 @@ void TFrm_DataNetCommunication::GetCompanyPhotoInfo() {
 }
 
 void TFrm_DataNetCommunication::InsertCompanyPhoto() {
-    RunOperation(QStringLiteral("添加企业照片信息失败,函数InsertCompanyPhoto中错误:"), false, [this](QString &code) {
-        if (PicInfo == nullptr) {
-            throw std::invalid_argument("no photo record to insert");
-        }
-        UploadPicture->Func_InsertCompanyPhoto(*PicInfo, code);
-    });
+    RunOperation(QStringLiteral("添加企业照片信息失败,函数InsertCompanyPhoto中错误:"), false,
+                 [this](QString &code) {
+                     if (PicInfo == nullptr) {
+                         throw std::invalid_argument("no photo record to insert");
+                     }
+                     UploadPicture->Func_InsertCompanyPhoto(*PicInfo, code);
+                 });
 }
 
 void TFrm_DataNetCommunication::UpdateCompanyPhoto() {
-    RunOperation(QStringLiteral("修改企业照片信息失败,函数UpdateCompanyPhoto中错误:"), false, [this](QString &code) {
-        if (PicInfo == nullptr) {
-            throw std::invalid_argument("no photo record to update");
-        }
-        UploadPicture->Func_UpdateCompanyPhoto(*PicInfo, code);
-    });
+    RunOperation(QStringLiteral("修改企业照片信息失败,函数UpdateCompanyPhoto中错误:"), false,
+                 [this](QString &code) {
+                     if (PicInfo == nullptr) {
+                         throw std::invalid_argument("no photo record to update");
+                     }
+                     UploadPicture->Func_UpdateCompanyPhoto(*PicInfo, code);
+                 });
 }
 
 void TFrm_DataNetCommunication::DeleteCompanyPhoto() {

@@ -40,13 +40,13 @@ public:
     TFrm_DataNetCommunication(std::unique_ptr<TUploadPicture> client, QWidget *parent);
     ~TFrm_DataNetCommunication() override;
 
-    QLabel *Lb_Tip;                              // the notice; set its text before showing
+    QLabel *Lb_Tip; // the notice; set its text before showing
     std::unique_ptr<TUploadPicture> UploadPicture;
     int OperResult = ResultFailed;
     int OperType = OpGetCompanyPhotoList;
-    QString PhotoFlag;                           // "0" small, "1" source (operation 1)
-    QString PhotoId;                             // operations 1 and 4
-    const TPictureInfo *PicInfo = nullptr;       // operations 2 and 3; not owned
+    QString PhotoFlag;                     // "0" small, "1" source (operation 1)
+    QString PhotoId;                       // operations 1 and 4
+    const TPictureInfo *PicInfo = nullptr; // operations 2 and 3; not owned
 
 public slots:
     // The window closes only by itself, when its call has ended.

@@ -9,14 +9,39 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QStyle>
+#include <QPainter>
+#include <QPixmap>
 #include <QTimer>
 
 namespace {
 
 const QColor kFocusColor(0, 255, 255); // aqua
 
-bool isEnterKey(const QKeyEvent &key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
+bool isEnterKey(const QKeyEvent &key) {
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+// The two 24 x 24 marks beside the edits: a person for the user name, a padlock for the password.
+QPixmap drawMark(bool person) {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x2e, 0x7d, 0x32));
+    if (person) {
+        painter.drawEllipse(QRectF(7, 2, 10, 10));
+        painter.drawRoundedRect(QRectF(3, 13, 18, 10), 5, 5);
+    } else {
+        painter.setPen(QPen(QColor(0x2e, 0x7d, 0x32), 2.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(7, 2, 10, 12), 5, 5);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x2e, 0x7d, 0x32));
+        painter.drawRoundedRect(QRectF(4, 10, 16, 13), 2, 2);
+    }
+    return pixmap;
+}
 
 } // namespace
 
@@ -29,8 +54,8 @@ TFrm_Login::TFrm_Login(QWidget *parent)
     Timer->setInterval(1000);
     connect(Timer, &QTimer::timeout, this, &TFrm_Login::TimerTimer);
 
-    ui->Image1->setPixmap(style()->standardIcon(QStyle::SP_DirHomeIcon).pixmap(24, 24));
-    ui->Image2->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(24, 24));
+    ui->Image1->setPixmap(drawMark(true));
+    ui->Image2->setPixmap(drawMark(false));
 
     connect(ui->Btn_Login, &QPushButton::clicked, this, &TFrm_Login::Btn_LoginClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &TFrm_Login::Btn_CloseClick);
@@ -75,8 +100,9 @@ void TFrm_Login::SetInputEnabled(bool enabled) {
     if (!enabled) {
         focusBeforeWait_ = focusWidget();
     }
-    for (QWidget *input : {static_cast<QWidget *>(ui->Btn_Login), static_cast<QWidget *>(ui->Btn_Close),
-                           static_cast<QWidget *>(ui->Ed_UserName), static_cast<QWidget *>(ui->Ed_UserPass)}) {
+    for (QWidget *input :
+         {static_cast<QWidget *>(ui->Btn_Login), static_cast<QWidget *>(ui->Btn_Close),
+          static_cast<QWidget *>(ui->Ed_UserName), static_cast<QWidget *>(ui->Ed_UserPass)}) {
         input->setEnabled(enabled);
     }
     // Disabling drops the keyboard focus; give it back so the user can correct the values at once.
@@ -139,7 +165,9 @@ bool TFrm_Login::WndProc(QEvent *e) {
     }
 }
 
-bool TFrm_Login::event(QEvent *e) { return WndProc(e) || QDialog::event(e); }
+bool TFrm_Login::event(QEvent *e) {
+    return WndProc(e) || QDialog::event(e);
+}
 
 void TFrm_Login::SetEditColor(QLineEdit *edit, const QColor &color) {
     QPalette palette = edit->palette();
@@ -147,10 +175,18 @@ void TFrm_Login::SetEditColor(QLineEdit *edit, const QColor &color) {
     edit->setPalette(palette);
 }
 
-void TFrm_Login::Ed_UserNameEnter() { SetEditColor(ui->Ed_UserName, kFocusColor); }
-void TFrm_Login::Ed_UserPassEnter() { SetEditColor(ui->Ed_UserPass, kFocusColor); }
-void TFrm_Login::Ed_UserNameExit() { SetEditColor(ui->Ed_UserName, QApplication::palette().color(QPalette::Base)); }
-void TFrm_Login::Ed_UserPassExit() { SetEditColor(ui->Ed_UserPass, QApplication::palette().color(QPalette::Base)); }
+void TFrm_Login::Ed_UserNameEnter() {
+    SetEditColor(ui->Ed_UserName, kFocusColor);
+}
+void TFrm_Login::Ed_UserPassEnter() {
+    SetEditColor(ui->Ed_UserPass, kFocusColor);
+}
+void TFrm_Login::Ed_UserNameExit() {
+    SetEditColor(ui->Ed_UserName, QApplication::palette().color(QPalette::Base));
+}
+void TFrm_Login::Ed_UserPassExit() {
+    SetEditColor(ui->Ed_UserPass, QApplication::palette().color(QPalette::Base));
+}
 
 void TFrm_Login::Ed_UserNameKeyDown(const QKeyEvent &key) {
     if (isEnterKey(key) && !ui->Ed_UserName->text().trimmed().isEmpty()) {

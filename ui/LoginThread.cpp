@@ -19,7 +19,9 @@ void TLoginThread::Start(QObject *dialog, ClientFactory factory) {
 TLoginThread::TLoginThread(QObject *dialog, ClientFactory factory)
     : dialog_(dialog), factory_(std::move(factory)) {}
 
-void TLoginThread::run() { Execute(); }
+void TLoginThread::run() {
+    Execute();
+}
 
 void TLoginThread::Execute() {
     bool sent = false;

@@ -23,7 +23,9 @@ QMessageBox::Icon qtIcon(TMsgIcon icon) {
 
 } // namespace
 
-QString TMessageBox::Caption() { return QStringLiteral("提示"); }
+QString TMessageBox::Caption() {
+    return QStringLiteral("提示");
+}
 
 QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, const QString &text, TMsgIcon icon,
                                               QMessageBox::StandardButtons buttons, bool topmost) {
@@ -53,7 +55,9 @@ bool TMessageBox::Question(QWidget *parent, const QString &text, bool topmost) {
            QMessageBox::Yes;
 }
 
-void TMessageBox::SetAnswerer(Answerer a) { answerer() = std::move(a); }
+void TMessageBox::SetAnswerer(Answerer a) {
+    answerer() = std::move(a);
+}
 
 TScriptedMessageBoxes::TScriptedMessageBoxes() {
     TMessageBox::SetAnswerer([this](const TMsgRequest &request) {
@@ -70,7 +74,9 @@ TScriptedMessageBoxes::TScriptedMessageBoxes() {
     });
 }
 
-TScriptedMessageBoxes::~TScriptedMessageBoxes() { TMessageBox::SetAnswerer({}); }
+TScriptedMessageBoxes::~TScriptedMessageBoxes() {
+    TMessageBox::SetAnswerer({});
+}
 
 QStringList TScriptedMessageBoxes::Texts() const {
     QStringList texts;
@@ -80,4 +86,6 @@ QStringList TScriptedMessageBoxes::Texts() const {
     return texts;
 }
 
-void TMessageBoxNotifier::Warn(const QString &text) { TMessageBox::Warning(nullptr, text); }
+void TMessageBoxNotifier::Warn(const QString &text) {
+    TMessageBox::Warning(nullptr, text);
+}

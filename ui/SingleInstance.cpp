@@ -31,9 +31,11 @@ QString guardFolder() {
 
 } // namespace
 
-TSingleInstance::TSingleInstance(const QString &key, QObject *parent)
-    : QObject(parent), lockPath_(guardFolder() + key + QStringLiteral(".lock")),
-      socketPath_(guardFolder() + key + QStringLiteral(".socket")) {}
+TSingleInstance::TSingleInstance(const QString &key, QObject *parent) : QObject(parent) {
+    const QString base = guardFolder() + key;
+    lockPath_ = base + QStringLiteral(".lock");
+    socketPath_ = base + QStringLiteral(".socket");
+}
 
 TSingleInstance::~TSingleInstance() {
     server_.reset();
@@ -43,7 +45,9 @@ TSingleInstance::~TSingleInstance() {
     }
 }
 
-QString TSingleInstance::DefaultKey() { return QStringLiteral("MORA_UploadPic"); }
+QString TSingleInstance::DefaultKey() {
+    return QStringLiteral("MORA_UploadPic");
+}
 
 TSingleInstance::State TSingleInstance::TryAcquire() {
     if (lockFd_ >= 0) {

@@ -21,6 +21,10 @@ public:
 
     static QString DefaultKey(); // "MORA_UploadPic"
 
+    // Where the guard lives: the lock file (kept after the holder ends) and the holder's socket.
+    QString LockFilePath() const { return lockPath_; }
+    QString SocketPath() const { return socketPath_; }
+
     enum class State {
         Acquired,    // this is the only copy; it answers activation requests until it ends
         Running,     // another copy holds the guard

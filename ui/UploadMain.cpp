@@ -12,8 +12,9 @@
 #include <exception>
 
 TFrm_UploadMain::TFrm_UploadMain(QWidget *parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                              Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TFrm_UploadMain>()) {
     ui->setupUi(this);
     FormCreate();

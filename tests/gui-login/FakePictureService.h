@@ -36,7 +36,9 @@ public:
 
     void SetHeader(const Header &) override {}
 
-    TPicResultInfo Func_GetCompanyPhotoList() override { return photoAnswer(QStringLiteral("GetCompanyPhotoList()")); }
+    TPicResultInfo Func_GetCompanyPhotoList() override {
+        return photoAnswer(QStringLiteral("GetCompanyPhotoList()"));
+    }
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override {
         return photoAnswer(QStringLiteral("GetCompanyPhoto(%1,%2)").arg(aPhotoId, aFlag));
     }
@@ -68,7 +70,8 @@ public:
     // A client over a fresh fake, as the runner dialog and the login thread take it.
     static std::unique_ptr<TUploadPicture> Client(std::shared_ptr<FakeServiceLog> log, const QString &code,
                                                   QSemaphore *gate = nullptr) {
-        return std::make_unique<TUploadPicture>(std::make_unique<FakePictureService>(std::move(log), code, gate));
+        return std::make_unique<TUploadPicture>(
+            std::make_unique<FakePictureService>(std::move(log), code, gate));
     }
 
 private:

@@ -18,7 +18,8 @@ int main(int argc, char *argv[]) {
     TSingleInstance guard(QString::fromLocal8Bit(argv[1]));
     switch (guard.TryAcquire()) {
     case TSingleInstance::State::Acquired:
-        QObject::connect(&guard, &TSingleInstance::activationRequested, [&out] { out << "activated" << Qt::endl; });
+        QObject::connect(&guard, &TSingleInstance::activationRequested,
+                         [&out] { out << "activated" << Qt::endl; });
         out << "acquired" << Qt::endl;
         return QApplication::exec();
     case TSingleInstance::State::Running:

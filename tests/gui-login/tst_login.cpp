@@ -137,7 +137,8 @@ void TestLogin::goodLoginClosesDialog_data() {
     QTest::newRow("plain") << user << QString::fromUtf8(kDemoPassword) << user;
     // Spaces around the values are not part of them: they are removed before storing and sending.
     QTest::newRow("padded") << QStringLiteral("  ") + user + QStringLiteral(" ")
-                            << QStringLiteral(" ") + QString::fromUtf8(kDemoPassword) + QStringLiteral("  ") << user;
+                            << QStringLiteral(" ") + QString::fromUtf8(kDemoPassword) + QStringLiteral("  ")
+                            << user;
     QTest::newRow("chinese") << QString::fromUtf8(kDemoChineseUser) << QString::fromUtf8(kDemoChinesePassword)
                              << QString::fromUtf8(kDemoChineseUser);
 }
@@ -192,11 +193,11 @@ void TestLogin::failureReturnsToInput() {
     } else if (kind == QLatin1String("unreachable")) {
         useService(closedPort());
     } else if (kind == QLatin1String("throw")) {
-        dialog.SetClientFactory([]() -> std::unique_ptr<TUploadPicture> {
-            throw std::runtime_error("client cannot be built");
-        });
+        dialog.SetClientFactory(
+            []() -> std::unique_ptr<TUploadPicture> { throw std::runtime_error("client cannot be built"); });
     } else if (kind != QLatin1String("wrong password")) {
-        dialog.SetClientFactory([kind] { return FakePictureService::Client(std::make_shared<FakeServiceLog>(), kind); });
+        dialog.SetClientFactory(
+            [kind] { return FakePictureService::Client(std::make_shared<FakeServiceLog>(), kind); });
     }
     openAndWait(dialog);
     parts.name->setText(name);
@@ -205,7 +206,9 @@ void TestLogin::failureReturnsToInput() {
 
     // What the user sees at the moment the box appears: input again, nothing waiting any more.
     bool inputBehindBox = false;
-    boxes_->OnShow = [&](const TMsgRequest &) { inputBehindBox = parts.inputEnabled() && !parts.waitingShown(); };
+    boxes_->OnShow = [&](const TMsgRequest &) {
+        inputBehindBox = parts.inputEnabled() && !parts.waitingShown();
+    };
     QTest::keyClick(parts.pass, Qt::Key_Return);
 
     QTRY_COMPARE_WITH_TIMEOUT(boxes_->Shown.size(), 1, 90000);
@@ -251,11 +254,16 @@ void TestLogin::blankInputRefused_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("focusOnName");
 
-    QTest::newRow("empty name") << "" << "secret" << QStringLiteral("【用户名】不能为空") << true;
-    QTest::newRow("spaces name") << "   " << "secret" << QStringLiteral("【用户名】不能为空") << true;
-    QTest::newRow("both empty") << "" << "" << QStringLiteral("【用户名】不能为空") << true;
-    QTest::newRow("empty password") << "demo" << "" << QStringLiteral("【密码】不能为空") << false;
-    QTest::newRow("spaces password") << "demo" << "    " << QStringLiteral("【密码】不能为空") << false;
+    QTest::newRow("empty name") << ""
+                                << "secret" << QStringLiteral("【用户名】不能为空") << true;
+    QTest::newRow("spaces name") << "   "
+                                 << "secret" << QStringLiteral("【用户名】不能为空") << true;
+    QTest::newRow("both empty") << ""
+                                << "" << QStringLiteral("【用户名】不能为空") << true;
+    QTest::newRow("empty password") << "demo"
+                                    << "" << QStringLiteral("【密码】不能为空") << false;
+    QTest::newRow("spaces password") << "demo"
+                                     << "    " << QStringLiteral("【密码】不能为空") << false;
 }
 
 void TestLogin::blankInputRefused() {
@@ -327,7 +335,8 @@ void TestLogin::disabledWhileVerifying() {
     auto log = std::make_shared<FakeServiceLog>();
     QSemaphore gate;
     TFrm_Login dialog;
-    dialog.SetClientFactory([log, &gate] { return FakePictureService::Client(log, QStringLiteral("1110"), &gate); });
+    dialog.SetClientFactory(
+        [log, &gate] { return FakePictureService::Client(log, QStringLiteral("1110"), &gate); });
     LoginParts parts(dialog);
     openAndWait(dialog);
     parts.name->setText(QStringLiteral("demo"));
@@ -423,7 +432,8 @@ void TestLogin::dialogGoneBeforeOutcome() {
     QSemaphore gate;
     {
         TFrm_Login dialog;
-        dialog.SetClientFactory([log, &gate] { return FakePictureService::Client(log, QStringLiteral("1110"), &gate); });
+        dialog.SetClientFactory(
+            [log, &gate] { return FakePictureService::Client(log, QStringLiteral("1110"), &gate); });
         LoginParts parts(dialog);
         parts.name->setText(QStringLiteral("demo"));
         parts.pass->setText(QStringLiteral("pw"));

@@ -68,7 +68,8 @@ void TestRunner::init() {
     appDir_.emplace();
     dm_ = std::make_unique<TDM_Main>();
     list_ = std::make_unique<TPhotoListModel>();
-    list_->appendRow(QStringLiteral("门头"), QStringLiteral("P1"), QStringLiteral("01"), QStringLiteral("0"), 0);
+    list_->appendRow(QStringLiteral("门头"), QStringLiteral("P1"), QStringLiteral("01"), QStringLiteral("0"),
+                     0);
     list_->setSelectedRow(0);
     DM_Main->PhotoListView = list_.get();
     picInfo_ = TPictureInfo();
@@ -156,7 +157,8 @@ void TestRunner::unknownOperation() {
     QStringList calls;
     QCOMPARE(run(operType, QStringLiteral("1110"), &calls), 0);
     QVERIFY(calls.isEmpty());
-    QCOMPARE(appDir_->logTexts(), QStringList{QStringLiteral("操作标识未知,标识:") + QString::number(operType)});
+    QCOMPARE(appDir_->logTexts(),
+             QStringList{QStringLiteral("操作标识未知,标识:") + QString::number(operType)});
 }
 
 void TestRunner::closesOnlyByItself() {

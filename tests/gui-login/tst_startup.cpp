@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QMainWindow>
 #include <QProcess>
 #include <QScreen>
@@ -20,8 +21,23 @@
 
 namespace {
 
-// A guard name of its own for each test, so that nothing running on the machine interferes.
-QString freshKey() { return QStringLiteral("uploadpic-test-") + QUuid::createUuid().toString(QUuid::Id128); }
+// A guard name of its own for each test, so that nothing running on the machine interferes; its files
+// go when the test ends.
+class FreshKey {
+public:
+    FreshKey() : key_(QStringLiteral("uploadpic-test-") + QUuid::createUuid().toString(QUuid::Id128)) {}
+    ~FreshKey() {
+        const TSingleInstance files(key_);
+        QFile::remove(files.LockFilePath());
+        QFile::remove(files.SocketPath());
+    }
+    FreshKey(const FreshKey &) = delete;
+    FreshKey &operator=(const FreshKey &) = delete;
+    operator QString() const { return key_; }
+
+private:
+    QString key_;
+};
 
 // One guard_probe process and the lines it printed.
 class Probe {
@@ -73,7 +89,7 @@ private slots:
 };
 
 void TestStartup::secondGuardIsTurnedAway() {
-    const QString key = freshKey();
+    const FreshKey key;
     TSingleInstance first(key);
     QCOMPARE(first.TryAcquire(), TSingleInstance::State::Acquired);
     QSignalSpy activations(&first, &TSingleInstance::activationRequested);
@@ -92,7 +108,7 @@ void TestStartup::secondGuardIsTurnedAway() {
 }
 
 void TestStartup::endedHolderFreesGuard() {
-    const QString key = freshKey();
+    const FreshKey key;
     auto first = std::make_unique<TSingleInstance>(key);
     QCOMPARE(first->TryAcquire(), TSingleInstance::State::Acquired);
     first.reset();
@@ -108,7 +124,7 @@ void TestStartup::endedHolderFreesGuard() {
 }
 
 void TestStartup::secondProcessRefused() {
-    const QString key = freshKey();
+    const FreshKey key;
     Probe first(key);
     QCOMPARE(first.nextLine(), QStringLiteral("acquired"));
 
@@ -122,7 +138,7 @@ void TestStartup::secondProcessRefused() {
 }
 
 void TestStartup::killedHolderNeverBlocks() {
-    const QString key = freshKey();
+    const FreshKey key;
     {
         Probe crashed(key);
         QCOMPARE(crashed.nextLine(), QStringLiteral("acquired"));
