@@ -1,10 +1,22 @@
 #pragma once
-// The main window: the application's main form. Before it first appears it runs the login; without a
-// successful login it never shows and the program ends.
+// The main window: the company query, the photo list with its download states, the photo commands
+// (download, add, change, delete, refresh) and the preview of the selected photo in the docked viewer.
+// Before it first appears it runs the login; without a successful login it never shows and the
+// program ends. Every service call runs behind the operation runner dialog.
+
+#include "LoadedPhoto.h"
+#include "PreviewText.h"
 
 #include <QMainWindow>
 
 #include <memory>
+
+class QLineEdit;
+class QMenu;
+class QModelIndex;
+class TFrm_ViewPhoto;
+class TPhotoListColumns;
+class TPhotoListModel;
 
 namespace Ui {
 class TFrm_UploadMain;
@@ -26,11 +38,78 @@ public:
     // The first show runs FormShow before the window appears, so the login dialog stands alone.
     void setVisible(bool visible) override;
 
+    QString CurrentPhotoId;   // photo of the row being shown or downloaded
+    QString CurrentPhotoFile; // cache file loaded into the preview; empty when none
+    TLoadedPhoto Img_Photo;   // the loaded photo; holding one enables the preview buttons
+    TFrm_ViewPhoto *Frm_ViewPhoto = nullptr; // the preview pane, docked at the first photo shown
+    TPhotoListModel *PhotoList = nullptr;    // the rows of Lv_List (DM_Main->PhotoListView)
+    QMenu *PM_List = nullptr;
+
+    // Operations of the window.
+    bool QueryCompanyInfo();
+    void RefreshPhotoList();
+    void DownloadPhoto(const QString &flag);
+    void DeletePhoto();
+    void UpdateButtonStates();
+    void ShowCompanyInfo();
+    void SelectPhotoInfo(int row);
+    void ShowCurrentPhoto();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
 private:
     void FormCreate();
     void FormShow();
+    bool FormClose();
+    void FormDestroy();
+    void BuildStatusBar();
+    void BuildContextMenu();
+    void ConnectCommands();
+
+    // Runs one service operation behind the runner dialog and returns its OperResult.
+    int RunOperation(int operType, const QString &notice, const QString &photoId = QString(),
+                     const QString &photoFlag = QString());
+    // Opens the photo editor; true when it saved. In edit mode the row's values go in; the saved
+    // note, ID and type come back either way.
+    bool OpenEditor(int mode, QString &note, QString &photoId, QString &type);
+    int SelectedRow() const;
+    void SelectRow(int row);
+    void ClearPreview();
+
+    void Btn_QueryInfoClick();
+    void Btn_AddClick();
+    void Btn_EditClick();
+    void Btn_DeleteClick();
+    void Btn_RefPhotoClick();
+    void Btn_CloseClick();
+    void Lv_ListChange(int row);
+    void Lv_ListClick();
+    void Lv_ListDblClick();
+    void PM_ListPopup(const QPoint &pos);
+    void N_SmallClick();
+    void N_SourceClick();
+    void N_RefPhotoClick();
+    void N_DeletePhotoClick();
+
+    void Btn_RightClick();
+    void Btn_LeftClick();
+    void Btn_ZoomOutClick();
+    void Btn_ZoomInClick();
+    void Btn_ZoomSourceClick();
+    // Turns one wheel event over the preview into wheel commands for the viewer.
+    void FormMouseWheel(QWheelEvent *event);
 
     std::unique_ptr<Ui::TFrm_UploadMain> ui;
+    std::unique_ptr<TPhotoListModel> photoList_;
+    TPhotoListColumns *listColumns_ = nullptr;
+    QLineEdit *Ed_CustomerId = nullptr;
+    QLineEdit *Ed_SoftWareId = nullptr;
+    QLineEdit *Ed_DeviceId = nullptr;
+    QLineEdit *Ed_CompanyName = nullptr;
+    TWheelNotches wheelNotches_;
     bool shownOnce_ = false;
     bool terminateRequested_ = false;
+    bool closing_ = false;
 };

@@ -1,0 +1,82 @@
+// The main window's company query and photo list refresh.
+
+#include "UploadMain.h"
+
+#include "DataNetCommunication.h"
+#include "MessageBox.h"
+#include "ViewPhoto.h"
+#include "ui_UploadMain.h"
+
+#include "core/FileOper.h"
+#include "core/MainDataModule.h"
+#include "service/PhotoListModel.h"
+
+#include <exception>
+
+void TFrm_UploadMain::Btn_QueryInfoClick() {
+    DM_Main->OperationKind = 1;
+    const QString typed = ui->Ed_CompanyId->text();
+    if (typed.trimmed().isEmpty()) {
+        TMessageBox::Warning(this, QStringLiteral("企业编号不能为空"), true);
+        ui->Ed_CompanyId->setFocus();
+        return;
+    }
+    if (typed.size() != 13) {
+        TMessageBox::Warning(this, QStringLiteral("企业编号必须为13位"), true);
+        ui->Ed_CompanyId->setFocus();
+        return;
+    }
+    DM_Main->CompanyId = typed.trimmed();
+    if (QueryCompanyInfo()) {
+        PhotoList->clear();
+        ClearPreview();
+        RefreshPhotoList();
+    }
+}
+
+bool TFrm_UploadMain::QueryCompanyInfo() {
+    try {
+        const int result = RunOperation(TFrm_DataNetCommunication::OpQueryCompanyInfo,
+                                        QStringLiteral("正在查询企业信息,请稍候..."));
+        if (result == TFrm_DataNetCommunication::ResultOk) {
+            ShowCompanyInfo();
+            return true;
+        }
+        if (result == TFrm_DataNetCommunication::ResultNoCompany) {
+            TMessageBox::Warning(this, QStringLiteral("企业信息不存在,请重新输入查询"));
+        } else {
+            TMessageBox::Warning(this, QStringLiteral("查询企业信息失败"));
+        }
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(QStringLiteral("查询企业信息失败,QueryCompanyInfo中错误:") + QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+void TFrm_UploadMain::RefreshPhotoList() {
+    const int result = RunOperation(TFrm_DataNetCommunication::OpGetCompanyPhotoList,
+                                    QStringLiteral("正在获取企业照片列表,请稍候..."));
+    if (result != TFrm_DataNetCommunication::ResultOk) {
+        TMessageBox::Warning(this, QStringLiteral("获取企业照片列表失败"));
+    } else if (PhotoList->rowCount() == 0) {
+        ui->Lb_Msg->setText(QStringLiteral("当前照片: 无"));
+        ui->Lb_Size->setText(QStringLiteral("照片大小: 0 KB"));
+    } else {
+        SelectRow(0);
+        ui->Lv_List->setFocus();
+    }
+    UpdateButtonStates();
+}
+
+void TFrm_UploadMain::Btn_RefPhotoClick() {
+    DM_Main->OperationKind = 2;
+    RefreshPhotoList();
+}
+
+void TFrm_UploadMain::N_RefPhotoClick() { RefreshPhotoList(); }
+
+void TFrm_UploadMain::ClearPreview() {
+    Img_Photo.Clear();
+    Frm_ViewPhoto->PhotoImage = QImage();
+    Frm_ViewPhoto->update();
+}

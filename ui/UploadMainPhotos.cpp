@@ -1,0 +1,179 @@
+// The main window's photo commands: the list's events and context menu, download, add, change and
+// delete.
+
+#include "UploadMain.h"
+
+#include "AddPhoto.h"
+#include "DataNetCommunication.h"
+#include "MessageBox.h"
+#include "ViewPhoto.h"
+#include "ui_UploadMain.h"
+
+#include "core/MainDataModule.h"
+#include "service/PhotoListModel.h"
+
+#include <QMenu>
+
+namespace {
+
+QString state(const TPhotoListModel *list, int row) { return list->subItem(row, TPhotoListModel::StateColumn); }
+
+} // namespace
+
+void TFrm_UploadMain::Lv_ListChange(int row) {
+    // Keep the view's highlight on the list's selected row, whoever changed it.
+    const QModelIndex current = ui->Lv_List->selectionModel()->currentIndex();
+    if (row < 0) {
+        ui->Lv_List->selectionModel()->clearSelection();
+        return;
+    }
+    if (!current.isValid() || current.row() != row) {
+        SelectRow(row);
+    }
+    SelectPhotoInfo(row);
+}
+
+void TFrm_UploadMain::Lv_ListClick() { UpdateButtonStates(); }
+
+void TFrm_UploadMain::Lv_ListDblClick() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    const QString rowState = state(PhotoList, row);
+    if (rowState == u"0") {
+        N_SmallClick();
+    } else if (rowState == u"1") {
+        N_SourceClick();
+    }
+}
+
+void TFrm_UploadMain::PM_ListPopup(const QPoint &pos) {
+    const auto action = [this](const char *name) { return PM_List->findChild<QAction *>(QLatin1String(name)); };
+    const int row = SelectedRow();
+    const QString rowState = row >= 0 ? state(PhotoList, row) : QString();
+    action("N_Small")->setEnabled(row >= 0 && rowState == u"0");
+    action("N_Source")->setEnabled(row >= 0 && (rowState == u"0" || rowState == u"1"));
+    action("N_EditPhoto")->setEnabled(row >= 0);
+    action("N_DeletePhoto")->setEnabled(row >= 0);
+    action("N_AddPhoto")->setEnabled(PhotoList->rowCount() < DM_Main->MaxPhotoNumber);
+    action("N_RefPhoto")->setEnabled(true);
+    PM_List->popup(ui->Lv_List->viewport()->mapToGlobal(pos));
+}
+
+void TFrm_UploadMain::N_SmallClick() {
+    const int row = SelectedRow();
+    if (row >= 0) {
+        CurrentPhotoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
+        DownloadPhoto(QStringLiteral("0"));
+    }
+}
+
+void TFrm_UploadMain::N_SourceClick() {
+    const int row = SelectedRow();
+    if (row >= 0) {
+        CurrentPhotoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
+        DownloadPhoto(QStringLiteral("1"));
+    }
+}
+
+void TFrm_UploadMain::DownloadPhoto(const QString &flag) {
+    const int result = RunOperation(TFrm_DataNetCommunication::OpGetCompanyPhotoInfo,
+                                    QStringLiteral("正在获取企业照片信息,请稍候..."), CurrentPhotoId, flag);
+    if (result != TFrm_DataNetCommunication::ResultOk) {
+        TMessageBox::Warning(this, QStringLiteral("获取企业照片信息失败"));
+        return;
+    }
+    // The operation marked the selected row with the version it wrote; showing that row loads the
+    // file of its new state.
+    const int row = SelectedRow();
+    if (row >= 0) {
+        SelectPhotoInfo(row);
+    }
+}
+
+void TFrm_UploadMain::Btn_DeleteClick() {
+    DM_Main->OperationKind = 2;
+    N_DeletePhotoClick();
+}
+
+void TFrm_UploadMain::N_DeletePhotoClick() {
+    if (SelectedRow() >= 0) {
+        DeletePhoto();
+    }
+}
+
+void TFrm_UploadMain::DeletePhoto() {
+    if (!TMessageBox::Question(this, QStringLiteral("您确定要删除照片吗?"), true)) {
+        return;
+    }
+    const int result = RunOperation(TFrm_DataNetCommunication::OpDeleteCompanyPhoto,
+                                    QStringLiteral("正在删除企业照片信息,请稍候..."), CurrentPhotoId);
+    if (result != TFrm_DataNetCommunication::ResultOk) {
+        TMessageBox::Warning(this, QStringLiteral("删除企业照片信息失败"));
+        return;
+    }
+    ClearPreview();
+    PhotoList->removeRows(SelectedRow(), 1);
+    if (PhotoList->rowCount() > 0) {
+        SelectRow(0);
+        ui->Lv_List->setFocus();
+    }
+    UpdateButtonStates();
+    TMessageBox::Information(this, QStringLiteral("删除照片成功"));
+}
+
+bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type) {
+    TFrm_AddPhoto editor(this);
+    editor.OperMode = mode;
+    if (mode == TFrm_AddPhoto::ModeEdit) {
+        editor.setWindowTitle(QStringLiteral("照片信息修改"));
+        editor.PhotoNote = note;
+        editor.PhotoId = photoId;
+        editor.PhotoType = type;
+    }
+    editor.exec();
+    if (!editor.Saved) {
+        return false;
+    }
+    note = editor.PhotoNote;
+    photoId = editor.PhotoId;
+    type = editor.PhotoType;
+    return true;
+}
+
+void TFrm_UploadMain::Btn_AddClick() {
+    DM_Main->OperationKind = 2;
+    if (PhotoList->rowCount() >= DM_Main->MaxPhotoNumber) {
+        TMessageBox::Information(this, QStringLiteral("您最多能添加【%1】张照片").arg(DM_Main->MaxPhotoNumber));
+        return;
+    }
+    QString note;
+    QString photoId;
+    QString type;
+    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type)) {
+        return;
+    }
+    const int row = PhotoList->appendRow(note, photoId, type, QStringLiteral("2"), 2);
+    SelectRow(row);
+    ui->Lv_List->setFocus();
+}
+
+void TFrm_UploadMain::Btn_EditClick() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    DM_Main->OperationKind = 2;
+    QString note = PhotoList->subItem(row, TPhotoListModel::NoteColumn);
+    QString photoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
+    QString type = PhotoList->subItem(row, TPhotoListModel::TypeCodeColumn);
+    if (!OpenEditor(TFrm_AddPhoto::ModeEdit, note, photoId, type)) {
+        return;
+    }
+    PhotoList->setSubItem(row, TPhotoListModel::NoteColumn, note);
+    PhotoList->setSubItem(row, TPhotoListModel::TypeCodeColumn, type);
+    PhotoList->setSubItem(row, TPhotoListModel::StateColumn, QStringLiteral("2"));
+    PhotoList->setImageIndex(row, 2);
+    SelectPhotoInfo(row);
+}

@@ -1,0 +1,123 @@
+// The main window's preview: which cached file a row shows, the labels above the pane, and the rotate,
+// zoom and wheel commands for the docked viewer.
+
+#include "UploadMain.h"
+
+#include "MessageBox.h"
+#include "ViewCommands.h"
+#include "ViewPhoto.h"
+#include "ui_UploadMain.h"
+
+#include "core/FileOper.h"
+#include "core/SysOper.h"
+#include "imaging/ImgOper.h"
+#include "service/PhotoCache.h"
+#include "service/PhotoListModel.h"
+
+#include <QWheelEvent>
+
+#include <exception>
+
+namespace {
+
+const char kRedownloadQuestion[] = "已下载的照片被删除或不存在,是否重新下载?";
+
+} // namespace
+
+void TFrm_UploadMain::SelectPhotoInfo(int row) {
+    try {
+        const QString folder = PhotoCache::Folder();
+        CurrentPhotoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
+        const QString rowState = PhotoList->subItem(row, TPhotoListModel::StateColumn);
+        // An ID that is no plain file name has no cache files: it is shown as not downloaded.
+        const bool cacheable = PhotoCache::IsPlainFileName(CurrentPhotoId);
+        const QString source = cacheable ? PhotoCache::SourceFile(folder, CurrentPhotoId) : QString();
+        const QString small = cacheable ? PhotoCache::SmallFile(folder, CurrentPhotoId) : QString();
+        const auto load = [this](const QString &path) {
+            Img_Photo.LoadFromFile(path);
+            CurrentPhotoFile = path;
+        };
+        if (rowState == u"2" && cacheable) {
+            if (PhotoCache::Exists(source)) {
+                load(source);
+            } else if (PhotoCache::Exists(small)) {
+                load(small);
+            } else if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true)) {
+                DownloadPhoto(QStringLiteral("1"));
+                return; // the download shows the photo it fetched
+            }
+        } else if (rowState == u"1" && cacheable) {
+            if (PhotoCache::Exists(small)) {
+                load(small);
+            } else {
+                CurrentPhotoFile.clear();
+                if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true)) {
+                    DownloadPhoto(QStringLiteral("1"));
+                    return;
+                }
+            }
+        } else {
+            Img_Photo.Clear();
+        }
+        ShowCurrentPhoto();
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(QStringLiteral("选择照片时失败,SelectPhotoInfo中错误:") + QString::fromUtf8(e.what()));
+    }
+}
+
+void TFrm_UploadMain::ShowCurrentPhoto() {
+    if (!Img_Photo.HasPicture()) {
+        Frm_ViewPhoto->PhotoImage = QImage();
+        Frm_ViewPhoto->update();
+        Frm_ViewPhoto->Label1->setVisible(true);
+        ui->Lb_Msg->setText(QStringLiteral(" 当前没有下载照片,请双击照片列表或右键下载照片"));
+        ui->Lb_Size->setText(QStringLiteral("照片大小: 0 KB"));
+        return;
+    }
+    Frm_ViewPhoto->Label1->setVisible(false);
+    Frm_ViewPhoto->PhotoImage = QImage();
+    const QString shown = TSysOper::GetAppPath() + QStringLiteral("TempGID.jpg");
+    TImgOper::SaveImgInfo(shown, Img_Photo.Bytes());
+    const int row = SelectedRow();
+    ui->Lb_Msg->setText(QStringLiteral(" 当前:") + (row >= 0 ? PhotoList->subItem(row, TPhotoListModel::NoteColumn)
+                                                             : QString()));
+    const QString size = PreviewText::SizeLabel(TImgOper::GetFileSize(shown));
+    if (!size.isEmpty()) {
+        ui->Lb_Size->setText(size);
+    }
+    Frm_ViewPhoto->PhotoFile = shown;
+    if (Frm_ViewPhoto->isVisible()) {
+        Frm_ViewPhoto->InitSystem();
+    } else {
+        // The first photo docks the viewer into the preview area; showing it loads the file.
+        ui->ScrollBox_Photo->layout()->addWidget(Frm_ViewPhoto);
+        Frm_ViewPhoto->show();
+    }
+}
+
+void TFrm_UploadMain::Btn_RightClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ROTATERIGHT); }
+void TFrm_UploadMain::Btn_LeftClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ROTATELEFT); }
+// The names run against the captions: "放大图片" enlarges, "缩小图片" shrinks.
+void TFrm_UploadMain::Btn_ZoomOutClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ZOOMIN); }
+void TFrm_UploadMain::Btn_ZoomInClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ZOOMOUT); }
+void TFrm_UploadMain::Btn_ZoomSourceClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_SOURCESIZE); }
+
+// Wheel events the viewer and the panels around it do not use come up to the window; the list keeps
+// its own for scrolling.
+void TFrm_UploadMain::wheelEvent(QWheelEvent *event) {
+    FormMouseWheel(event);
+    event->accept();
+}
+
+void TFrm_UploadMain::FormMouseWheel(QWheelEvent *event) {
+    const int notches = wheelNotches_.Add(event->angleDelta().y());
+    const QRect preview(ui->ScrollBox_Photo->mapToGlobal(QPoint(0, 0)), ui->ScrollBox_Photo->size());
+    if (!preview.contains(event->globalPosition().toPoint()) || notches == 0) {
+        return;
+    }
+    const QEvent::Type step = notches > 0 ? WM_VIEW_WHEELUP : WM_VIEW_WHEELDOWN;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        SendViewCommand(Frm_ViewPhoto, step);
+    }
+    SendViewCommand(Frm_ViewPhoto, WM_VIEW_WHEEL);
+}
