@@ -1,0 +1,386 @@
+// The main window against the reference photo service, driven as a user drives it: query, list,
+// context menu, downloads, preview, add, change, delete and exit.
+
+#include "AddPhoto.h"
+#include "ConfigWriter.h"
+#include "Login.h"
+#include "MessageBox.h"
+#include "UploadMain.h"
+#include "ViewPhoto.h"
+#include "core/MainDataModule.h"
+#include "service/PhotoListModel.h"
+#include "support/DemoSeed.h"
+#include "support/PhotoServiceProcess.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// One fresh world per test: program folder, seeded service, data module and a logged-in window.
+struct World {
+    TempAppDir app;
+    QTemporaryDir data;
+    std::unique_ptr<PhotoServiceProcess> service;
+    std::unique_ptr<TDM_Main> dm;
+    std::unique_ptr<TFrm_UploadMain> window;
+
+    template <typename T> T *find(const char *name) const {
+        return window->findChild<T *>(QLatin1String(name));
+    }
+    QString cache(const QString &photoId, const char *suffix) const {
+        return app.file(QStringLiteral("Photo/")) + photoId + QLatin1String(suffix);
+    }
+};
+
+bool start(World &w) {
+    w.service = std::make_unique<PhotoServiceProcess>(w.data.filePath(QStringLiteral("photos.db")));
+    if (!w.service->started()) {
+        return false;
+    }
+    QString error;
+    if (!cli::WriteConfigFile(w.app.path(), QStringLiteral("127.0.0.1"), QString::number(w.service->port()), error)) {
+        return false;
+    }
+    w.dm = std::make_unique<TDM_Main>();
+    w.window = std::make_unique<TFrm_UploadMain>();
+    // The first show opens the login dialog modally; log in from inside its loop.
+    QTimer::singleShot(0, [] {
+        auto *login = qobject_cast<TFrm_Login *>(QApplication::activeModalWidget());
+        if (login == nullptr) {
+            return;
+        }
+        login->findChild<QLineEdit *>(QStringLiteral("Ed_UserName"))->setText(QString::fromUtf8(kDemoUser));
+        login->findChild<QLineEdit *>(QStringLiteral("Ed_UserPass"))->setText(QString::fromUtf8(kDemoPassword));
+        login->findChild<QPushButton *>(QStringLiteral("Btn_Login"))->click();
+    });
+    w.window->show();
+    return w.window->isVisible() && QTest::qWaitForWindowExposed(w.window.get());
+}
+
+void query(World &w, const QString &companyId) {
+    w.find<QLineEdit>("Ed_CompanyId")->setText(companyId);
+    w.find<QPushButton>("Btn_QueryInfo")->click();
+}
+
+QRect rowRect(World &w, int row) {
+    auto *view = w.find<QTableView>("Lv_List");
+    return view->visualRect(view->model()->index(row, 0));
+}
+
+void clickRow(World &w, int row) {
+    QTest::mouseClick(w.find<QTableView>("Lv_List")->viewport(), Qt::LeftButton, {}, rowRect(w, row).center());
+}
+
+// The enabled state of the context menu's items as the user would find them after a right click.
+QString menuState(World &w) {
+    auto *view = w.find<QTableView>("Lv_List");
+    emit view->customContextMenuRequested(QPoint(5, 5));
+    QString state;
+    for (const char *name : {"N_Small", "N_Source", "N_RefPhoto", "N_AddPhoto", "N_EditPhoto", "N_DeletePhoto"}) {
+        state += w.window->PM_List->findChild<QAction *>(QLatin1String(name))->isEnabled() ? u'1' : u'0';
+    }
+    w.window->PM_List->close();
+    return state;
+}
+
+QString jpegFile(World &w, const QString &name) {
+    QImage image(900, 700, QImage::Format_RGB32);
+    image.fill(QColor(30, 120, 200));
+    const QString path = w.data.filePath(name);
+    image.save(path, "JPEG", 92);
+    return path;
+}
+
+// Runs the photo editor that the next command opens: fills it and saves.
+void driveEditor(const QString &path, const QString &note) {
+    QTimer::singleShot(0, [path, note] {
+        auto *editor = qobject_cast<TFrm_AddPhoto *>(QApplication::activeModalWidget());
+        if (editor == nullptr) {
+            return;
+        }
+        if (!path.isEmpty()) {
+            editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoPath"))->setText(path);
+        }
+        auto *types = editor->findChild<QComboBox *>(QStringLiteral("Cb_PhotoType"));
+        if (types->currentIndex() < 0) {
+            types->setCurrentIndex(0);
+        }
+        editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoNote"))->setText(note);
+        editor->findChild<QPushButton *>(QStringLiteral("Btn_Save"))->click();
+    });
+}
+
+} // namespace
+
+class TstUploadMain : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<World> w;
+
+private slots:
+    void init() {
+        w = std::make_unique<World>();
+        QVERIFY(start(*w));
+    }
+    void cleanup() {
+        if (w && w->window) {
+            TScriptedMessageBoxes boxes; // answers the exit question with Yes
+            w->window->close();
+        }
+        w.reset();
+    }
+
+    void afterLoginOnlyRefreshAndCloseWork() {
+        QVERIFY(w->find<QWidget>("Pnl_Query")->isVisible());
+        for (const char *name : {"Btn_Add", "Btn_Edit", "Btn_Delete", "Btn_Right", "Btn_Left", "Btn_ZoomOut",
+                                 "Btn_ZoomIn", "Btn_ZoomSource"}) {
+            QVERIFY2(!w->find<QPushButton>(name)->isEnabled(), name);
+        }
+        QVERIFY(w->find<QPushButton>("Btn_RefPhoto")->isEnabled());
+        QVERIFY(w->find<QPushButton>("Btn_Close")->isEnabled());
+        // Refreshing before any query sends the empty identity, which the server refuses.
+        TScriptedMessageBoxes boxes;
+        w->find<QPushButton>("Btn_RefPhoto")->click();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("获取企业照片列表失败")});
+        QCOMPARE(DM_Main->OperationKind, 2);
+    }
+
+    void queryValidation_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << QString() << QStringLiteral("企业编号不能为空");
+        QTest::newRow("13 spaces") << QString(13, u' ') << QStringLiteral("企业编号不能为空");
+        QTest::newRow("12 characters") << QStringLiteral("310115001234") << QStringLiteral("企业编号必须为13位");
+        QTest::newRow("leading space and 12") << QStringLiteral(" 310115001234")
+                                              << QStringLiteral("企业信息不存在,请重新输入查询");
+        QTest::newRow("unknown company") << QString::fromUtf8(kUnknownCompany)
+                                         << QStringLiteral("企业信息不存在,请重新输入查询");
+        QTest::newRow("deactivated company") << QString::fromUtf8(kDemoCompanyDisabled)
+                                             << QStringLiteral("查询企业信息失败");
+    }
+    void queryValidation() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        TScriptedMessageBoxes boxes;
+        query(*w, typed);
+        QCOMPARE(boxes.Texts(), QStringList{message});
+        QCOMPARE(boxes.Shown.first().Icon, TMsgIcon::Warning);
+        QCOMPARE(DM_Main->OperationKind, 1);
+        if (typed.trimmed().size() == 12 && typed.size() == 13) {
+            QCOMPARE(DM_Main->CompanyId, typed.trimmed()); // sent without the space
+        }
+        QCOMPARE(w->window->PhotoList->rowCount(), 0);
+        // Typing is held to 13 characters.
+        w->find<QLineEdit>("Ed_CompanyId")->clear();
+        QTest::keyClicks(w->find<QLineEdit>("Ed_CompanyId"), QStringLiteral("12345678901234"));
+        QCOMPARE(w->find<QLineEdit>("Ed_CompanyId")->text().size(), 13);
+    }
+
+    void companyWithPhotosIsListedAndShown() {
+        TScriptedMessageBoxes boxes;
+        // Enter in the company box runs the query like the button.
+        w->find<QLineEdit>("Ed_CompanyId")->setText(QString::fromUtf8(kDemoCompanyWithPhotos));
+        QTest::keyClick(w->find<QLineEdit>("Ed_CompanyId"), Qt::Key_Return);
+        QVERIFY(boxes.Texts().isEmpty());
+        TPhotoListModel *list = w->window->PhotoList;
+        QCOMPARE(list->rowCount(), kDemoPhotoCount);
+        QCOMPARE(list->selectedRow(), 0);
+        QCOMPARE(w->find<QLineEdit>("Ed_CompanyName")->text(), QString::fromUtf8(kDemoCompanyWithPhotosName));
+        QCOMPARE(w->find<QLineEdit>("Ed_CustomerId")->text(), QString::fromUtf8(kDemoCompanyWithPhotosCustomerId));
+        // The list answer carried the small versions: every row is in state 1 with its file cached.
+        for (int row = 0; row < list->rowCount(); ++row) {
+            QCOMPARE(list->subItem(row, TPhotoListModel::StateColumn), QStringLiteral("1"));
+            QCOMPARE(list->imageIndex(row), 1);
+            QVERIFY(QFileInfo::exists(w->cache(list->subItem(row, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
+        }
+        QCOMPARE(w->find<QLabel>("Lb_Msg")->text(),
+                 QStringLiteral(" 当前:") + list->subItem(0, TPhotoListModel::NoteColumn));
+        QVERIFY(w->find<QLabel>("Lb_Size")->text().startsWith(QStringLiteral("照片大小:")));
+        QVERIFY(w->window->Frm_ViewPhoto->isVisible());
+        QVERIFY(!w->window->Frm_ViewPhoto->PhotoImage.isNull());
+        QVERIFY(QFileInfo::exists(w->app.file(QStringLiteral("TempGID.jpg"))));
+        for (const char *name : {"Btn_Add", "Btn_Edit", "Btn_Delete", "Btn_Right", "Btn_ZoomSource"}) {
+            QVERIFY2(w->find<QPushButton>(name)->isEnabled(), name);
+        }
+    }
+
+    void companyWithoutPhotos() {
+        TScriptedMessageBoxes boxes;
+        query(*w, QString::fromUtf8(kDemoCompanyEmpty));
+        QVERIFY(boxes.Texts().isEmpty());
+        QCOMPARE(w->window->PhotoList->rowCount(), 0);
+        QCOMPARE(w->find<QLabel>("Lb_Msg")->text(), QStringLiteral("当前照片: 无"));
+        QCOMPARE(w->find<QLabel>("Lb_Size")->text(), QStringLiteral("照片大小: 0 KB"));
+        QVERIFY(w->find<QPushButton>("Btn_Add")->isEnabled());
+        QVERIFY(!w->find<QPushButton>("Btn_Edit")->isEnabled());
+        // Right-clicking with no row offers only refresh and add.
+        QCOMPARE(menuState(*w), QStringLiteral("001100"));
+    }
+
+    void contextMenuAndDoubleClickFollowTheRowState() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TPhotoListModel *list = w->window->PhotoList;
+        QCOMPARE(menuState(*w), QStringLiteral("011111")); // state 1: source only
+        list->setSubItem(0, TPhotoListModel::StateColumn, QStringLiteral("0"));
+        QCOMPARE(menuState(*w), QStringLiteral("111111"));
+        list->setSubItem(0, TPhotoListModel::StateColumn, QStringLiteral("1"));
+
+        // A double click on a row in state 1 downloads and shows the source version.
+        auto *view = w->find<QTableView>("Lv_List");
+        TScriptedMessageBoxes boxes;
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, rowRect(*w, 0).center());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, rowRect(*w, 0).center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rowRect(*w, 0).center());
+        QTRY_COMPARE(list->subItem(0, TPhotoListModel::StateColumn), QStringLiteral("2"));
+        QCOMPARE(list->imageIndex(0), 2);
+        const QString id = list->subItem(0, TPhotoListModel::PhotoIdColumn);
+        QVERIFY(QFileInfo::exists(w->cache(id, "_1.jpg")));
+        QCOMPARE(w->window->CurrentPhotoFile, w->cache(id, "_1.jpg"));
+        QCOMPARE(menuState(*w), QStringLiteral("001111")); // state 2: nothing to download
+        // A double click on a row in state 2 does nothing.
+        const QString before = w->find<QLabel>("Lb_Size")->text();
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rowRect(*w, 0).center());
+        QCOMPARE(list->subItem(0, TPhotoListModel::StateColumn), QStringLiteral("2"));
+        QCOMPARE(w->find<QLabel>("Lb_Size")->text(), before);
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    void previewButtonsAndWheelDriveTheViewer() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TFrm_ViewPhoto *viewer = w->window->Frm_ViewPhoto;
+        const QSize upright = viewer->PhotoImage.size();
+        w->find<QPushButton>("Btn_Right")->click();
+        QCOMPARE(viewer->PhotoImage.size(), upright.transposed());
+        w->find<QPushButton>("Btn_ZoomSource")->click();
+        QCOMPARE(viewer->PhotoImage.size(), upright);
+        // Three notches away from the user over the preview: scale 1.3. The wheel reaches the window
+        // from whichever child the pointer is over; only over the preview does it go on to the viewer.
+        const auto wheel = [&](QWidget *over, int delta) {
+            const QPoint global = over->mapToGlobal(over->rect().center());
+            QWheelEvent event(w->window->mapFromGlobal(global), global, QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w->window.get(), &event);
+        };
+        wheel(viewer, 360);
+        QVERIFY(qAbs(viewer->ViewState().ViewScale - 1.3f) < 1e-5f);
+        wheel(w->find<QTableView>("Lv_List"), 120);
+        QVERIFY(qAbs(viewer->ViewState().ViewScale - 1.3f) < 1e-5f);
+        wheel(viewer, -120);
+        QVERIFY(qAbs(viewer->ViewState().ViewScale - 1.2f) < 1e-5f);
+    }
+
+    void missingCacheFileAsksBeforeDownloadingAgain() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TPhotoListModel *list = w->window->PhotoList;
+        const QString id = list->subItem(1, TPhotoListModel::PhotoIdColumn);
+        QVERIFY(QFile::remove(w->cache(id, "_0.jpg")));
+        {
+            TScriptedMessageBoxes boxes;
+            boxes.QueueAnswer(QMessageBox::No);
+            clickRow(*w, 1);
+            QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("已下载的照片被删除或不存在,是否重新下载?")});
+            QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("1"));
+            QVERIFY(w->window->CurrentPhotoFile.isEmpty());
+        }
+        clickRow(*w, 0);
+        TScriptedMessageBoxes boxes; // Yes
+        clickRow(*w, 1);
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("已下载的照片被删除或不存在,是否重新下载?")});
+        QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("2"));
+        QCOMPARE(w->window->CurrentPhotoFile, w->cache(id, "_1.jpg"));
+    }
+
+    void addThenEditThenDelete() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TPhotoListModel *list = w->window->PhotoList;
+        TScriptedMessageBoxes boxes;
+        driveEditor(jpegFile(*w, QStringLiteral("new.jpg")), QStringLiteral("新门头"));
+        w->find<QPushButton>("Btn_Add")->click();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片成功")});
+        QCOMPARE(list->rowCount(), kDemoPhotoCount + 1);
+        const int added = list->rowCount() - 1;
+        QCOMPARE(list->selectedRow(), added);
+        const QString id = list->subItem(added, TPhotoListModel::PhotoIdColumn);
+        QVERIFY(id.endsWith(QString::fromUtf8(kDemoFreeTypeCode)));
+        QCOMPARE(list->subItem(added, TPhotoListModel::StateColumn), QStringLiteral("2"));
+        QCOMPARE(list->imageIndex(added), 2);
+        QVERIFY(QFileInfo::exists(w->cache(id, "_0.jpg")) && QFileInfo::exists(w->cache(id, "_1.jpg")));
+        QCOMPARE(w->find<QLabel>("Lb_Msg")->text(), QStringLiteral(" 当前:新门头"));
+
+        boxes.Shown.clear();
+        driveEditor(QString(), QStringLiteral("门头已更换"));
+        w->find<QPushButton>("Btn_Edit")->click();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片成功")});
+        QCOMPARE(list->subItem(added, TPhotoListModel::NoteColumn), QStringLiteral("门头已更换"));
+        QCOMPARE(list->subItem(added, TPhotoListModel::PhotoIdColumn), id);
+
+        boxes.Shown.clear();
+        w->find<QPushButton>("Btn_Delete")->click();
+        QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("您确定要删除照片吗?"), QStringLiteral("删除照片成功")}));
+        QCOMPARE(list->rowCount(), kDemoPhotoCount);
+        QCOMPARE(list->findRow(id), -1);
+        QCOMPARE(list->selectedRow(), 0);
+        // The deleted photo's files stay in the cache until exit.
+        QVERIFY(QFileInfo::exists(w->cache(id, "_1.jpg")));
+        // The server agrees.
+        w->find<QPushButton>("Btn_RefPhoto")->click();
+        QCOMPARE(list->rowCount(), kDemoPhotoCount);
+    }
+
+    void deleteAnsweredNoSendsNothing() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TScriptedMessageBoxes boxes;
+        boxes.QueueAnswer(QMessageBox::No);
+        w->find<QPushButton>("Btn_Delete")->click();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("您确定要删除照片吗?")});
+        QCOMPARE(w->window->PhotoList->rowCount(), kDemoPhotoCount);
+    }
+
+    void photoLimitIsCheckedWhenTheCommandIsGiven() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        QVERIFY(w->find<QPushButton>("Btn_Add")->isEnabled());
+        DM_Main->MaxPhotoNumber = w->window->PhotoList->rowCount();
+        TScriptedMessageBoxes boxes;
+        w->find<QPushButton>("Btn_Add")->click();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("您最多能添加【%1】张照片").arg(kDemoPhotoCount)});
+        QCOMPARE(boxes.Shown.first().Icon, TMsgIcon::Information);
+        QCOMPARE(menuState(*w).mid(3, 1), QStringLiteral("0"));
+        w->window->UpdateButtonStates();
+        QVERIFY(!w->find<QPushButton>("Btn_Add")->isEnabled());
+    }
+
+    void exitAnsweredNoKeepsEverythingYesCleansUp() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        const QStringList cached = QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")});
+        QCOMPARE(cached.size(), kDemoPhotoCount);
+        {
+            TScriptedMessageBoxes boxes;
+            boxes.QueueAnswer(QMessageBox::No);
+            QVERIFY(!w->window->close());
+            QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("确定要退出企业照片采集程序吗?")});
+            QVERIFY(w->window->isVisible());
+            QCOMPARE(QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")}), cached);
+        }
+        TScriptedMessageBoxes boxes;
+        QVERIFY(w->window->close());
+        QVERIFY(QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")}).isEmpty());
+        for (const char *name : {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg"}) {
+            QVERIFY(!QFileInfo::exists(w->app.file(QLatin1String(name))));
+        }
+        QVERIFY(w->app.logTexts().contains(QStringLiteral("用户退出系统")));
+        w->window.reset();
+    }
+};
+
+QTEST_MAIN(TstUploadMain)
+#include "tst_uploadmain.moc"
