@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-void TPhotoViewCache::Draw(QPainter &painter, const QImage &photo, const QRect &target, const QRegion &exposed,
-                           const QRect &viewport) {
+void TPhotoViewCache::Draw(QPainter &painter, const QImage &photo, const QRect &target,
+                           const QRegion &exposed, const QRect &viewport) {
     if (photo.isNull() || target.isEmpty()) {
         return;
     }
@@ -68,8 +68,9 @@ void TPhotoViewCache::DrawVisible(QPainter &painter, const QImage &photo, const 
     // Scaled-photo coordinates below: pixel (0, 0) is the target's corner.
     const QPoint corner = target.topLeft();
     const QRect seen = (viewport & target).translated(-corner);
-    if (Visible.size() != viewport.size()) {
-        Visible = QPixmap(viewport.size());
+    const QSize room = viewport.size() + QSize(2 * VisibleMargin, 2 * VisibleMargin);
+    if (Visible.size() != room) {
+        Visible = QPixmap(room);
         if (Visible.isNull()) {
             return;
         }
@@ -77,11 +78,22 @@ void TPhotoViewCache::DrawVisible(QPainter &painter, const QImage &photo, const 
             Visible.fill(Qt::transparent);
         }
         VisibleValid = QRegion();
+        VisibleWindow = QRect();
     }
-    // Pixels that left the window around what is seen would share slots with those coming in.
-    VisibleValid &= QRect(seen.topLeft(), Visible.size());
+    if (!VisibleWindow.contains(seen)) {
+        // Pixels that leave the window would share slots with those coming in.
+        VisibleWindow = QRect(seen.topLeft() - QPoint(VisibleMargin, VisibleMargin), room);
+        VisibleValid &= VisibleWindow;
+    }
 
-    const QRegion missing = wanted.translated(-corner) - VisibleValid;
+    const QRegion needed = wanted.translated(-corner);
+    QRegion missing;
+    if (!(needed - VisibleValid).isEmpty()) {
+        // Fill ahead: the margin around what is needed, so that the next drag steps find it ready.
+        const QRect ahead =
+            needed.boundingRect().adjusted(-VisibleMargin, -VisibleMargin, VisibleMargin, VisibleMargin);
+        missing = QRegion(ahead & VisibleWindow & QRect(QPoint(0, 0), ScaledSize)) - VisibleValid;
+    }
     if (!missing.isEmpty()) {
         QPainter scaler(&Visible);
         scaler.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -91,7 +103,8 @@ void TPhotoViewCache::DrawVisible(QPainter &painter, const QImage &photo, const 
                 // A rectangular clip lets the filter run over just these pixels.
                 scaler.setClipRect(QRect(slot, piece.size()));
                 const QPoint shift = slot - piece.topLeft();
-                scaler.drawImage(QRectF(shift.x(), shift.y(), ScaledSize.width(), ScaledSize.height()), photo);
+                scaler.drawImage(QRectF(shift.x(), shift.y(), ScaledSize.width(), ScaledSize.height()),
+                                 photo);
             });
         }
         VisibleValid += missing;
@@ -110,6 +123,7 @@ void TPhotoViewCache::Clear() {
     WholeRefused = false;
     Visible = QPixmap();
     VisibleValid = QRegion();
+    VisibleWindow = QRect();
 }
 
 qint64 TPhotoViewCache::CachedPixels() const {

@@ -2,8 +2,8 @@
 // Paints a photo stretched into a rectangle, fast enough to follow a drag. The smoothly scaled
 // photo is kept between paints and rebuilt only when the photo or the scaled size changes, so a
 // drag only copies pixels. A scaled photo beyond MaxScaledPixels is never made whole: then only
-// the part inside the viewport is scaled and kept, and a drag scales just the strips that come
-// into view.
+// the part in view and a margin around it is scaled and kept, and a drag scales more only when it
+// has used up the margin.
 
 #include <QImage>
 #include <QPixmap>
@@ -15,6 +15,9 @@ class QPainter;
 class TPhotoViewCache {
 public:
     static constexpr qint64 MaxScaledPixels = 64'000'000;
+    // Scaled pixels kept beyond each edge of the viewport when the photo is not held whole. Filling
+    // a band this wide costs little more than a strip one pixel wide (the filter pays per row).
+    static constexpr int VisibleMargin = 64;
 
     // Paints the exposed part of photo scaled into target; viewport is the area that can be seen.
     void Draw(QPainter &painter, const QImage &photo, const QRect &target, const QRegion &exposed,
@@ -39,5 +42,6 @@ private:
     // (x mod width, y mod height). A drag thus never moves cached pixels; it only fills the slots
     // of the pixels that came into view.
     QPixmap Visible;
+    QRect VisibleWindow;  // the scaled-photo pixels Visible has room for: the viewport and the margins
     QRegion VisibleValid; // the scaled-photo pixels Visible holds, in scaled-photo coordinates
 };

@@ -10,8 +10,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QTimer>
 
 #include <cstdlib>
@@ -70,7 +70,8 @@ void TFrm_ViewPhoto::InitSystem() {
         State.Loaded(PhotoImage.size());
         repaint();
     } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("图片窗体初始化错误, InitSystem中错误:") + QString::fromLocal8Bit(e.what()));
+        TFileOper::WriteLog(QStringLiteral("图片窗体初始化错误, InitSystem中错误:") +
+                            QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -152,7 +153,7 @@ void TFrm_ViewPhoto::paintEvent(QPaintEvent *e) {
     }
     // At its own size the photo is copied as it is; the scaled copy is not needed.
     Cache.Clear();
-    for (const QRect &part : exposed & picture) {
+    for (const QRect &part : exposed &picture) {
         painter.drawImage(part.topLeft(), PhotoImage, part.translated(-picture.topLeft()));
     }
 }
@@ -222,8 +223,9 @@ void TFrm_ViewPhoto::FormMouseMove(QPoint point) {
 void TFrm_ViewPhoto::ShowMovedPicture() {
     const QRect now = State.PictureRect(PhotoImage.size());
     const QPoint shift = now.topLeft() - Shown.Picture.topLeft();
-    const bool onlyMoved = Shown.Valid && Shown.PhotoKey == PhotoImage.cacheKey() && Shown.Zoomed == State.Zoomed &&
-                           Shown.Picture.size() == now.size() && !Label1->isVisible();
+    const bool onlyMoved = Shown.Valid && Shown.PhotoKey == PhotoImage.cacheKey() &&
+                           Shown.Zoomed == State.Zoomed && Shown.Picture.size() == now.size() &&
+                           !Label1->isVisible();
     if (!onlyMoved || std::abs(shift.x()) >= width() || std::abs(shift.y()) >= height()) {
         repaint();
         return;

@@ -72,12 +72,16 @@ private slots:
         QTest::addColumn<float>("scale");
         QTest::addColumn<QPoint>("corner");
         QTest::addColumn<TViewRect>("expected");
-        QTest::newRow("half rounds down to even") << QSize(5, 7) << 0.5f << QPoint(0, 0) << TViewRect{0, 0, 2, 4};
-        QTest::newRow("half rounds up to even") << QSize(3, 1) << 2.5f << QPoint(0, 0) << TViewRect{0, 0, 8, 2};
+        QTest::newRow("half rounds down to even")
+            << QSize(5, 7) << 0.5f << QPoint(0, 0) << TViewRect{0, 0, 2, 4};
+        QTest::newRow("half rounds up to even")
+            << QSize(3, 1) << 2.5f << QPoint(0, 0) << TViewRect{0, 0, 8, 2};
         QTest::newRow("4.5 goes to 4") << QSize(3, 3) << 1.5f << QPoint(0, 0) << TViewRect{0, 0, 4, 4};
         // 0.1 in single precision lies a little above 0.1, so 15 x 0.1f is not a tie.
-        QTest::newRow("near half is no tie") << QSize(15, 25) << 0.1f << QPoint(0, 0) << TViewRect{0, 0, 2, 3};
-        QTest::newRow("offset corner") << QSize(100, 50) << 2.0f << QPoint(-30, 7) << TViewRect{-30, 7, 170, 107};
+        QTest::newRow("near half is no tie")
+            << QSize(15, 25) << 0.1f << QPoint(0, 0) << TViewRect{0, 0, 2, 3};
+        QTest::newRow("offset corner")
+            << QSize(100, 50) << 2.0f << QPoint(-30, 7) << TViewRect{-30, 7, 170, 107};
         QTest::newRow("shrunk to nothing") << QSize(4, 4) << 0.1f << QPoint(3, 3) << TViewRect{3, 3, 3, 3};
     }
     void scaledRect() {
