@@ -8,6 +8,7 @@
 #include "ui/UploadMain.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace {
 
@@ -38,6 +39,7 @@ int main(int argc, char *argv[]) {
     }
 
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/uploadpic.png")));
 
     TMessageBoxNotifier notifier;
     const NotifierScope notifierScope(&notifier);
