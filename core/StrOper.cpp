@@ -44,7 +44,7 @@ QString trimControl(const QString &text) {
 } // namespace
 
 QByteArray TStrOper::EncodeBase64Bytes(const QByteArray &bytes) {
-    const QByteArray plain = bytes.toBase64();
+    QByteArray plain = bytes.toBase64();
     if (plain.size() <= kLineLength - 1) {
         return plain;
     }

@@ -6,9 +6,12 @@
 #include "support/PhotoServiceProcess.h"
 
 #include <QDate>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+
 
 using namespace ServiceHeaders;
 
@@ -293,6 +296,30 @@ private slots:
         const HttpResult wsdl =
             finish(nam_.get(QNetworkRequest(QUrl(first.endpoint() + QStringLiteral("?wsdl")))));
         QCOMPARE(wsdl.status, 200); // the first one keeps serving
+    }
+
+    void stopsWithItsParentWhenAsked() {
+        // A shell starts the service in the background, reports its process ID and ends at once.
+        QProcess shell;
+        shell.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"), QStringLiteral("\"$0\" --listen 127.0.0.1:0 --db \"$1\" --exit-with-parent "
+                                                          ">/dev/null 2>&1 & echo $!; sleep 1"),
+                     QCoreApplication::applicationDirPath() + QStringLiteral("/photo-service"),
+                     dbFile(QStringLiteral("orphan.db"))});
+        QVERIFY(shell.waitForFinished(60000));
+        const pid_t pid = QString::fromLatin1(shell.readAllStandardOutput()).trimmed().toInt();
+        QVERIFY(pid > 0);
+        // Gone, or a zombie waiting for whoever adopted it to reap it.
+        const auto ended = [pid] {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly)) {
+                return true;
+            }
+            const QByteArray line = stat.readAll();
+            const qsizetype close = line.lastIndexOf(')');
+            return close < 0 || line.mid(close + 2, 1) == "Z";
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ended(), 30000);
     }
 };
 

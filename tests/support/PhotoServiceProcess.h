@@ -18,6 +18,8 @@ public:
         if (seedDemo) {
             arguments << QStringLiteral("--seed-demo");
         }
+        // A test that crashes takes its service with it.
+        arguments << QStringLiteral("--exit-with-parent");
         arguments << extraArguments;
         // The request log goes to the test's own stderr, next to the test's messages.
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -57,6 +57,8 @@ std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arg
             }
         } else if (arg == QLatin1String("--seed-demo")) {
             options.seedDemo = true;
+        } else if (arg == QLatin1String("--exit-with-parent")) {
+            options.exitWithParent = true;
         } else {
             return QStringLiteral("unknown argument \"%1\"").arg(arg);
         }

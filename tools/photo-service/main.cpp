@@ -11,7 +11,11 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
+
+#include <sys/prctl.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -65,6 +69,13 @@ int main(int argc, char *argv[]) {
     std::printf("listening on %s:%u\n", hostText(options.host).toLatin1().constData(), unsigned(port));
     std::fflush(stdout);
     QuitOnShutdownSignals();
+    if (options.exitWithParent) {
+        // A test that dies without stopping its service must not leave the service running.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() == 1) {
+            return 0; // the parent is already gone
+        }
+    }
     const int code = app.exec();
     LogRequest(QStringLiteral("stopped"));
     return code;
