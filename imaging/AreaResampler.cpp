@@ -53,8 +53,8 @@ void TAreaResampler::AddRow(const std::uint8_t *row) {
         float *to = line + 3 * static_cast<std::size_t>(c.target);
         // The spare pixel at the end takes the zero-weight remainder of the last column.
         for (int k = 0; k < 3; ++k) {
-            to[k] += p[k] * c.first;
-            to[k + 3] += p[k] * c.second;
+            to[k] += static_cast<float>(p[k]) * c.first;
+            to[k + 3] += static_cast<float>(p[k]) * c.second;
         }
     }
     const Share &r = rows_[static_cast<std::size_t>(sourceRow_)];

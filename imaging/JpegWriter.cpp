@@ -15,7 +15,7 @@ namespace {
 struct ByteArrayDestination {
     jpeg_destination_mgr pub{};
     QByteArray *out = nullptr;
-    std::array<JOCTET, 64 * 1024> buffer{};
+    std::array<JOCTET, std::size_t{64} * 1024> buffer{};
 };
 
 ByteArrayDestination &destinationOf(j_compress_ptr cinfo) {

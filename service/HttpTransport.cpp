@@ -12,7 +12,7 @@ namespace HttpTransport {
 namespace {
 
 // How much the reply may hold before we take it; keeps Qt from buffering an oversized answer.
-constexpr qint64 kReadChunk = 1024 * 1024;
+constexpr qint64 kReadChunk = qint64{1024} * 1024;
 
 // Network, proxy and protocol failures; the content and server groups only mirror the HTTP status,
 // which the caller judges from the answer itself.

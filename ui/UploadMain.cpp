@@ -90,12 +90,12 @@ void TFrm_UploadMain::BuildStatusBar() {
     const std::array<QLineEdit **, 4> edits{&Ed_CustomerId, &Ed_SoftWareId, &Ed_DeviceId, &Ed_CompanyName};
     const QStringList names{QStringLiteral("Ed_CustomerId"), QStringLiteral("Ed_SoftWareId"),
                             QStringLiteral("Ed_DeviceId"), QStringLiteral("Ed_CompanyName")};
-    for (int i = 0; i < 4; ++i) {
-        auto *caption = new QLabel(captions[i], ui->StatusBar);
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        auto *caption = new QLabel(captions.at(static_cast<qsizetype>(i)), ui->StatusBar);
         caption->setFixedWidth(kPanelWidths[2 * i]);
         ui->StatusBar->addWidget(caption);
         auto *edit = new QLineEdit(ui->StatusBar);
-        edit->setObjectName(names[i]);
+        edit->setObjectName(names.at(static_cast<qsizetype>(i)));
         edit->setReadOnly(true);
         edit->setFrame(false);
         edit->setFixedSize(kPanelWidths[2 * i + 1] - 5, 18);

@@ -124,7 +124,7 @@ void TFrm_ViewPhoto::HandleCommand(QEvent::Type command) {
 
 void TFrm_ViewPhoto::paintEvent(QPaintEvent *e) {
     QPainter painter(this);
-    const QRegion exposed = e->region();
+    const QRegion &exposed = e->region();
     if (PhotoImage.isNull()) {
         Cache.Clear();
         Shown = {};

@@ -67,7 +67,7 @@ QString ServiceSession::queryCompany(const QString &companyId) {
 }
 
 QString ServiceSession::queryAndList(const QString &companyId) {
-    const QString code = queryCompany(companyId);
+    QString code = queryCompany(companyId);
     if (code != u"1110") {
         return code;
     }

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 
 #include <csignal>
+#include <exception>
 #include <cstdio>
 
 #include <sys/prctl.h>
@@ -30,9 +31,7 @@ QString hostText(const QHostAddress &host) {
                : host.toString();
 }
 
-} // namespace
-
-int main(int argc, char *argv[]) {
+int run(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     const auto parsed = ParseServiceOptions(app.arguments().mid(1));
     if (const QString *error = std::get_if<QString>(&parsed)) {
@@ -79,4 +78,16 @@ int main(int argc, char *argv[]) {
     const int code = app.exec();
     LogRequest(QStringLiteral("stopped"));
     return code;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &e) {
+        // Nothing the service does is meant to throw this far; if it does, say so instead of aborting.
+        printError(QString::fromUtf8(e.what()));
+        return 1;
+    }
 }
