@@ -49,7 +49,8 @@ QString TFileOper::ReadIniFile(const QString &path, const QString &section, cons
         }
         return valueIn(Gbk::decode(file.readAll()), section, key);
     } catch (const std::exception &e) {
-        WriteLog(QStringLiteral("读取ini文件失败,TFileOper->ReadIniFile中错误:") + QString::fromUtf8(e.what()));
+        WriteLog(QStringLiteral("读取ini文件失败,TFileOper->ReadIniFile中错误:") +
+                 QString::fromUtf8(e.what()));
     }
     return {};
 }

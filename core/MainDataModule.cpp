@@ -48,7 +48,9 @@ void TDM_Main::DataModuleDestroy() {
     PhotoTypeList.clear();
 }
 
-bool TDM_Main::Func_ReadConfigInfo() { return ReadConfigFile(TSysOper::GetAppPath(), ServerIP, ServerPort); }
+bool TDM_Main::Func_ReadConfigInfo() {
+    return ReadConfigFile(TSysOper::GetAppPath(), ServerIP, ServerPort);
+}
 
 bool TDM_Main::ReadConfigFile(const QString &appPath, QString &ip, QString &port) {
     try {

@@ -22,7 +22,9 @@ TNotifier &TNotifier::Current() {
     return notifier != nullptr ? *notifier : fallback();
 }
 
-void TNotifier::Install(TNotifier *notifier) { installed().store(notifier); }
+void TNotifier::Install(TNotifier *notifier) {
+    installed().store(notifier);
+}
 
 void StderrNotifier::Warn(const QString &text) {
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());

@@ -37,7 +37,8 @@ void appendWhole(const QString &path, const QByteArray &bytes) {
     }
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (n <= 0) {
             break;
         }
@@ -49,7 +50,8 @@ void appendWhole(const QString &path, const QByteArray &bytes) {
 } // namespace
 
 QByteArray TFileOper::FormatLogLine(const QDateTime &when, const QString &text) {
-    return Gbk::encode(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("-----MAIN: ") + text);
+    return Gbk::encode(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("-----MAIN: ") +
+                       text);
 }
 
 void TFileOper::SetLogClock(std::function<QDateTime()> clock) {

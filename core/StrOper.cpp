@@ -27,7 +27,9 @@ constexpr std::array<int, 256> makeDecodeTable() {
 }
 constexpr std::array<int, 256> kDecodeTable = makeDecodeTable();
 
-bool isBlankOrControl(QChar c) { return c.unicode() <= 32; }
+bool isBlankOrControl(QChar c) {
+    return c.unicode() <= 32;
+}
 
 QString trimControl(const QString &text) {
     qsizetype begin = 0;

@@ -82,7 +82,9 @@ QString TSysOper::FormatVersion(const QString &embedded) {
     return result;
 }
 
-QString TSysOper::GetVersion() { return FormatVersion(QStringLiteral(UPLOADPIC_VERSION)); }
+QString TSysOper::GetVersion() {
+    return FormatVersion(QStringLiteral(UPLOADPIC_VERSION));
+}
 
 void TSysOper::DeleteFiles(const QString &mask, const QString &folder) {
     try {

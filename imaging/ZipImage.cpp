@@ -28,7 +28,8 @@ double TImgOper::CalculateZipRate(int width, int height, int maxWidth, int maxHe
 }
 
 void TImgOper::ZipImageSize(const QString &fileName, int maxWidth, int maxHeight, QString &outFile) {
-    const QString input = fileName; // NOLINT(performance-unnecessary-copy-initialization): outFile may be fileName
+    const QString input =
+        fileName; // NOLINT(performance-unnecessary-copy-initialization): outFile may be fileName
     outFile = input;
     if (input.isEmpty()) {
         return;
@@ -50,7 +51,8 @@ void TImgOper::ZipImageSize(const QString &fileName, int maxWidth, int maxHeight
 }
 
 void TImgOper::ZipImage(const QString &fileName, QString &outFile) {
-    const QString input = fileName; // NOLINT(performance-unnecessary-copy-initialization): outFile may be fileName
+    const QString input =
+        fileName; // NOLINT(performance-unnecessary-copy-initialization): outFile may be fileName
     outFile = input;
     if (input.isEmpty()) {
         return;

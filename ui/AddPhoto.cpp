@@ -24,7 +24,9 @@ namespace {
 constexpr int kMinZoomWidth = 640;
 constexpr int kMinZoomHeight = 480;
 
-QString errorText(const std::exception &e) { return QString::fromUtf8(e.what()); }
+QString errorText(const std::exception &e) {
+    return QString::fromUtf8(e.what());
+}
 
 } // namespace
 
@@ -65,7 +67,8 @@ void TFrm_AddPhoto::InitPhotoTypeList() {
     if (DM_Main == nullptr || DM_Main->PhotoTypeList.isEmpty()) {
         return;
     }
-    ui->Cb_PhotoType->addItems(PhotoTypeChoice::UnusedEntries(DM_Main->PhotoTypeList, DM_Main->PhotoListView));
+    ui->Cb_PhotoType->addItems(
+        PhotoTypeChoice::UnusedEntries(DM_Main->PhotoTypeList, DM_Main->PhotoListView));
     if (OperMode == ModeEdit) {
         // The edited photo's own type is in use, so the walk above left it out.
         ui->Cb_PhotoType->insertItem(0, FindPhotoTypeItem());
@@ -145,7 +148,8 @@ bool TFrm_AddPhoto::CreatePhotoInfo(TPictureInfo &info) {
         }
         info.F_COMPANYID = TStrOper::EncodeBase64(DM_Main->CurrentCompany->CustomerId);
         info.F_BUSFLAG = TStrOper::EncodeBase64(DM_Main->CurrentCompany->CompanyType);
-        info.F_FLAG = TStrOper::EncodeBase64(PhotoTypeChoice::CodeOf(ui->Cb_PhotoType->currentText().trimmed()));
+        info.F_FLAG =
+            TStrOper::EncodeBase64(PhotoTypeChoice::CodeOf(ui->Cb_PhotoType->currentText().trimmed()));
         info.F_MEMO = TStrOper::EncodeBase64(ui->Ed_PhotoNote->text().trimmed());
         return true;
     } catch (const std::exception &e) {
@@ -218,4 +222,6 @@ void TFrm_AddPhoto::Btn_SaveClick() {
     accept();
 }
 
-void TFrm_AddPhoto::Btn_CloseClick() { reject(); }
+void TFrm_AddPhoto::Btn_CloseClick() {
+    reject();
+}

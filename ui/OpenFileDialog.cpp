@@ -18,4 +18,6 @@ QString TOpenFileDialog::GetOpenFileName(QWidget *parent, const QString &title, 
     return QFileDialog::getOpenFileName(parent, title, QString(), filters.join(QStringLiteral(";;")));
 }
 
-void TOpenFileDialog::SetChooser(Chooser scripted) { chooser() = std::move(scripted); }
+void TOpenFileDialog::SetChooser(Chooser scripted) {
+    chooser() = std::move(scripted);
+}

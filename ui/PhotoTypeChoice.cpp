@@ -5,7 +5,9 @@
 
 namespace PhotoTypeChoice {
 
-QString CodeOf(const QString &entry) { return TStrOper::GetStrBeforeChar(entry, u' '); }
+QString CodeOf(const QString &entry) {
+    return TStrOper::GetStrBeforeChar(entry, u' ');
+}
 
 bool IsUsed(const TPhotoListModel *list, const QString &code) {
     if (list == nullptr) {

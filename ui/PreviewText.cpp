@@ -6,7 +6,9 @@ namespace PreviewText {
 namespace {
 
 // Two decimals with halves rounded away from zero, as the label has always shown them.
-QString twoDecimals(double value) { return QString::number(std::round(value * 100.0) / 100.0, 'f', 2); }
+QString twoDecimals(double value) {
+    return QString::number(std::round(value * 100.0) / 100.0, 'f', 2);
+}
 
 } // namespace
 

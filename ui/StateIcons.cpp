@@ -54,6 +54,8 @@ QPixmap Pixmap(int state) {
     return pixmap;
 }
 
-QIcon Icon(int state) { return QIcon(Pixmap(state)); }
+QIcon Icon(int state) {
+    return QIcon(Pixmap(state));
+}
 
 } // namespace StateIcons

@@ -36,8 +36,9 @@ const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip
 } // namespace
 
 TFrm_UploadMain::TFrm_UploadMain(QWidget *parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                              Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TFrm_UploadMain>()), photoList_(std::make_unique<TPhotoListModel>()) {
     ui->setupUi(this);
     FormCreate();
@@ -85,8 +86,8 @@ void TFrm_UploadMain::FormCreate() {
 }
 
 void TFrm_UploadMain::BuildStatusBar() {
-    const QStringList captions{QStringLiteral("客户编码:"), QStringLiteral("软件编码:"), QStringLiteral("授权码:"),
-                               QStringLiteral("企业名称:")};
+    const QStringList captions{QStringLiteral("客户编码:"), QStringLiteral("软件编码:"),
+                               QStringLiteral("授权码:"), QStringLiteral("企业名称:")};
     const std::array<QLineEdit **, 4> edits{&Ed_CustomerId, &Ed_SoftWareId, &Ed_DeviceId, &Ed_CompanyName};
     const QStringList names{QStringLiteral("Ed_CustomerId"), QStringLiteral("Ed_SoftWareId"),
                             QStringLiteral("Ed_DeviceId"), QStringLiteral("Ed_CompanyName")};
@@ -142,7 +143,9 @@ void TFrm_UploadMain::ConnectCommands() {
     // The view's selection and the list's selected row are one: the photo operations mark the
     // selected row, the user selects in the view.
     connect(ui->Lv_List->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { PhotoList->setSelectedRow(current.isValid() ? current.row() : -1); });
+            [this](const QModelIndex &current) {
+                PhotoList->setSelectedRow(current.isValid() ? current.row() : -1);
+            });
     connect(PhotoList, &TPhotoListModel::selectedRowChanged, this, &TFrm_UploadMain::Lv_ListChange);
 }
 
@@ -212,8 +215,8 @@ void TFrm_UploadMain::UpdateButtonStates() {
     const int maxPhotos = DM_Main != nullptr ? DM_Main->MaxPhotoNumber : 0;
     ui->Btn_Add->setEnabled(PhotoList->rowCount() < maxPhotos);
     const bool picture = Img_Photo.HasPicture();
-    for (QPushButton *button : {ui->Btn_Right, ui->Btn_Left, ui->Btn_ZoomOut, ui->Btn_ZoomIn, ui->Btn_ZoomSource,
-                                ui->Btn_Delete, ui->Btn_Edit}) {
+    for (QPushButton *button : {ui->Btn_Right, ui->Btn_Left, ui->Btn_ZoomOut, ui->Btn_ZoomIn,
+                                ui->Btn_ZoomSource, ui->Btn_Delete, ui->Btn_Edit}) {
         button->setEnabled(picture);
     }
     const bool selected = SelectedRow() >= 0;
@@ -221,16 +224,20 @@ void TFrm_UploadMain::UpdateButtonStates() {
     ui->Btn_Delete->setEnabled(selected);
 }
 
-int TFrm_UploadMain::SelectedRow() const { return PhotoList->selectedRow(); }
+int TFrm_UploadMain::SelectedRow() const {
+    return PhotoList->selectedRow();
+}
 
 void TFrm_UploadMain::SelectRow(int row) {
     const QModelIndex index = listColumns_->index(row, TPhotoListModel::NoteColumn);
-    ui->Lv_List->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui->Lv_List->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
     PhotoList->setSelectedRow(row);
 }
 
-void TFrm_UploadMain::Btn_CloseClick() { close(); }
+void TFrm_UploadMain::Btn_CloseClick() {
+    close();
+}
 
 void TFrm_UploadMain::closeEvent(QCloseEvent *event) {
     if (closing_ || FormClose()) {

@@ -38,9 +38,9 @@ public:
     // The first show runs FormShow before the window appears, so the login dialog stands alone.
     void setVisible(bool visible) override;
 
-    QString CurrentPhotoId;   // photo of the row being shown or downloaded
-    QString CurrentPhotoFile; // cache file loaded into the preview; empty when none
-    TLoadedPhoto Img_Photo;   // the loaded photo; holding one enables the preview buttons
+    QString CurrentPhotoId;                  // photo of the row being shown or downloaded
+    QString CurrentPhotoFile;                // cache file loaded into the preview; empty when none
+    TLoadedPhoto Img_Photo;                  // the loaded photo; holding one enables the preview buttons
     TFrm_ViewPhoto *Frm_ViewPhoto = nullptr; // the preview pane, docked at the first photo shown
     TPhotoListModel *PhotoList = nullptr;    // the rows of Lv_List (DM_Main->PhotoListView)
     QMenu *PM_List = nullptr;

@@ -48,7 +48,8 @@ bool TFrm_UploadMain::QueryCompanyInfo() {
             TMessageBox::Warning(this, QStringLiteral("查询企业信息失败"));
         }
     } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("查询企业信息失败,QueryCompanyInfo中错误:") + QString::fromUtf8(e.what()));
+        TFileOper::WriteLog(QStringLiteral("查询企业信息失败,QueryCompanyInfo中错误:") +
+                            QString::fromUtf8(e.what()));
     }
     return false;
 }
@@ -73,7 +74,9 @@ void TFrm_UploadMain::Btn_RefPhotoClick() {
     RefreshPhotoList();
 }
 
-void TFrm_UploadMain::N_RefPhotoClick() { RefreshPhotoList(); }
+void TFrm_UploadMain::N_RefPhotoClick() {
+    RefreshPhotoList();
+}
 
 void TFrm_UploadMain::ClearPreview() {
     Img_Photo.Clear();

@@ -16,7 +16,9 @@
 
 namespace {
 
-QString state(const TPhotoListModel *list, int row) { return list->subItem(row, TPhotoListModel::StateColumn); }
+QString state(const TPhotoListModel *list, int row) {
+    return list->subItem(row, TPhotoListModel::StateColumn);
+}
 
 } // namespace
 
@@ -33,7 +35,9 @@ void TFrm_UploadMain::Lv_ListChange(int row) {
     SelectPhotoInfo(row);
 }
 
-void TFrm_UploadMain::Lv_ListClick() { UpdateButtonStates(); }
+void TFrm_UploadMain::Lv_ListClick() {
+    UpdateButtonStates();
+}
 
 void TFrm_UploadMain::Lv_ListDblClick() {
     const int row = SelectedRow();
@@ -49,7 +53,9 @@ void TFrm_UploadMain::Lv_ListDblClick() {
 }
 
 void TFrm_UploadMain::PM_ListPopup(const QPoint &pos) {
-    const auto action = [this](const char *name) { return PM_List->findChild<QAction *>(QLatin1String(name)); };
+    const auto action = [this](const char *name) {
+        return PM_List->findChild<QAction *>(QLatin1String(name));
+    };
     const int row = SelectedRow();
     const QString rowState = row >= 0 ? state(PhotoList, row) : QString();
     action("N_Small")->setEnabled(row >= 0 && rowState == u"0");
@@ -145,7 +151,8 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
 void TFrm_UploadMain::Btn_AddClick() {
     DM_Main->OperationKind = 2;
     if (PhotoList->rowCount() >= DM_Main->MaxPhotoNumber) {
-        TMessageBox::Information(this, QStringLiteral("您最多能添加【%1】张照片").arg(DM_Main->MaxPhotoNumber));
+        TMessageBox::Information(this,
+                                 QStringLiteral("您最多能添加【%1】张照片").arg(DM_Main->MaxPhotoNumber));
         return;
     }
     QString note;

@@ -61,7 +61,8 @@ void TFrm_UploadMain::SelectPhotoInfo(int row) {
         }
         ShowCurrentPhoto();
     } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("选择照片时失败,SelectPhotoInfo中错误:") + QString::fromUtf8(e.what()));
+        TFileOper::WriteLog(QStringLiteral("选择照片时失败,SelectPhotoInfo中错误:") +
+                            QString::fromUtf8(e.what()));
     }
 }
 
@@ -79,8 +80,8 @@ void TFrm_UploadMain::ShowCurrentPhoto() {
     const QString shown = TSysOper::GetAppPath() + QStringLiteral("TempGID.jpg");
     TImgOper::SaveImgInfo(shown, Img_Photo.Bytes());
     const int row = SelectedRow();
-    ui->Lb_Msg->setText(QStringLiteral(" 当前:") + (row >= 0 ? PhotoList->subItem(row, TPhotoListModel::NoteColumn)
-                                                             : QString()));
+    ui->Lb_Msg->setText(QStringLiteral(" 当前:") +
+                        (row >= 0 ? PhotoList->subItem(row, TPhotoListModel::NoteColumn) : QString()));
     const QString size = PreviewText::SizeLabel(TImgOper::GetFileSize(shown));
     if (!size.isEmpty()) {
         ui->Lb_Size->setText(size);
@@ -95,12 +96,22 @@ void TFrm_UploadMain::ShowCurrentPhoto() {
     }
 }
 
-void TFrm_UploadMain::Btn_RightClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ROTATERIGHT); }
-void TFrm_UploadMain::Btn_LeftClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ROTATELEFT); }
+void TFrm_UploadMain::Btn_RightClick() {
+    SendViewCommand(Frm_ViewPhoto, WM_VIEW_ROTATERIGHT);
+}
+void TFrm_UploadMain::Btn_LeftClick() {
+    SendViewCommand(Frm_ViewPhoto, WM_VIEW_ROTATELEFT);
+}
 // The names run against the captions: "放大图片" enlarges, "缩小图片" shrinks.
-void TFrm_UploadMain::Btn_ZoomOutClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ZOOMIN); }
-void TFrm_UploadMain::Btn_ZoomInClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_ZOOMOUT); }
-void TFrm_UploadMain::Btn_ZoomSourceClick() { SendViewCommand(Frm_ViewPhoto, WM_VIEW_SOURCESIZE); }
+void TFrm_UploadMain::Btn_ZoomOutClick() {
+    SendViewCommand(Frm_ViewPhoto, WM_VIEW_ZOOMIN);
+}
+void TFrm_UploadMain::Btn_ZoomInClick() {
+    SendViewCommand(Frm_ViewPhoto, WM_VIEW_ZOOMOUT);
+}
+void TFrm_UploadMain::Btn_ZoomSourceClick() {
+    SendViewCommand(Frm_ViewPhoto, WM_VIEW_SOURCESIZE);
+}
 
 // Wheel events the viewer and the panels around it do not use come up to the window; the list keeps
 // its own for scrolling.

@@ -45,7 +45,8 @@ private slots:
         const QByteArray content = ini.readAll();
         QVERIFY(content.startsWith("[UploadConfig]\r\nIP="));
         QVERIFY(!content.contains("127.0.0.1"));
-        const Run show = cli({QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("--dir"), dir.path()});
+        const Run show =
+            cli({QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("--dir"), dir.path()});
         QCOMPARE(show.code, 0);
         QCOMPARE(show.out, QStringLiteral("IP=127.0.0.1\nPort=18080\n"));
     }
@@ -57,7 +58,8 @@ private slots:
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[UploadConfig]\nIP=XYZ0\n");
         ini.close();
-        const Run show = cli({QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("--dir"), dir.path()});
+        const Run show =
+            cli({QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("--dir"), dir.path()});
         QCOMPARE(show.code, 1);
         QVERIFY(show.err.contains(QStringLiteral("读取配置信息失败,无法启动程序")));
         QVERIFY(show.out.isEmpty());
@@ -66,7 +68,8 @@ private slots:
         QCOMPARE(logs.size(), 1);
         QFile log(dir.filePath(QStringLiteral("LogFiles/")) + logs.first());
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(Gbk::decode(log.readAll()).contains(QStringLiteral("读取系统配置文件失败,Func_ReadConfigInfo中错误:")));
+        QVERIFY(Gbk::decode(log.readAll())
+                    .contains(QStringLiteral("读取系统配置文件失败,Func_ReadConfigInfo中错误:")));
     }
 
     void usageErrorsExitWithTwo_data() {
@@ -77,10 +80,10 @@ private slots:
         QTest::newRow("config without subcommand") << QStringList{QStringLiteral("config")};
         QTest::newRow("write without port") << QStringList{QStringLiteral("config"), QStringLiteral("write"),
                                                            QStringLiteral("--ip"), QStringLiteral("h")};
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("config"), QStringLiteral("show"),
-                                                       QStringLiteral("--verbose")};
-        QTest::newRow("stray argument") << QStringList{QStringLiteral("config"), QStringLiteral("show"),
-                                                       QStringLiteral("extra")};
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("--verbose")};
+        QTest::newRow("stray argument")
+            << QStringList{QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("extra")};
     }
     void usageErrorsExitWithTwo() {
         QFETCH(QStringList, args);
@@ -90,10 +93,10 @@ private slots:
     }
 
     void helpIsThere() {
-        for (const QStringList &args : {QStringList{QStringLiteral("--help")},
-                                        QStringList{QStringLiteral("config"), QStringLiteral("--help")},
-                                        QStringList{QStringLiteral("config"), QStringLiteral("write"),
-                                                    QStringLiteral("--help")}}) {
+        for (const QStringList &args :
+             {QStringList{QStringLiteral("--help")},
+              QStringList{QStringLiteral("config"), QStringLiteral("--help")},
+              QStringList{QStringLiteral("config"), QStringLiteral("write"), QStringLiteral("--help")}}) {
             const Run run = cli(args);
             QCOMPARE(run.code, 0);
             QVERIFY2(run.out.contains(QStringLiteral("Usage: uploadpic-cli")), qPrintable(run.out));

@@ -42,7 +42,8 @@ private slots:
     void writtenConfigurationIsReadBack() {
         TempAppDir app;
         QString error;
-        QVERIFY2(cli::WriteConfigFile(app.path(), QStringLiteral("photos.example.test"), QStringLiteral("8080"), error),
+        QVERIFY2(cli::WriteConfigFile(app.path(), QStringLiteral("photos.example.test"),
+                                      QStringLiteral("8080"), error),
                  qPrintable(error));
         TDM_Main dm;
         QCOMPARE(DM_Main, &dm);
@@ -73,7 +74,8 @@ private slots:
 
     void missingPortKeepsTheAddress() {
         TempAppDir app;
-        writeConfig(app, "[UploadConfig]\r\nIP=" + cli::ProtectValue(QStringLiteral("10.1.2.3")).toLatin1() + "\r\n");
+        writeConfig(app, "[UploadConfig]\r\nIP=" + cli::ProtectValue(QStringLiteral("10.1.2.3")).toLatin1() +
+                             "\r\n");
         TDM_Main dm;
         QCOMPARE(dm.ServerIP, QStringLiteral("10.1.2.3"));
         QVERIFY(dm.ServerPort.isEmpty());
@@ -87,7 +89,8 @@ private slots:
         QVERIFY(dm.TerminateRequested);
         QCOMPARE(notifier_.warnings, QStringList{QStringLiteral("读取配置信息失败,无法启动程序")});
         QCOMPARE(app.logTexts(),
-                 QStringList{QStringLiteral("读取系统配置文件失败,Func_ReadConfigInfo中错误:错误：不是一个 Hex 字符串！")});
+                 QStringList{QStringLiteral(
+                     "读取系统配置文件失败,Func_ReadConfigInfo中错误:错误：不是一个 Hex 字符串！")});
         // The address decoded before the failure stays; the cache folder is not created.
         QCOMPARE(dm.ServerIP, QStringLiteral("host"));
         QVERIFY(!QDir(app.file(QStringLiteral("Photo"))).exists());

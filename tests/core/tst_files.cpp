@@ -25,16 +25,17 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("exact") << QStringLiteral("UploadConfig") << QStringLiteral("IP") << QStringLiteral("A1B2");
-        QTest::newRow("case of section and key") << QStringLiteral("uploadCONFIG") << QStringLiteral("port")
-                                                 << QStringLiteral("c3d4");
-        QTest::newRow("blanks around the key") << QStringLiteral("UploadConfig") << QStringLiteral("Spaced")
-                                               << QStringLiteral("v a l");
-        QTest::newRow("key of another section") << QStringLiteral("UploadConfig") << QStringLiteral("Other")
-                                                << QString();
+        QTest::newRow("exact") << QStringLiteral("UploadConfig") << QStringLiteral("IP")
+                               << QStringLiteral("A1B2");
+        QTest::newRow("case of section and key")
+            << QStringLiteral("uploadCONFIG") << QStringLiteral("port") << QStringLiteral("c3d4");
+        QTest::newRow("blanks around the key")
+            << QStringLiteral("UploadConfig") << QStringLiteral("Spaced") << QStringLiteral("v a l");
+        QTest::newRow("key of another section")
+            << QStringLiteral("UploadConfig") << QStringLiteral("Other") << QString();
         QTest::newRow("missing section") << QStringLiteral("Nope") << QStringLiteral("IP") << QString();
-        QTest::newRow("value with equals sign") << QStringLiteral("Second") << QStringLiteral("Eq")
-                                                << QStringLiteral("a=b");
+        QTest::newRow("value with equals sign")
+            << QStringLiteral("Second") << QStringLiteral("Eq") << QStringLiteral("a=b");
     }
     void iniLookups() {
         QFETCH(QString, section);
@@ -78,7 +79,8 @@ private slots:
         TSysOper::DeleteFiles(QStringLiteral("*.jpg"), folder);
         QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         left.sort();
-        QCOMPARE(left, (QStringList{QStringLiteral("c.txt"), QStringLiteral("d.jpeg"), QStringLiteral("sub.jpg")}));
+        QCOMPARE(left,
+                 (QStringList{QStringLiteral("c.txt"), QStringLiteral("d.jpeg"), QStringLiteral("sub.jpg")}));
         QVERIFY(app.logTexts().isEmpty());
     }
 
@@ -104,8 +106,8 @@ private slots:
         QCOMPARE(TSysOper::GetVersion(), QStringLiteral("2.0.0.0"));
         QVERIFY(app.logTexts().isEmpty());
         QCOMPARE(TSysOper::FormatVersion(QStringLiteral("02.1.0.65535")), QStringLiteral("2.1.0.65535"));
-        for (const QString &bad : {QString(), QStringLiteral("2.0.0"), QStringLiteral("2.0.0.x"),
-                                   QStringLiteral("2.0.0.70000")}) {
+        for (const QString &bad :
+             {QString(), QStringLiteral("2.0.0"), QStringLiteral("2.0.0.x"), QStringLiteral("2.0.0.70000")}) {
             QCOMPARE(TSysOper::FormatVersion(bad), QStringLiteral("0.0.0.0"));
         }
         const QStringList log = app.logTexts();

@@ -17,7 +17,9 @@ QByteArray readAll(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QDateTime at(int y, int mo, int d, int h, int mi, int s) { return {QDate(y, mo, d), QTime(h, mi, s)}; }
+QDateTime at(int y, int mo, int d, int h, int mi, int s) {
+    return {QDate(y, mo, d), QTime(h, mi, s)};
+}
 
 } // namespace
 
@@ -32,8 +34,8 @@ private slots:
         TFileOper::SetLogClock([] { return at(2026, 12, 8, 9, 41, 7); });
         QVERIFY(!QDir(app.file(QStringLiteral("LogFiles"))).exists());
         TFileOper::WriteLog(QStringLiteral("用户退出系统"));
-        const QByteArray expected =
-            QByteArray("2026-12-08 09:41:07-----MAIN: ") + Gbk::encode(QStringLiteral("用户退出系统")) + "\r\n";
+        const QByteArray expected = QByteArray("2026-12-08 09:41:07-----MAIN: ") +
+                                    Gbk::encode(QStringLiteral("用户退出系统")) + "\r\n";
         QCOMPARE(readAll(app.file(QStringLiteral("LogFiles/20261208.txt"))), expected);
         QCOMPARE(Gbk::encode(QStringLiteral("用户退出系统")).toHex(), QByteArray("d3c3bba7cdcbb3f6cfb5cdb3"));
     }

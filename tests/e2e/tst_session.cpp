@@ -89,7 +89,8 @@ private slots:
         PhotoServiceProcess service(dbFile);
         QVERIFY(service.started());
         QString error;
-        QVERIFY(cli::WriteConfigFile(app.path(), QStringLiteral("127.0.0.1"), QString::number(service.port()), error));
+        QVERIFY(cli::WriteConfigFile(app.path(), QStringLiteral("127.0.0.1"), QString::number(service.port()),
+                                     error));
         ServiceDatabase db(dbFile);
         const QString company = QString::fromUtf8(kDemoCompanyWithPhotos);
         QCOMPARE(db.photoCount(company), kDemoPhotoCount);
@@ -101,12 +102,15 @@ private slots:
         QVERIFY(!dm->TerminateRequested);
         QVERIFY(QDir(app.file(QStringLiteral("Photo"))).exists());
         auto window = std::make_unique<TFrm_UploadMain>();
-        const auto find = [&window](const char *name) { return window->findChild<QWidget *>(QLatin1String(name)); };
+        const auto find = [&window](const char *name) {
+            return window->findChild<QWidget *>(QLatin1String(name));
+        };
         const auto button = [&find](const char *name) { return qobject_cast<QPushButton *>(find(name)); };
         QTimer::singleShot(0, [] {
             auto *login = qobject_cast<TFrm_Login *>(QApplication::activeModalWidget());
             QVERIFY(login != nullptr);
-            QTest::keyClicks(login->findChild<QLineEdit *>(QStringLiteral("Ed_UserName")), QString::fromUtf8(kDemoUser));
+            QTest::keyClicks(login->findChild<QLineEdit *>(QStringLiteral("Ed_UserName")),
+                             QString::fromUtf8(kDemoUser));
             QTest::keyClicks(login->findChild<QLineEdit *>(QStringLiteral("Ed_UserPass")),
                              QString::fromUtf8(kDemoPassword));
             QTest::keyClick(login->findChild<QLineEdit *>(QStringLiteral("Ed_UserPass")), Qt::Key_Return);
@@ -131,7 +135,8 @@ private slots:
         QCOMPARE(list->selectedRow(), 1);
         const QString secondId = list->subItem(1, TPhotoListModel::PhotoIdColumn);
         QVERIFY(QFile::remove(app.file(QStringLiteral("Photo/")) + secondId + QStringLiteral("_0.jpg")));
-        list->setSubItem(1, TPhotoListModel::StateColumn, QStringLiteral("0")); // as a list without small versions
+        list->setSubItem(1, TPhotoListModel::StateColumn,
+                         QStringLiteral("0")); // as a list without small versions
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
         QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("1"));
         QVERIFY(QFileInfo::exists(app.file(QStringLiteral("Photo/")) + secondId + QStringLiteral("_0.jpg")));
@@ -179,7 +184,8 @@ private slots:
         QTimer::singleShot(0, [] {
             auto *editor = qobject_cast<TFrm_AddPhoto *>(QApplication::activeModalWidget());
             QVERIFY(editor != nullptr);
-            editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoNote"))->setText(QStringLiteral("新门头,夜景"));
+            editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoNote"))
+                ->setText(QStringLiteral("新门头,夜景"));
             editor->findChild<QPushButton *>(QStringLiteral("Btn_Save"))->click();
         });
         button("Btn_Edit")->click();
@@ -189,7 +195,8 @@ private slots:
         // Delete it.
         boxes.Shown.clear();
         button("Btn_Delete")->click();
-        QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("您确定要删除照片吗?"), QStringLiteral("删除照片成功")}));
+        QCOMPARE(boxes.Texts(),
+                 (QStringList{QStringLiteral("您确定要删除照片吗?"), QStringLiteral("删除照片成功")}));
         QCOMPARE(db.photoCount(company), kDemoPhotoCount);
         QVERIFY(db.photo(newId).first.isEmpty());
 
@@ -202,7 +209,9 @@ private slots:
         TNotifier::Install(nullptr);
         const QStringList left = filesIn(app.path());
         QCOMPARE(left.size(), 2);
-        QCOMPARE(left.first(), QStringLiteral("LogFiles/%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
+        QCOMPARE(
+            left.first(),
+            QStringLiteral("LogFiles/%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
         QCOMPARE(left.last(), QStringLiteral("PictureConfig/Config.ini"));
         QCOMPARE(app.logTexts().last(), QStringLiteral("用户退出系统"));
     }

@@ -4,8 +4,8 @@
 #include "tst_addphoto.h"
 
 #include "AddPhoto.h"
-#include "MessageBox.h"
 #include "ConfigWriter.h"
+#include "MessageBox.h"
 #include "core/MainDataModule.h"
 #include "imaging/ImgOper.h"
 #include "service/PhotoListModel.h"
@@ -68,15 +68,17 @@ void TstAddPhoto::initTestCase() {
     fx->service = std::make_unique<PhotoServiceProcess>(fx->data.filePath(QStringLiteral("photos.db")));
     QVERIFY(fx->service->started());
     QString error;
-    QVERIFY(cli::WriteConfigFile(fx->app.path(), QStringLiteral("127.0.0.1"), QString::number(fx->service->port()),
-                                 error));
+    QVERIFY(cli::WriteConfigFile(fx->app.path(), QStringLiteral("127.0.0.1"),
+                                 QString::number(fx->service->port()), error));
     fx->dm = std::make_unique<TDM_Main>();
     DM_Main->PhotoListView = &fx->list;
     loadCompany();
     QCOMPARE(fx->list.rowCount(), kDemoPhotoCount);
 }
 
-void TstAddPhoto::cleanupTestCase() { fx.reset(); }
+void TstAddPhoto::cleanupTestCase() {
+    fx.reset();
+}
 
 void TstAddPhoto::addModeOffersOnlyUnusedTypes() {
     TFrm_AddPhoto dialog;
@@ -106,12 +108,13 @@ void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
     const std::vector<Step> steps{
         {[] {}, QStringLiteral("请选择【照片路径】"), child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(fx->data.filePath(QStringLiteral("gone.jpg"))); },
-         QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"), child<QPushButton>(&dialog, "Btn_Load")},
+         QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"),
+         child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(photo); }, QStringLiteral("您选择的【照片类型】不正确,请重新选择"), types},
         {[&] { types->setCurrentIndex(0); }, QStringLiteral("请填写【照片描述】"), note},
         {[&] { note->setText(QStringLiteral("   ")); }, QStringLiteral("请填写【照片描述】"), note},
-        {[&] { note->setText(QStringLiteral("门头 \U0001F600")); }, QStringLiteral("【照片描述】中含有无法保存的字符,请修改"),
-         note},
+        {[&] { note->setText(QStringLiteral("门头 \U0001F600")); },
+         QStringLiteral("【照片描述】中含有无法保存的字符,请修改"), note},
     };
     for (const Step &step : steps) {
         step.change();
@@ -134,7 +137,8 @@ void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
 void TstAddPhoto::addSavesAndFilesBothVersions() {
     TFrm_AddPhoto dialog;
     dialog.show();
-    child<QLineEdit>(&dialog, "Ed_PhotoPath")->setText(makeJpeg(QStringLiteral("new.jpg"), QSize(1600, 1200)));
+    child<QLineEdit>(&dialog, "Ed_PhotoPath")
+        ->setText(makeJpeg(QStringLiteral("new.jpg"), QSize(1600, 1200)));
     child<QComboBox>(&dialog, "Cb_PhotoType")->setCurrentIndex(0);
     child<QLineEdit>(&dialog, "Ed_PhotoNote")->setText(QStringLiteral("  新门头照片  "));
     TScriptedMessageBoxes boxes;
@@ -145,7 +149,8 @@ void TstAddPhoto::addSavesAndFilesBothVersions() {
     QCOMPARE(dialog.PhotoNote, QStringLiteral("新门头照片"));
     QCOMPARE(dialog.PhotoType, QString::fromUtf8(kDemoFreeTypeCode));
     const QString id = u'W' + QString::fromUtf8(kDemoCompanyWithPhotosCustomerId) +
-                       QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QString::fromUtf8(kDemoFreeTypeCode);
+                       QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                       QString::fromUtf8(kDemoFreeTypeCode);
     QCOMPARE(dialog.PhotoId, id);
     // Both versions are in the cache: the source as chosen (small file), the small one within the limits.
     const QString cache = fx->app.file(QStringLiteral("Photo/"));
@@ -163,7 +168,8 @@ void TstAddPhoto::addSavesAndFilesBothVersions() {
 
 void TstAddPhoto::editWithoutImageKeepsTheCache() {
     const QString id = u'W' + QString::fromUtf8(kDemoCompanyWithPhotosCustomerId) +
-                       QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QString::fromUtf8(kDemoFreeTypeCode);
+                       QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                       QString::fromUtf8(kDemoFreeTypeCode);
     const QString source = fx->app.file(QStringLiteral("Photo/")) + id + QStringLiteral("_1.jpg");
     const QByteArray before = TImgOper::ImgPathToByte(source);
     TFrm_AddPhoto dialog;
@@ -186,7 +192,8 @@ void TstAddPhoto::editWithoutImageKeepsTheCache() {
     QCOMPARE(TImgOper::ImgPathToByte(source), before);
     QString code;
     TUploadPicture().Func_GetCompanyPhotoList(code);
-    QCOMPARE(fx->list.subItem(fx->list.findRow(id), TPhotoListModel::NoteColumn), QStringLiteral("门头换了新招牌"));
+    QCOMPARE(fx->list.subItem(fx->list.findRow(id), TPhotoListModel::NoteColumn),
+             QStringLiteral("门头换了新招牌"));
 }
 
 void TstAddPhoto::refusedSaveKeepsTheDialogOpen() {

@@ -48,7 +48,8 @@ bool start(World &w) {
         return false;
     }
     QString error;
-    if (!cli::WriteConfigFile(w.app.path(), QStringLiteral("127.0.0.1"), QString::number(w.service->port()), error)) {
+    if (!cli::WriteConfigFile(w.app.path(), QStringLiteral("127.0.0.1"), QString::number(w.service->port()),
+                              error)) {
         return false;
     }
     w.dm = std::make_unique<TDM_Main>();
@@ -60,7 +61,8 @@ bool start(World &w) {
             return;
         }
         login->findChild<QLineEdit *>(QStringLiteral("Ed_UserName"))->setText(QString::fromUtf8(kDemoUser));
-        login->findChild<QLineEdit *>(QStringLiteral("Ed_UserPass"))->setText(QString::fromUtf8(kDemoPassword));
+        login->findChild<QLineEdit *>(QStringLiteral("Ed_UserPass"))
+            ->setText(QString::fromUtf8(kDemoPassword));
         login->findChild<QPushButton *>(QStringLiteral("Btn_Login"))->click();
     });
     w.window->show();
@@ -78,7 +80,8 @@ QRect rowRect(World &w, int row) {
 }
 
 void clickRow(World &w, int row) {
-    QTest::mouseClick(w.find<QTableView>("Lv_List")->viewport(), Qt::LeftButton, {}, rowRect(w, row).center());
+    QTest::mouseClick(w.find<QTableView>("Lv_List")->viewport(), Qt::LeftButton, {},
+                      rowRect(w, row).center());
 }
 
 // The enabled state of the context menu's items as the user would find them after a right click.
@@ -86,7 +89,8 @@ QString menuState(World &w) {
     auto *view = w.find<QTableView>("Lv_List");
     emit view->customContextMenuRequested(QPoint(5, 5));
     QString state;
-    for (const char *name : {"N_Small", "N_Source", "N_RefPhoto", "N_AddPhoto", "N_EditPhoto", "N_DeletePhoto"}) {
+    for (const char *name :
+         {"N_Small", "N_Source", "N_RefPhoto", "N_AddPhoto", "N_EditPhoto", "N_DeletePhoto"}) {
         state += w.window->PM_List->findChild<QAction *>(QLatin1String(name))->isEnabled() ? u'1' : u'0';
     }
     w.window->PM_List->close();
@@ -160,13 +164,14 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("empty") << QString() << QStringLiteral("企业编号不能为空");
         QTest::newRow("13 spaces") << QString(13, u' ') << QStringLiteral("企业编号不能为空");
-        QTest::newRow("12 characters") << QStringLiteral("310115001234") << QStringLiteral("企业编号必须为13位");
-        QTest::newRow("leading space and 12") << QStringLiteral(" 310115001234")
-                                              << QStringLiteral("企业信息不存在,请重新输入查询");
-        QTest::newRow("unknown company") << QString::fromUtf8(kUnknownCompany)
-                                         << QStringLiteral("企业信息不存在,请重新输入查询");
-        QTest::newRow("deactivated company") << QString::fromUtf8(kDemoCompanyDisabled)
-                                             << QStringLiteral("查询企业信息失败");
+        QTest::newRow("12 characters")
+            << QStringLiteral("310115001234") << QStringLiteral("企业编号必须为13位");
+        QTest::newRow("leading space and 12")
+            << QStringLiteral(" 310115001234") << QStringLiteral("企业信息不存在,请重新输入查询");
+        QTest::newRow("unknown company")
+            << QString::fromUtf8(kUnknownCompany) << QStringLiteral("企业信息不存在,请重新输入查询");
+        QTest::newRow("deactivated company")
+            << QString::fromUtf8(kDemoCompanyDisabled) << QStringLiteral("查询企业信息失败");
     }
     void queryValidation() {
         QFETCH(QString, typed);
@@ -196,12 +201,14 @@ private slots:
         QCOMPARE(list->rowCount(), kDemoPhotoCount);
         QCOMPARE(list->selectedRow(), 0);
         QCOMPARE(w->find<QLineEdit>("Ed_CompanyName")->text(), QString::fromUtf8(kDemoCompanyWithPhotosName));
-        QCOMPARE(w->find<QLineEdit>("Ed_CustomerId")->text(), QString::fromUtf8(kDemoCompanyWithPhotosCustomerId));
+        QCOMPARE(w->find<QLineEdit>("Ed_CustomerId")->text(),
+                 QString::fromUtf8(kDemoCompanyWithPhotosCustomerId));
         // The list answer carried the small versions: every row is in state 1 with its file cached.
         for (int row = 0; row < list->rowCount(); ++row) {
             QCOMPARE(list->subItem(row, TPhotoListModel::StateColumn), QStringLiteral("1"));
             QCOMPARE(list->imageIndex(row), 1);
-            QVERIFY(QFileInfo::exists(w->cache(list->subItem(row, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
+            QVERIFY(
+                QFileInfo::exists(w->cache(list->subItem(row, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
         }
         QCOMPARE(w->find<QLabel>("Lb_Msg")->text(),
                  QStringLiteral(" 当前:") + list->subItem(0, TPhotoListModel::NoteColumn));
@@ -267,8 +274,8 @@ private slots:
         // from whichever child the pointer is over; only over the preview does it go on to the viewer.
         const auto wheel = [&](QWidget *over, int delta) {
             const QPoint global = over->mapToGlobal(over->rect().center());
-            QWheelEvent event(w->window->mapFromGlobal(global), global, QPoint(), QPoint(0, delta), Qt::NoButton,
-                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QWheelEvent event(w->window->mapFromGlobal(global), global, QPoint(), QPoint(0, delta),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(w->window.get(), &event);
         };
         wheel(viewer, 360);
@@ -326,7 +333,8 @@ private slots:
 
         boxes.Shown.clear();
         w->find<QPushButton>("Btn_Delete")->click();
-        QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("您确定要删除照片吗?"), QStringLiteral("删除照片成功")}));
+        QCOMPARE(boxes.Texts(),
+                 (QStringList{QStringLiteral("您确定要删除照片吗?"), QStringLiteral("删除照片成功")}));
         QCOMPARE(list->rowCount(), kDemoPhotoCount);
         QCOMPARE(list->findRow(id), -1);
         QCOMPARE(list->selectedRow(), 0);
@@ -361,7 +369,8 @@ private slots:
 
     void exitAnsweredNoKeepsEverythingYesCleansUp() {
         query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
-        const QStringList cached = QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")});
+        const QStringList cached =
+            QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")});
         QCOMPARE(cached.size(), kDemoPhotoCount);
         {
             TScriptedMessageBoxes boxes;

@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
-
 using namespace ServiceHeaders;
 
 namespace {
@@ -302,8 +301,9 @@ private slots:
         // A shell starts the service in the background, reports its process ID and ends at once.
         QProcess shell;
         shell.start(QStringLiteral("/bin/sh"),
-                    {QStringLiteral("-c"), QStringLiteral("\"$0\" --listen 127.0.0.1:0 --db \"$1\" --exit-with-parent "
-                                                          ">/dev/null 2>&1 & echo $!; sleep 1"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("\"$0\" --listen 127.0.0.1:0 --db \"$1\" --exit-with-parent "
+                                    ">/dev/null 2>&1 & echo $!; sleep 1"),
                      QCoreApplication::applicationDirPath() + QStringLiteral("/photo-service"),
                      dbFile(QStringLiteral("orphan.db"))});
         QVERIFY(shell.waitForFinished(60000));

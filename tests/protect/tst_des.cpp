@@ -12,7 +12,9 @@
 
 namespace {
 
-std::uint64_t block(const char *hex) { return QByteArray(hex).toULongLong(nullptr, 16); }
+std::uint64_t block(const char *hex) {
+    return QByteArray(hex).toULongLong(nullptr, 16);
+}
 
 std::array<std::uint8_t, 8> key(const char *hex) {
     const QByteArray bytes = QByteArray::fromHex(hex);
@@ -26,9 +28,14 @@ QByteArray openssl(const QStringList &direction, const QByteArray &input) {
         return {};
     }
     QProcess p;
-    QStringList args{QStringLiteral("enc"), QStringLiteral("-des-ecb"), QStringLiteral("-nopad"),
-                     QStringLiteral("-K"), QString::fromLatin1(QByteArray("ZKPD-WQR").toHex()),
-                     QStringLiteral("-provider"), QStringLiteral("legacy"), QStringLiteral("-provider"),
+    QStringList args{QStringLiteral("enc"),
+                     QStringLiteral("-des-ecb"),
+                     QStringLiteral("-nopad"),
+                     QStringLiteral("-K"),
+                     QString::fromLatin1(QByteArray("ZKPD-WQR").toHex()),
+                     QStringLiteral("-provider"),
+                     QStringLiteral("legacy"),
+                     QStringLiteral("-provider"),
                      QStringLiteral("default")};
     args += direction;
     p.start(exe, args);
@@ -52,10 +59,12 @@ private slots:
         QTest::addColumn<QByteArray>("cipherHex");
         QTest::newRow("textbook vector") << QByteArray("133457799BBCDFF1") << QByteArray("0123456789ABCDEF")
                                          << QByteArray("85E813540F0AB405");
-        QTest::newRow("all-zero key and block") << QByteArray("0000000000000000") << QByteArray("0000000000000000")
-                                                << QByteArray("8CA64DE9C1B123A7");
-        QTest::newRow("parity bits take no part") << QByteArray("123457799ABCDFF0") << QByteArray("0123456789ABCDEF")
-                                                  << QByteArray("85E813540F0AB405");
+        QTest::newRow("all-zero key and block")
+            << QByteArray("0000000000000000") << QByteArray("0000000000000000")
+            << QByteArray("8CA64DE9C1B123A7");
+        QTest::newRow("parity bits take no part")
+            << QByteArray("123457799ABCDFF0") << QByteArray("0123456789ABCDEF")
+            << QByteArray("85E813540F0AB405");
     }
     void knownAnswers() {
         QFETCH(QByteArray, keyHex);
@@ -106,11 +115,13 @@ private slots:
         QCOMPARE(MoradesLib::DesDecryptHex(QStringLiteral("0011223344")), QByteArray());
         // Lower-case digits decode the same.
         QCOMPARE(MoradesLib::DesDecryptHex(eight.toLower()), QByteArray("YWJj"));
-        QVERIFY_THROWS_EXCEPTION(MoradesLib::HexError, MoradesLib::DesDecryptHex(QStringLiteral("G0") + eight));
+        QVERIFY_THROWS_EXCEPTION(MoradesLib::HexError,
+                                 MoradesLib::DesDecryptHex(QStringLiteral("G0") + eight));
     }
 
     void zeroBytesInsideStayTrailingOnesGo() {
-        const Des::RoundKeys keys = Des::MakeRoundKeys(MoradesLib::DesKeyOf(QByteArray(MoradesLib::DesKeyText)));
+        const Des::RoundKeys keys =
+            Des::MakeRoundKeys(MoradesLib::DesKeyOf(QByteArray(MoradesLib::DesKeyText)));
         const auto cipherOf = [&](const QByteArray &plain8) {
             std::uint64_t b = 0;
             for (char c : plain8) {
@@ -124,11 +135,15 @@ private slots:
             return bytes;
         };
         const QByteArray data = cipherOf(QByteArray("ab\0cd\0\0\0", 8)) + cipherOf(QByteArray("12345678"));
-        QCOMPARE(MoradesLib::DesDecryptStr(data.left(8), QByteArray(MoradesLib::DesKeyText)), QByteArray("ab\0cd", 5));
+        QCOMPARE(MoradesLib::DesDecryptStr(data.left(8), QByteArray(MoradesLib::DesKeyText)),
+                 QByteArray("ab\0cd", 5));
         QCOMPARE(MoradesLib::DesDecryptStr(data, QByteArray(MoradesLib::DesKeyText)),
-                 QByteArray("ab\0cd\0\0\0" "12345678", 16));
+                 QByteArray("ab\0cd\0\0\0"
+                            "12345678",
+                            16));
         // A short key text is padded with zero bytes.
-        QCOMPARE(MoradesLib::DesKeyOf(QByteArray("ab")), (std::array<std::uint8_t, 8>{'a', 'b', 0, 0, 0, 0, 0, 0}));
+        QCOMPARE(MoradesLib::DesKeyOf(QByteArray("ab")),
+                 (std::array<std::uint8_t, 8>{'a', 'b', 0, 0, 0, 0, 0, 0}));
     }
 
     void protectedValuesRoundTrip_data() {
@@ -162,7 +177,8 @@ private slots:
         QCOMPARE(theirPlain, padded);
         // And what openssl enciphers, the client reads.
         const QByteArray theirs = openssl({QStringLiteral("-e")}, padded);
-        QCOMPARE(TStrOper::DecodeBase64(QString::fromLatin1(MoradesLib::DesDecryptHex(QString::fromLatin1(theirs.toHex())))),
+        QCOMPARE(TStrOper::DecodeBase64(
+                     QString::fromLatin1(MoradesLib::DesDecryptHex(QString::fromLatin1(theirs.toHex())))),
                  plain);
     }
 };

@@ -29,15 +29,17 @@ bool ParseArgs(QCommandLineParser &parser, const QString &command, const QString
     }
     if (parser.isSet(help)) {
         QString text = parser.helpText();
-        text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")), QStringLiteral("Usage: uploadpic-cli ") + command);
+        text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                     QStringLiteral("Usage: uploadpic-cli ") + command);
         Out(text.trimmed());
         return false;
     }
     const auto count = parser.positionalArguments().size();
     if (count < minArgs || count > maxArgs) {
         throw UsageError(QStringLiteral("%1: expected %2 argument(s), got %3; see 'uploadpic-cli %1 --help'")
-                             .arg(command, minArgs == maxArgs ? QString::number(minArgs)
-                                                              : QStringLiteral("%1 to %2").arg(minArgs).arg(maxArgs))
+                             .arg(command, minArgs == maxArgs
+                                               ? QString::number(minArgs)
+                                               : QStringLiteral("%1 to %2").arg(minArgs).arg(maxArgs))
                              .arg(count));
     }
     return true;

@@ -12,7 +12,8 @@ namespace cli {
 namespace {
 
 QString folderOption(const QCommandLineParser &parser, const QCommandLineOption &dir) {
-    return parser.isSet(dir) ? QDir(parser.value(dir)).absolutePath() + QLatin1Char('/') : TSysOper::GetAppPath();
+    return parser.isSet(dir) ? QDir(parser.value(dir)).absolutePath() + QLatin1Char('/')
+                             : TSysOper::GetAppPath();
 }
 
 int runWrite(const QStringList &args) {
@@ -22,7 +23,8 @@ int runWrite(const QStringList &args) {
                                 QStringLiteral("IP"));
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Server TCP port."),
                                   QStringLiteral("PORT"));
-    const QCommandLineOption dir(QStringLiteral("dir"), QStringLiteral("Program folder (default: the tool's)."),
+    const QCommandLineOption dir(QStringLiteral("dir"),
+                                 QStringLiteral("Program folder (default: the tool's)."),
                                  QStringLiteral("DIR"));
     parser.addOptions({ip, port, dir});
     if (!ParseArgs(parser, QStringLiteral("config write"), args, 0, 0)) {
@@ -44,7 +46,8 @@ int runWrite(const QStringList &args) {
 int runShow(const QStringList &args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Decode PictureConfig/Config.ini as the client does."));
-    const QCommandLineOption dir(QStringLiteral("dir"), QStringLiteral("Program folder (default: the tool's)."),
+    const QCommandLineOption dir(QStringLiteral("dir"),
+                                 QStringLiteral("Program folder (default: the tool's)."),
                                  QStringLiteral("DIR"));
     parser.addOption(dir);
     if (!ParseArgs(parser, QStringLiteral("config show"), args, 0, 0)) {

@@ -41,7 +41,8 @@ bool WriteConfigFile(const QString &folder, const QString &ip, const QString &po
         error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
     }
-    const QString text = QStringLiteral("[UploadConfig]\r\nIP=%1\r\nPort=%2\r\n").arg(ProtectValue(ip), ProtectValue(port));
+    const QString text =
+        QStringLiteral("[UploadConfig]\r\nIP=%1\r\nPort=%2\r\n").arg(ProtectValue(ip), ProtectValue(port));
     file.write(text.toLatin1());
     if (!file.commit()) {
         error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());

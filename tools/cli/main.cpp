@@ -2,7 +2,6 @@
 
 #include "CliCommand.h"
 
-
 #include <QCoreApplication>
 
 #include <exception>
@@ -23,15 +22,18 @@ constexpr cli::Command kCommands[] = {
 };
 
 void printHelp() {
-    QString text = QStringLiteral("Usage: uploadpic-cli [--server HOST:PORT] COMMAND [ARGS...]\n\n"
-                                  "Global options:\n"
-                                  "  --server HOST:PORT  talk to this server instead of the configured one\n"
-                                  "  -h, --help          show this help; COMMAND --help shows a command's help\n\n"
-                                  "The service commands but login log in first with their --user and --password\n"
-                                  "options or the environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD.\n\n"
-                                  "Commands:\n");
+    QString text =
+        QStringLiteral("Usage: uploadpic-cli [--server HOST:PORT] COMMAND [ARGS...]\n\n"
+                       "Global options:\n"
+                       "  --server HOST:PORT  talk to this server instead of the configured one\n"
+                       "  -h, --help          show this help; COMMAND --help shows a command's help\n\n"
+                       "The service commands but login log in first with their --user and --password\n"
+                       "options or the environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD.\n\n"
+                       "Commands:\n");
     for (const cli::Command &command : kCommands) {
-        text += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name).leftJustified(10), QString::fromUtf8(command.summary));
+        text +=
+            QStringLiteral("  %1%2\n")
+                .arg(QString::fromLatin1(command.name).leftJustified(10), QString::fromUtf8(command.summary));
     }
     cli::Out(text.trimmed());
 }

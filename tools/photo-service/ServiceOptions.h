@@ -14,11 +14,11 @@ struct ServiceOptions {
     QString dbFile;
     bool seedDemo = false;
     qint64 maxRequestBytes = 32 * 1024 * 1024; // larger requests are refused unread
-    bool exitWithParent = false; // stop when the process that started the service ends (tests)
+    bool exitWithParent = false;               // stop when the process that started the service ends (tests)
 };
 
 // The options, or a message saying what is wrong with the arguments (program name excluded).
 std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arguments);
 
-inline constexpr char kServiceUsage[] =
-    "usage: photo-service --listen HOST:PORT --db FILE [--seed-demo] [--max-request-bytes N] [--exit-with-parent]";
+inline constexpr char kServiceUsage[] = "usage: photo-service --listen HOST:PORT --db FILE [--seed-demo] "
+                                        "[--max-request-bytes N] [--exit-with-parent]";

@@ -12,12 +12,12 @@
 #include <QCoreApplication>
 
 #include <csignal>
-#include <exception>
 #include <cstdio>
+#include <exception>
 
+#include <memory>
 #include <sys/prctl.h>
 #include <unistd.h>
-#include <memory>
 
 namespace {
 
