@@ -23,8 +23,10 @@ int FromApp1(const std::uint8_t *payload, std::size_t length) {
     if (!data) {
         return kNormal;
     }
-    // Read the block as it is: libexif's repairs would add entries we never look at.
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    // Read the block as it is, skipping unknown tags only: libexif's default repairs would add entries we
+    // never look at.
+    exif_data_unset_option(data.get(), static_cast<ExifDataOption>(~0U));
+    exif_data_set_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
     exif_data_load_data(data.get(), payload, static_cast<unsigned int>(length));
     ExifEntry *entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
     if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 ||
