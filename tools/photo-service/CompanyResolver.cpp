@@ -6,7 +6,7 @@
 namespace {
 
 ResolvedCompany refuse(const char *code, const QString &detail) {
-    return {QString::fromLatin1(code), std::nullopt, detail};
+    return {QString::fromLatin1(code), std::nullopt, detail, std::nullopt};
 }
 
 // The company-query form names the company by its ID; the other two fields repeat parts of it.
@@ -21,7 +21,7 @@ std::optional<ResolvedCompany> byCompanyId(PhotoDatabase &db, const CallerHeader
     if (h.software != h.customer.mid(3) || h.companyType != h.customer.left(3)) {
         return refuse(ResultCode::kCompanyCheckFailed, QStringLiteral("company ID parts do not match"));
     }
-    return ResolvedCompany{QString::fromLatin1(ResultCode::kSuccess), company, {}};
+    return ResolvedCompany{QString::fromLatin1(ResultCode::kSuccess), company, {}, std::nullopt};
 }
 
 // The photo-operation form names the company by the opaque identifiers the query handed out.
@@ -34,7 +34,7 @@ ResolvedCompany byCustomerId(PhotoDatabase &db, const CallerHeader &h) {
         h.companyType != company->companyType) {
         return refuse(ResultCode::kCompanyCheckFailed, QStringLiteral("company identifiers do not match"));
     }
-    return {QString::fromLatin1(ResultCode::kSuccess), company, {}};
+    return {QString::fromLatin1(ResultCode::kSuccess), company, {}, std::nullopt};
 }
 
 } // namespace
@@ -60,4 +60,16 @@ ResolvedCompany ResolveCompany(PhotoDatabase &db, const Header &header) {
         return refuse(ResultCode::kCompanyStateUnknown, QStringLiteral("company state unknown"));
     }
     return found;
+}
+
+ResolvedCompany ResolveCompanyWithTypes(PhotoDatabase &db, const Header &header) {
+    ResolvedCompany resolved = ResolveCompany(db, header);
+    if (!resolved.company) {
+        return resolved;
+    }
+    resolved.types = db.photoTypes(resolved.company->trade);
+    if (!resolved.types) {
+        return refuse(ResultCode::kTradeNotConfigured, QStringLiteral("trade not configured"));
+    }
+    return resolved;
 }

@@ -39,15 +39,12 @@ bool isTypeOf(const QList<PhotoTypeRecord> &types, const QString &code) {
 } // namespace
 
 Answer<TPicResultInfo> ServiceLogic::InsertCompanyPhoto(const Header &header, const TPictureInfo &aPicInfo) {
-    const ResolvedCompany resolved = ResolveCompany(db_, header);
+    const ResolvedCompany resolved = ResolveCompanyWithTypes(db_, header);
     if (!resolved.company) {
         return picResult(resolved.code, resolved.detail);
     }
     const CompanyRecord &company = *resolved.company;
-    const auto types = db_.photoTypes(company.trade);
-    if (!types) {
-        return picResult(ResultCode::kTradeNotConfigured, QStringLiteral("trade not configured"));
-    }
+    const auto &types = resolved.types;
     QString why;
     const auto fields = readFields(aPicInfo, company, why);
     if (!fields) {
@@ -81,15 +78,12 @@ Answer<TPicResultInfo> ServiceLogic::InsertCompanyPhoto(const Header &header, co
 }
 
 Answer<TPicResultInfo> ServiceLogic::UpdateCompanyPhoto(const Header &header, const TPictureInfo &aPicInfo) {
-    const ResolvedCompany resolved = ResolveCompany(db_, header);
+    const ResolvedCompany resolved = ResolveCompanyWithTypes(db_, header);
     if (!resolved.company) {
         return picResult(resolved.code, resolved.detail);
     }
     const CompanyRecord &company = *resolved.company;
-    const auto types = db_.photoTypes(company.trade);
-    if (!types) {
-        return picResult(ResultCode::kTradeNotConfigured, QStringLiteral("trade not configured"));
-    }
+    const auto &types = resolved.types;
     QString why;
     const auto fields = readFields(aPicInfo, company, why);
     if (!fields) {

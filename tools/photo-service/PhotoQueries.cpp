@@ -25,15 +25,12 @@ TPictureInfo listEntry(const CompanyRecord &company, const PhotoRecord &photo) {
 } // namespace
 
 Answer<TPicResultInfo> ServiceLogic::GetCompanyPhotoList(const Header &header) {
-    const ResolvedCompany resolved = ResolveCompany(db_, header);
+    const ResolvedCompany resolved = ResolveCompanyWithTypes(db_, header);
     if (!resolved.company) {
         return picResult(resolved.code, resolved.detail);
     }
     const CompanyRecord &company = *resolved.company;
-    const auto types = db_.photoTypes(company.trade);
-    if (!types) {
-        return picResult(ResultCode::kTradeNotConfigured, QStringLiteral("trade not configured"));
-    }
+    const auto &types = resolved.types;
     Answer<TPicResultInfo> answer = picResult(ResultCode::kSuccess);
     TPicResultInfo &r = answer.record;
     r.F_MAXNUMBER = company.photoLimit;
