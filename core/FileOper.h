@@ -1,5 +1,6 @@
 #pragma once
 // File operations shared by every part of the client: reading one ini value and the daily run log.
+// The members live in IniFile.cpp (ReadIniFile) and RunLog.cpp (the run log).
 
 #include <QDateTime>
 #include <QString>

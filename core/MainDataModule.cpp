@@ -2,6 +2,7 @@
 
 #include "FileOper.h"
 #include "Notifier.h"
+#include "PhotoCache.h"
 #include "StrOper.h"
 #include "SysOper.h"
 #include "protect/MoradesLib.h"
@@ -28,7 +29,7 @@ void TDM_Main::DataModuleCreate() {
     try {
         CurrentCompany = std::make_unique<TCurrentCompany>();
         AppPath = TSysOper::GetAppPath();
-        const QString cacheFolder = PhotoFolder();
+        const QString cacheFolder = PhotoCache::Folder();
         if (!Func_ReadConfigInfo()) {
             TNotifier::Current().Warn(QStringLiteral("读取配置信息失败,无法启动程序"));
             TerminateRequested = true;

@@ -51,9 +51,6 @@ public:
     // Set when the configuration could not be decoded: the front end must end without a login.
     bool TerminateRequested = false;
 
-    // The photo cache folder, AppPath + "Photo/".
-    QString PhotoFolder() const { return AppPath + QStringLiteral("Photo/"); }
-
 private:
     void DataModuleCreate();
     void DataModuleDestroy();

@@ -100,7 +100,7 @@ void TSysOper::DeleteFiles(const QString &mask, const QString &folder) {
             if (trimmed == u"." || trimmed == u"..") {
                 continue;
             }
-            // A failed removal (read-only folder, a subfolder) is skipped like the original does.
+            // An entry that cannot be removed (read-only folder, a subfolder) stays; the rest go on.
             QFile::remove(folder + trimmed);
         }
     } catch (const std::exception &e) {

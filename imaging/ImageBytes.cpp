@@ -31,16 +31,23 @@ QByteArray TImgOper::ImgPathToByte(const QString &fileName) {
     return {};
 }
 
-bool TImgOper::SaveImgInfo(const QString &fileName, const QByteArray &bytes) {
+bool TImgOper::SaveImgInfo(const QString &fileName, const QByteArray &bytes, QString *error) {
     try {
         if (bytes.isEmpty()) {
+            if (error != nullptr) {
+                *error = QStringLiteral("no bytes to write");
+            }
             return false;
         }
         WriteWholeFile(fileName, bytes);
         return true;
     } catch (const std::exception &e) {
+        const QString reason = QString::fromUtf8(e.what());
         TFileOper::WriteLog(QStringLiteral("将byte数组保存为图片文件时失败,TImgOper->SaveImgInfo中错误:") +
-                            QString::fromUtf8(e.what()));
+                            reason);
+        if (error != nullptr) {
+            *error = reason;
+        }
     }
     return false;
 }

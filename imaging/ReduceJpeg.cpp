@@ -4,7 +4,7 @@
 #include "JpegWriter.h"
 #include "WholeFile.h"
 
-void ReduceJpeg(TJpegReader &reader, SizeRules::TSize uprightTarget, int quality, const QString &path) {
+QByteArray ReduceJpeg(TJpegReader &reader, SizeRules::TSize uprightTarget, int quality, const QString &path) {
     const int orientation = reader.Orientation();
     // Scaling commutes with turning and mirroring, so the stored pixels are scaled first and only
     // the small result is written out upright.
@@ -14,4 +14,5 @@ void ReduceJpeg(TJpegReader &reader, SizeRules::TSize uprightTarget, int quality
         bytes = EncodeJpeg(scaled, orientation, quality);
     }
     WriteWholeFile(path, bytes);
+    return bytes;
 }

@@ -5,7 +5,6 @@
 #include "SizeRules.h"
 
 #include "core/FileOper.h"
-#include "core/MainDataModule.h"
 #include "core/SysOper.h"
 
 #include <exception>
@@ -27,51 +26,54 @@ double TImgOper::CalculateZipRate(int width, int height, int maxWidth, int maxHe
     return 1.0;
 }
 
-void TImgOper::ZipImageSize(const QString &fileName, int maxWidth, int maxHeight, QString &outFile) {
+TImgOper::TReduction TImgOper::ZipImageSize(const QString &fileName, int maxWidth, int maxHeight,
+                                            QString &outFile) {
     const QString input =
         fileName; // NOLINT(performance-unnecessary-copy-initialization): outFile may be fileName
     outFile = input;
+    TReduction result;
     if (input.isEmpty()) {
-        return;
+        return result;
     }
     try {
         TJpegReader reader(input);
         const SizeRules::TSize upright = reader.UprightSize();
         const double rate = CalculateZipRate(upright.width, upright.height, maxWidth, maxHeight);
         if (rate == 1.0) {
-            return;
+            return result;
         }
         const QString output = TSysOper::GetAppPath() + QStringLiteral("ZoomPhoto.jpg");
-        ReduceJpeg(reader, SizeRules::ScaledSize(upright, rate), kZoomQuality, output);
+        result.written = ReduceJpeg(reader, SizeRules::ScaledSize(upright, rate), kZoomQuality, output);
         outFile = output;
     } catch (const std::exception &e) {
+        result = {false, {}, QString::fromUtf8(e.what())};
         TFileOper::WriteLog(QStringLiteral("按长宽压缩图片失败,TImgOper->ZipImageSize中错误:") +
-                            QString::fromUtf8(e.what()));
+                            result.error);
     }
+    return result;
 }
 
-void TImgOper::ZipImage(const QString &fileName, QString &outFile) {
+TImgOper::TReduction TImgOper::ZipImage(const QString &fileName, QString &outFile) {
     const QString input =
         fileName; // NOLINT(performance-unnecessary-copy-initialization): outFile may be fileName
     outFile = input;
+    TReduction result;
     if (input.isEmpty()) {
-        return;
+        return result;
     }
     try {
         const std::int64_t sizeKB = SizeRules::SizeInKB(GetFileSize(input));
         if (sizeKB <= SizeRules::kZipThresholdKB) {
-            return;
+            return result;
         }
         TJpegReader reader(input);
-        // The data module's program folder; tools that run without a data module use the same
-        // folder through TSysOper.
-        const QString folder =
-            DM_Main != nullptr && !DM_Main->AppPath.isEmpty() ? DM_Main->AppPath : TSysOper::GetAppPath();
-        const QString output = folder + QStringLiteral("TempZip.jpg");
-        ReduceJpeg(reader, SizeRules::ShrunkSize(reader.UprightSize(), sizeKB), kZipQuality, output);
+        const QString output = TSysOper::GetAppPath() + QStringLiteral("TempZip.jpg");
+        result.written =
+            ReduceJpeg(reader, SizeRules::ShrunkSize(reader.UprightSize(), sizeKB), kZipQuality, output);
         outFile = output;
     } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("压缩图片时失败,TImgOper->ZipImage中错误:") +
-                            QString::fromUtf8(e.what()));
+        result = {false, {}, QString::fromUtf8(e.what())};
+        TFileOper::WriteLog(QStringLiteral("压缩图片时失败,TImgOper->ZipImage中错误:") + result.error);
     }
+    return result;
 }

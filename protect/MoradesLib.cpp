@@ -20,7 +20,7 @@ std::int32_t HexToInt(const QString &text) {
         } else {
             throw HexError();
         }
-        value = value * 16 + digit; // wraps like the 32-bit original for over-long texts
+        value = value * 16 + digit; // over-long texts keep their last eight digits: 32-bit wrap-around
     }
     return static_cast<std::int32_t>(value);
 }

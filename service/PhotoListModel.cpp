@@ -56,10 +56,10 @@ int TPhotoListModel::appendRow() {
 }
 
 int TPhotoListModel::appendRow(const QString &note, const QString &photoId, const QString &typeCode,
-                               const QString &state, int imageIndex) {
+                               PhotoState state) {
     const int row = int(rows_.size());
     beginInsertRows(QModelIndex(), row, row);
-    rows_.append(Row{{note, photoId, typeCode, state}, imageIndex});
+    rows_.append(Row{{note, photoId, typeCode, StateText(state)}, state});
     endInsertRows();
     return row;
 }
@@ -89,6 +89,24 @@ QString TPhotoListModel::subItem(int row, int column) const {
 
 int TPhotoListModel::subItemCount(int row) const {
     return valid(row) ? int(rows_[row].subItems.size()) : 0;
+}
+
+TPhotoListModel::PhotoState TPhotoListModel::state(int row) const {
+    const QString text = subItem(row, StateColumn);
+    for (const PhotoState known : {NotDownloaded, SmallCached, SourceCached}) {
+        if (text == StateText(known)) {
+            return known;
+        }
+    }
+    return NoState;
+}
+
+void TPhotoListModel::setState(int row, PhotoState state) {
+    if (valid(row) && rows_[row].subItems.size() > StateColumn) {
+        rows_[row].subItems[StateColumn] = StateText(state);
+        rows_[row].imageIndex = state;
+        rowChanged(row);
+    }
 }
 
 void TPhotoListModel::setImageIndex(int row, int imageIndex) {

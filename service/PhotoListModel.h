@@ -17,6 +17,11 @@ public:
     // data() under this role gives the row's image index (an int), for every column.
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
 
+    // What of a photo the cache holds: its download state, written as sub-item 3 ("0", "1", "2") and
+    // shown by the image index of the same number. NoState stands for any other sub-item text.
+    enum PhotoState : int { NoState = -1, NotDownloaded = 0, SmallCached = 1, SourceCached = 2 };
+    static QString StateText(PhotoState state) { return QString::number(state); }
+
     explicit TPhotoListModel(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -29,14 +34,17 @@ public:
     // Adds an empty row (no sub-items, image index 0) at the end and returns its index.
     int appendRow();
     // Adds a row with all four sub-items and its image index; returns its index.
-    int appendRow(const QString &note, const QString &photoId, const QString &typeCode, const QString &state,
-                  int imageIndex);
+    int appendRow(const QString &note, const QString &photoId, const QString &typeCode, PhotoState state);
     // Adds the next sub-item of the row (0, then 1, ...); a row holds at most four.
     void addSubItem(int row, const QString &text);
     void setSubItem(int row, int column, const QString &text);
     // The text of a sub-item; empty for one not added yet or a row that does not exist.
     QString subItem(int row, int column) const;
     int subItemCount(int row) const;
+    // The row's download state from its sub-item 3.
+    PhotoState state(int row) const;
+    // Sets the row's sub-item 3 and its image index to the state.
+    void setState(int row, PhotoState state);
     void setImageIndex(int row, int imageIndex);
     int imageIndex(int row) const; // -1 for a row that does not exist
 

@@ -6,11 +6,18 @@
 #include "core/HeaderFields.h"
 
 #include <QByteArray>
+#include <QLatin1String>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 inline constexpr char kServiceNamespace[] = "MORA.PictureService";
+
+// aFlag of Func_GetCompanyPhoto (before Base64): which version of the photo to send.
+namespace PhotoFlag {
+inline constexpr QLatin1String kSmall{"0"};
+inline constexpr QLatin1String kSource{"1"};
+} // namespace PhotoFlag
 
 using TByteDynArray = QByteArray; // image bytes, Base64 on the wire
 

@@ -2,11 +2,7 @@
 
 #include "HttpTransport.h"
 
-#include <atomic>
-
 namespace {
-
-std::atomic<long long> defaultIdleMs{HttpTransport::kIdleTimeout.count()};
 
 Soap::Request requestFor(Soap::Operation op) {
     Soap::Request request;
@@ -17,18 +13,10 @@ Soap::Request requestFor(Soap::Operation op) {
 } // namespace
 
 TSoapPictureService::TSoapPictureService(const QUrl &endpoint)
-    : TSoapPictureService(endpoint, DefaultIdleTimeout()) {}
+    : TSoapPictureService(endpoint, HttpTransport::kIdleTimeout) {}
 
 TSoapPictureService::TSoapPictureService(const QUrl &endpoint, std::chrono::milliseconds idleTimeout)
     : endpoint_(endpoint), idleTimeout_(idleTimeout) {}
-
-void TSoapPictureService::SetDefaultIdleTimeout(std::chrono::milliseconds timeout) {
-    defaultIdleMs = timeout.count();
-}
-
-std::chrono::milliseconds TSoapPictureService::DefaultIdleTimeout() {
-    return std::chrono::milliseconds(defaultIdleMs.load());
-}
 
 void TSoapPictureService::SetHeader(const Header &header) {
     header_ = header;

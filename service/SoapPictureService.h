@@ -12,13 +12,9 @@
 
 class TSoapPictureService : public MORA_PictureServiceSoap {
 public:
-    // idleTimeout: how long a call may go without progress; the default is the process-wide value.
+    // idleTimeout: how long a call may go without progress; by default the transport's 60 s.
     explicit TSoapPictureService(const QUrl &endpoint);
     TSoapPictureService(const QUrl &endpoint, std::chrono::milliseconds idleTimeout);
-
-    // The idle time-out new instances take by default (60 s); tests shorten it.
-    static void SetDefaultIdleTimeout(std::chrono::milliseconds timeout);
-    static std::chrono::milliseconds DefaultIdleTimeout();
 
     void SetHeader(const Header &header) override;
 

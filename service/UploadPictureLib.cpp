@@ -1,5 +1,6 @@
 #include "UploadPictureLib.h"
 
+#include "ResultCodes.h"
 #include "SoapPictureService.h"
 #include "UploadPictureMessages.h"
 
@@ -14,9 +15,6 @@
 #include <stdexcept>
 
 namespace {
-
-const QString kSuccess = QStringLiteral("1110");
-const QString kNoAnswer = QStringLiteral("1111");
 
 Header headerFromDataModule() {
     return DM_Main ? BuildHeaderFields(*DM_Main) : Header();
@@ -44,12 +42,12 @@ int TUploadPicture::Func_ValidateUserLogin() {
     try {
         FService->SetHeader(FHeader);
         const QString code = FService->Func_ValidateUserLogin().F_OPERRESULT;
-        if (code == kSuccess) {
+        if (code == ResultCode::kSuccess) {
             result = WM_LOGIN_SUCCESS;
         } else {
-            if (code == u"0001") {
+            if (code == ResultCode::kBadHeader) {
                 result = WM_LOGIN_BADHEADER;
-            } else if (code == u"2003") {
+            } else if (code == ResultCode::kWrongPassword) {
                 result = WM_LOGIN_DENIED;
             }
             TFileOper::WriteLog(LoginCodeMessage(code));
@@ -61,12 +59,12 @@ int TUploadPicture::Func_ValidateUserLogin() {
 }
 
 void TUploadPicture::Func_QueryCompanyInfo(QString &Code) {
-    Code = kNoAnswer;
+    Code = ResultCode::kNoAnswer;
     try {
         FService->SetHeader(FHeader);
         const TCompanyInfo info = FService->Func_QueryCompanyInfo();
         Code = info.F_OPERRESULT;
-        if (Code != kSuccess) {
+        if (Code != ResultCode::kSuccess) {
             TFileOper::WriteLog(QueryCodeMessage(Code));
             return;
         }

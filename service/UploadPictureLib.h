@@ -2,6 +2,8 @@
 // The client of the photo service. An instance addresses the configured server, holds the request
 // header built from the data module when it is created, and offers one method per operation. Every
 // method turns the answer's result code into success or a run log line and lets no exception out.
+// The members live in UploadPictureLib.cpp (login, company query) and UploadPicturePhotos.cpp (the
+// photo operations with the photo cache and the list rows).
 
 #include "LoginMessages.h"
 #include "PictureService.h"
@@ -11,6 +13,12 @@
 #include <memory>
 
 class TDM_Main;
+
+// What a photo fetch left in the photo cache.
+struct TCacheWrite {
+    QString file;  // the cache file written whole; empty when none was
+    QString error; // why none was written after a successful answer
+};
 
 class TUploadPicture {
 public:
@@ -28,8 +36,9 @@ public:
     // Photo operations: Code is "1110" on success, the server's code otherwise, "1111" when no answer
     // was read.
     void Func_GetCompanyPhotoList(QString &Code);
-    // PhotoFlag "0" for the small, "1" for the source version; marks the selected row of the list.
-    void Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag, QString &Code);
+    // PhotoFlag "0" for the small, "1" for the source version; marks the selected row of the list,
+    // even when the cache file could not be written (the returned record says whether it was).
+    TCacheWrite Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag, QString &Code);
     void Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code);
     void Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code);
     void Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code);
@@ -43,8 +52,6 @@ public:
     // state of each photo, and DM_Main->PhotoTypeList.
     void FillPhotoList(const ArrayOfTPictureInfo &list);
     void FillFlagList(const ArrayOfString &list);
-
-    const Header &header() const { return FHeader; }
 
 private:
     std::unique_ptr<MORA_PictureServiceSoap> FService;

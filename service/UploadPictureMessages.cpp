@@ -1,5 +1,7 @@
 #include "UploadPictureMessages.h"
 
+#include "ResultCodes.h"
+
 namespace {
 
 struct PhotoTexts {
@@ -44,31 +46,31 @@ QString text(const char16_t *s) {
 QString PhotoCodeMessage(PhotoOperation op, const QString &code) {
     const PhotoTexts &t = textsOf(op);
     const QString cannot = QStringLiteral(",不能") + text(t.verb) + QStringLiteral("照片信息");
-    if (code == u"1000") {
+    if (code == ResultCode::kCompanyDisabled) {
         return QStringLiteral("企业已停用") + cannot;
     }
-    if (code == u"1004") {
+    if (code == ResultCode::kCompanyStateUnknown) {
         return QStringLiteral("企业状态未知") + cannot;
     }
-    if (code == u"1003") {
+    if (code == ResultCode::kCompanyNotFound) {
         return QStringLiteral("企业不存在") + cannot;
     }
-    if (code == u"1111") {
+    if (code == ResultCode::kCompanyCheckFailed) {
         return QStringLiteral("验证企业信息时失败") + cannot;
     }
-    if (code == u"0004") {
+    if (code == ResultCode::kTradeNotConfigured) {
         return QStringLiteral("获取该行业的配置信息失败") + cannot;
     }
-    if (code == u"0001") {
+    if (code == ResultCode::kBadHeader) {
         return QStringLiteral("解密表头错误") + cannot;
     }
-    if (code == u"0002") {
+    if (code == ResultCode::kBadData) {
         return text(t.decrypt);
     }
-    if (op == PhotoOperation::Fetch && code == u"2001") {
+    if (op == PhotoOperation::Fetch && code == ResultCode::kPhotoInfoEmpty) {
         return QStringLiteral("获取企业照片失败,照片信息为空");
     }
-    if (op == PhotoOperation::Fetch && code == u"2002") {
+    if (op == PhotoOperation::Fetch && code == ResultCode::kPhotoNotFound) {
         return QStringLiteral("获取企业照片失败,照片信息不存在");
     }
     return text(t.failed) + QStringLiteral(",返回值:") + code;
@@ -80,20 +82,20 @@ QString PhotoExceptionText(PhotoOperation op) {
 }
 
 QString LoginCodeMessage(const QString &code) {
-    if (code == u"0001") {
+    if (code == ResultCode::kBadHeader) {
         return QStringLiteral("登录验证失败,解密表头错误");
     }
-    if (code == u"2003") {
+    if (code == ResultCode::kWrongPassword) {
         return QStringLiteral("用户名或密码错误,无法登录系统");
     }
     return QStringLiteral("登录验证错误,返回值:") + code;
 }
 
 QString QueryCodeMessage(const QString &code) {
-    if (code == u"0001") {
+    if (code == ResultCode::kBadHeader) {
         return QStringLiteral("查询企业信息失败,解密表头失败");
     }
-    if (code == u"1003") {
+    if (code == ResultCode::kCompanyNotFound) {
         return QStringLiteral("企业信息不存在");
     }
     return QStringLiteral("查询企业信息错误,返回值:") + code;

@@ -2,12 +2,14 @@
 
 #include "UploadPictureLib.h"
 
-#include "PhotoCache.h"
 #include "PhotoListModel.h"
+#include "PhotoWorkflow.h"
+#include "ResultCodes.h"
 #include "UploadPictureMessages.h"
 
 #include "core/FileOper.h"
 #include "core/MainDataModule.h"
+#include "core/PhotoCache.h"
 #include "core/StrOper.h"
 #include "imaging/ImgOper.h"
 
@@ -15,8 +17,6 @@
 #include <stdexcept>
 
 namespace {
-
-const QString kSuccess = QStringLiteral("1110");
 
 TDM_Main &dataModule() {
     if (!DM_Main) {
@@ -38,12 +38,12 @@ TPhotoListModel &photoList() {
 template <typename Call, typename OnSuccess>
 void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op,
                        QString &Code, Call call, OnSuccess onSuccess) {
-    Code = QStringLiteral("1111");
+    Code = ResultCode::kNoAnswer;
     try {
         service.SetHeader(header);
         const TPicResultInfo result = call();
         Code = result.F_OPERRESULT;
-        if (Code == kSuccess) {
+        if (Code == ResultCode::kSuccess) {
             onSuccess(result);
         } else {
             TFileOper::WriteLog(PhotoCodeMessage(op, Code));
@@ -63,15 +63,17 @@ void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
         [&](const TPicResultInfo &result) {
             TDM_Main &dm = dataModule();
             dm.MaxPhotoNumber = result.F_MAXNUMBER;
-            dm.ZoomWidth = result.F_ZOOMWDITH < 640 ? 640 : result.F_ZOOMWDITH;
-            dm.ZoomHeight = result.F_ZOOMHEIGHT < 480 ? 480 : result.F_ZOOMHEIGHT;
+            dm.ZoomWidth = qMax(result.F_ZOOMWDITH, PhotoWorkflow::kMinSmallWidth);
+            dm.ZoomHeight = qMax(result.F_ZOOMHEIGHT, PhotoWorkflow::kMinSmallHeight);
             FillPhotoList(result.F_PICLIST);
             FillFlagList(result.F_FLAGLIST);
         });
 }
 
-void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag, QString &Code) {
+TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag,
+                                                 QString &Code) {
     const QString folder = PhotoCache::Folder();
+    TCacheWrite written;
     runPhotoOperation(
         *FService, FHeader, PhotoOperation::Fetch, Code,
         [&] {
@@ -83,25 +85,32 @@ void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString 
             if (!PhotoCache::IsPlainFileName(PhotoId)) {
                 // Nothing was cached, so the row must not claim a version is there.
                 PhotoCache::LogUnsafePhotoId(PhotoId);
+                written.error = QStringLiteral("the photo ID cannot name a cache file");
                 return;
             }
             // The answer's flag, not the requested one, says which version arrived.
             const bool small = result.F_FLAG == 0;
-            TImgOper::SaveImgInfo(small ? PhotoCache::SmallFile(folder, PhotoId)
-                                        : PhotoCache::SourceFile(folder, PhotoId),
-                                  result.F_PHOTO);
+            const QString file =
+                small ? PhotoCache::SmallFile(folder, PhotoId) : PhotoCache::SourceFile(folder, PhotoId);
+            if (result.F_PHOTO.isEmpty()) {
+                written.error = QStringLiteral("the answer carries no photo bytes");
+            } else if (TImgOper::SaveImgInfo(file, result.F_PHOTO, &written.error)) {
+                written.file = file;
+            }
+            // The row is marked even when the file could not be written: the preview then finds the
+            // file missing and offers to download it again.
             const int row = list.selectedRow();
             if (row < 0) {
                 throw std::runtime_error("no row of the photo list is selected");
             }
-            list.setSubItem(row, TPhotoListModel::StateColumn,
-                            small ? QStringLiteral("1") : QStringLiteral("2"));
-            list.setImageIndex(row, small ? 1 : 2);
+            list.setState(row, small ? TPhotoListModel::SmallCached : TPhotoListModel::SourceCached);
         });
-    if (Code != kSuccess && DM_Main && DM_Main->PhotoListView) {
+    if (Code != ResultCode::kSuccess && DM_Main && DM_Main->PhotoListView) {
         // A failed fetch shows the "not downloaded" icon; the state text stays as it was.
-        DM_Main->PhotoListView->setImageIndex(DM_Main->PhotoListView->selectedRow(), 0);
+        DM_Main->PhotoListView->setImageIndex(DM_Main->PhotoListView->selectedRow(),
+                                              TPhotoListModel::NotDownloaded);
     }
+    return written;
 }
 
 void TUploadPicture::Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
@@ -136,18 +145,19 @@ void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {
             rows.addSubItem(row, TStrOper::DecodeBase64(info.F_MEMO));
             rows.addSubItem(row, id);
             rows.addSubItem(row, TStrOper::DecodeBase64(info.F_FLAG));
-            int state = 0;
+            TPhotoListModel::PhotoState state = TPhotoListModel::NotDownloaded;
             if (!PhotoCache::IsPlainFileName(id)) {
                 PhotoCache::LogUnsafePhotoId(id);
             } else if (info.F_ISEXISTS == u"1") {
                 TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, id), info.F_SMALLPHOTO);
-                state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? 2 : 1;
+                state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? TPhotoListModel::SourceCached
+                                                                               : TPhotoListModel::SmallCached;
             } else if (PhotoCache::Exists(PhotoCache::SourceFile(folder, id))) {
-                state = 2;
+                state = TPhotoListModel::SourceCached;
             } else if (PhotoCache::Exists(PhotoCache::SmallFile(folder, id))) {
-                state = 1;
+                state = TPhotoListModel::SmallCached;
             }
-            rows.addSubItem(row, QString::number(state));
+            rows.addSubItem(row, TPhotoListModel::StateText(state));
             rows.setImageIndex(row, state);
         }
     } catch (const std::exception &e) {

@@ -5,24 +5,19 @@
 #include "DataNetCommunication.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
-#include "PhotoTypeChoice.h"
 
 #include "core/FileOper.h"
-#include "core/Gbk.h"
 #include "core/MainDataModule.h"
-#include "core/StrOper.h"
-#include "imaging/ImgOper.h"
-#include "service/PhotoCache.h"
-
-#include <QFileInfo>
+#include "service/PhotoTypeChoice.h"
+#include "service/PhotoWorkflow.h"
 
 #include <exception>
 
 namespace {
 
-// The smallest limits the service's photo list ever leaves in the data module.
-constexpr int kMinZoomWidth = 640;
-constexpr int kMinZoomHeight = 480;
+PhotoWorkflow::EditMode editMode(int operMode) {
+    return operMode == TFrm_AddPhoto::ModeAdd ? PhotoWorkflow::EditMode::Add : PhotoWorkflow::EditMode::Edit;
+}
 
 QString errorText(const std::exception &e) {
     return QString::fromUtf8(e.what());
@@ -100,30 +95,19 @@ bool TFrm_AddPhoto::Refuse(const QString &text, QWidget *focus) {
 
 bool TFrm_AddPhoto::CheckInput() {
     try {
-        const QString path = ui->Ed_PhotoPath->text().trimmed();
-        const bool fileMissing = !QFileInfo(path).isFile();
-        if (OperMode == ModeAdd) {
-            if (path.isEmpty()) {
-                return Refuse(QStringLiteral("请选择【照片路径】"), ui->Btn_Load);
-            }
-            if (fileMissing) {
-                return Refuse(QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"), ui->Btn_Load);
-            }
-        } else if (!path.isEmpty() && fileMissing) {
-            return Refuse(QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"), ui->Btn_Load);
+        const PhotoWorkflow::TInputProblem problem =
+            PhotoWorkflow::CheckPhotoInput(editMode(OperMode), ui->Ed_PhotoPath->text(),
+                                           ui->Cb_PhotoType->currentIndex() >= 0, ui->Ed_PhotoNote->text());
+        switch (problem.input) {
+        case PhotoWorkflow::Input::None:
+            return true;
+        case PhotoWorkflow::Input::PhotoType:
+            return Refuse(problem.text, ui->Cb_PhotoType);
+        case PhotoWorkflow::Input::Note:
+            return Refuse(problem.text, ui->Ed_PhotoNote);
+        default:
+            return Refuse(problem.text, ui->Btn_Load);
         }
-        if (ui->Cb_PhotoType->currentIndex() < 0) {
-            return Refuse(QStringLiteral("您选择的【照片类型】不正确,请重新选择"), ui->Cb_PhotoType);
-        }
-        const QString note = ui->Ed_PhotoNote->text().trimmed();
-        if (note.isEmpty()) {
-            return Refuse(QStringLiteral("请填写【照片描述】"), ui->Ed_PhotoNote);
-        }
-        // The service keeps notes in GBK: a character outside it would be stored silently altered.
-        if (!Gbk::canEncode(note)) {
-            return Refuse(QStringLiteral("【照片描述】中含有无法保存的字符,请修改"), ui->Ed_PhotoNote);
-        }
-        return true;
     } catch (...) {
         return false;
     }
@@ -132,25 +116,16 @@ bool TFrm_AddPhoto::CheckInput() {
 bool TFrm_AddPhoto::CreatePhotoInfo(TPictureInfo &info) {
     try {
         const QString path = ui->Ed_PhotoPath->text().trimmed();
-        SourceFile.clear();
-        SmallFile.clear();
+        prepared_ = {};
         if (!path.isEmpty()) {
-            TImgOper::ZipImage(path, SourceFile);
+            prepared_ = PhotoWorkflow::PreparePhoto(path, DM_Main->ZoomWidth, DM_Main->ZoomHeight);
         }
-        if (OperMode == ModeEdit) {
-            info.F_ID = PhotoId; // plain text, unlike the other text fields
-        }
-        if (OperMode == ModeAdd || !SourceFile.trimmed().isEmpty()) {
-            info.F_PHOTO = TImgOper::ImgPathToByte(SourceFile);
-            TImgOper::ZipImageSize(SourceFile, qMax(DM_Main->ZoomWidth, kMinZoomWidth),
-                                   qMax(DM_Main->ZoomHeight, kMinZoomHeight), SmallFile);
-            info.F_SMALLPHOTO = TImgOper::ImgPathToByte(SmallFile);
-        }
-        info.F_COMPANYID = TStrOper::EncodeBase64(DM_Main->CurrentCompany->CustomerId);
-        info.F_BUSFLAG = TStrOper::EncodeBase64(DM_Main->CurrentCompany->CompanyType);
-        info.F_FLAG =
-            TStrOper::EncodeBase64(PhotoTypeChoice::CodeOf(ui->Cb_PhotoType->currentText().trimmed()));
-        info.F_MEMO = TStrOper::EncodeBase64(ui->Ed_PhotoNote->text().trimmed());
+        SourceFile = prepared_.sourceFile;
+        SmallFile = prepared_.smallFile;
+        info =
+            PhotoWorkflow::PhotoRecord(*DM_Main->CurrentCompany, OperMode == ModeEdit ? PhotoId : QString(),
+                                       PhotoTypeChoice::CodeOf(ui->Cb_PhotoType->currentText().trimmed()),
+                                       ui->Ed_PhotoNote->text(), prepared_);
         return true;
     } catch (const std::exception &e) {
         TFileOper::WriteLog(QStringLiteral("生成照片信息类失败,CreatePhotoInfo中错误:") + errorText(e));
@@ -192,18 +167,11 @@ void TFrm_AddPhoto::FilePreparedImages() {
         PhotoId = PhotoTypeChoice::NewPhotoId(DM_Main->CurrentCompany->CustomerId, QDate::currentDate(),
                                               ui->Cb_PhotoType->currentText());
     }
-    if (!QFileInfo(SourceFile).isFile()) {
+    if (!prepared_.hasImage()) {
         return; // an edit without a new image leaves the cache as it is
     }
-    // The customer ID comes from the server: an ID that is no plain file name stays out of the cache.
-    if (!PhotoCache::IsPlainFileName(PhotoId)) {
-        PhotoCache::LogUnsafePhotoId(PhotoId);
-        return;
-    }
-    const QString folder = PhotoCache::Folder();
-    // Each copy replaces its file whole; a failed copy is logged and otherwise goes unnoticed.
-    TImgOper::SaveImgInfo(PhotoCache::SourceFile(folder, PhotoId), TImgOper::ImgPathToByte(SourceFile));
-    TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, PhotoId), TImgOper::ImgPathToByte(SmallFile));
+    // A failed filing is logged; the photo is saved all the same, and the preview offers to download it.
+    PhotoWorkflow::FilePreparedPhoto(PhotoId, prepared_);
 }
 
 void TFrm_AddPhoto::Btn_SaveClick() {

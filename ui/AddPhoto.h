@@ -3,6 +3,7 @@
 // JPEG, a photo type and a note; saving prepares the source and small versions, sends them through the
 // operation runner and, once the server has accepted them, files both versions in the photo cache.
 
+#include "service/PhotoWorkflow.h"
 #include "service/PictureService.h"
 
 #include <QDialog>
@@ -23,11 +24,11 @@ public:
 
     bool Saved = false;
     int OperMode = ModeAdd;
-    QString PhotoNote; // edit: the current note; after a save: the note saved
-    QString PhotoType; // edit: the photo's type code; after a save: the type code saved
-    QString SmallFile;
-    QString SourceFile;
-    QString PhotoId; // edit: the photo's ID; add: the ID given to the saved photo
+    QString PhotoNote;  // edit: the current note; after a save: the note saved
+    QString PhotoType;  // edit: the photo's type code; after a save: the type code saved
+    QString SmallFile;  // the prepared small version's file
+    QString SourceFile; // the prepared source version's file
+    QString PhotoId;    // edit: the photo's ID; add: the ID given to the saved photo
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -51,5 +52,6 @@ private:
     bool Refuse(const QString &text, QWidget *focus);
 
     std::unique_ptr<Ui::TFrm_AddPhoto> ui;
+    PhotoWorkflow::TPreparedPhoto prepared_; // the versions of the chosen image the last save prepared
     bool shown_ = false;
 };

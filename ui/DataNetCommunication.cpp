@@ -3,6 +3,7 @@
 #include "ui_DataNetCommunication.h"
 
 #include "core/FileOper.h"
+#include "service/ResultCodes.h"
 #include "service/UploadPictureLib.h"
 
 #include <QApplication>
@@ -84,9 +85,9 @@ void TFrm_DataNetCommunication::RunOperation(const QString &failureText, bool no
     try {
         QString code;
         call(code);
-        if (code == QLatin1String("1110")) {
+        if (code == ResultCode::kSuccess) {
             OperResult = ResultOk;
-        } else if (noCompanyCode && code == QLatin1String("1003")) {
+        } else if (noCompanyCode && code == ResultCode::kCompanyNotFound) {
             OperResult = ResultNoCompany;
         }
     } catch (const std::exception &e) {

@@ -5,6 +5,7 @@
 
 #include "core/MainDataModule.h"
 #include "service/LoginMessages.h"
+#include "service/PhotoWorkflow.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -74,17 +75,14 @@ void TFrm_Login::FormCreate() {
 }
 
 bool TFrm_Login::CheckInput() {
-    if (ui->Ed_UserName->text().trimmed().isEmpty()) {
-        TMessageBox::Warning(this, QStringLiteral("【用户名】不能为空"));
-        ui->Ed_UserName->setFocus();
-        return false;
+    const PhotoWorkflow::TInputProblem problem =
+        PhotoWorkflow::CheckLogin(ui->Ed_UserName->text(), ui->Ed_UserPass->text());
+    if (!problem) {
+        return true;
     }
-    if (ui->Ed_UserPass->text().trimmed().isEmpty()) {
-        TMessageBox::Warning(this, QStringLiteral("【密码】不能为空"));
-        ui->Ed_UserPass->setFocus();
-        return false;
-    }
-    return true;
+    TMessageBox::Warning(this, problem.text);
+    (problem.input == PhotoWorkflow::Input::UserName ? ui->Ed_UserName : ui->Ed_UserPass)->setFocus();
+    return false;
 }
 
 void TFrm_Login::Btn_LoginClick() {
@@ -120,8 +118,7 @@ void TFrm_Login::SetInputEnabled(bool enabled) {
 }
 
 void TFrm_Login::StartLogin() {
-    DM_Main->UserName = ui->Ed_UserName->text().trimmed();
-    DM_Main->UserPass = ui->Ed_UserPass->text().trimmed();
+    PhotoWorkflow::BeginLogin(*DM_Main, ui->Ed_UserName->text(), ui->Ed_UserPass->text());
     SetInputEnabled(false);
     TLoginThread::Start(this, clientFactory_);
     Timer->start();

@@ -10,6 +10,7 @@
 
 #include "core/FileOper.h"
 #include "core/MainDataModule.h"
+#include "core/PhotoCache.h"
 #include "core/SysOper.h"
 #include "service/PhotoListModel.h"
 
@@ -119,14 +120,14 @@ void TFrm_UploadMain::BuildContextMenu() {
     PM_List->addSeparator();
     item("N_RefPhoto", QStringLiteral("刷新照片"), &TFrm_UploadMain::N_RefPhotoClick);
     PM_List->addSeparator();
-    item("N_AddPhoto", QStringLiteral("新增照片"), &TFrm_UploadMain::Btn_AddClick);
-    item("N_EditPhoto", QStringLiteral("修改照片"), &TFrm_UploadMain::Btn_EditClick);
+    item("N_AddPhoto", QStringLiteral("新增照片"), &TFrm_UploadMain::N_AddPhotoClick);
+    item("N_EditPhoto", QStringLiteral("修改照片"), &TFrm_UploadMain::N_EditPhotoClick);
     item("N_DeletePhoto", QStringLiteral("删除照片"), &TFrm_UploadMain::N_DeletePhotoClick);
 }
 
 void TFrm_UploadMain::ConnectCommands() {
     connect(ui->Btn_QueryInfo, &QPushButton::clicked, this, &TFrm_UploadMain::Btn_QueryInfoClick);
-    connect(ui->Ed_CompanyId, &QLineEdit::returnPressed, this, &TFrm_UploadMain::Btn_QueryInfoClick);
+    connect(ui->Ed_CompanyId, &QLineEdit::returnPressed, this, &TFrm_UploadMain::Ed_CompanyIdKeyDown);
     connect(ui->Btn_Add, &QPushButton::clicked, this, &TFrm_UploadMain::Btn_AddClick);
     connect(ui->Btn_Edit, &QPushButton::clicked, this, &TFrm_UploadMain::Btn_EditClick);
     connect(ui->Btn_Delete, &QPushButton::clicked, this, &TFrm_UploadMain::Btn_DeleteClick);
@@ -258,7 +259,7 @@ bool TFrm_UploadMain::FormClose() {
     for (const char *name : kTemporaryImages) {
         QFile::remove(appPath + QLatin1String(name));
     }
-    TSysOper::DeleteFiles(QStringLiteral("*.jpg"), appPath + QStringLiteral("Photo/"));
+    TSysOper::DeleteFiles(QStringLiteral("*.jpg"), PhotoCache::Folder());
     return true;
 }
 

@@ -2,7 +2,10 @@
 // The main window: the company query, the photo list with its download states, the photo commands
 // (download, add, change, delete, refresh) and the preview of the selected photo in the docked viewer.
 // Before it first appears it runs the login; without a successful login it never shows and the
-// program ends. Every service call runs behind the operation runner dialog.
+// program ends. Every service call runs behind the operation runner dialog; the rules of the photo
+// work come from service/PhotoWorkflow.h. The members live in UploadMain.cpp (creation, login,
+// status bar, buttons, exit), UploadMainCompany.cpp (company query, refresh), UploadMainPhotos.cpp
+// (the list's commands, download, add, edit, delete) and UploadMainPreview.cpp (preview and wheel).
 
 #include "LoadedPhoto.h"
 #include "PreviewText.h"
@@ -79,6 +82,7 @@ private:
     void ClearPreview();
 
     void Btn_QueryInfoClick();
+    void Ed_CompanyIdKeyDown(); // Enter in the company ID box
     void Btn_AddClick();
     void Btn_EditClick();
     void Btn_DeleteClick();
@@ -91,6 +95,8 @@ private:
     void N_SmallClick();
     void N_SourceClick();
     void N_RefPhotoClick();
+    void N_AddPhotoClick();
+    void N_EditPhotoClick();
     void N_DeletePhotoClick();
 
     void Btn_RightClick();
@@ -98,8 +104,11 @@ private:
     void Btn_ZoomOutClick();
     void Btn_ZoomInClick();
     void Btn_ZoomSourceClick();
-    // Turns one wheel event over the preview into wheel commands for the viewer.
+    // Turns one wheel event over the preview into wheel commands for the viewer: one step per notch,
+    // towards the user (down) or away (up), then one redraw.
     void FormMouseWheel(QWheelEvent *event);
+    void FormMouseWheelDown(int notches);
+    void FormMouseWheelUp(int notches);
 
     std::unique_ptr<Ui::TFrm_UploadMain> ui;
     std::unique_ptr<TPhotoListModel> photoList_;

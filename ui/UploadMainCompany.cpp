@@ -10,23 +10,19 @@
 #include "core/FileOper.h"
 #include "core/MainDataModule.h"
 #include "service/PhotoListModel.h"
+#include "service/PhotoWorkflow.h"
 
 #include <exception>
 
 void TFrm_UploadMain::Btn_QueryInfoClick() {
     DM_Main->OperationKind = 1;
     const QString typed = ui->Ed_CompanyId->text();
-    if (typed.trimmed().isEmpty()) {
-        TMessageBox::Warning(this, QStringLiteral("企业编号不能为空"), true);
+    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckCompanyId(typed)) {
+        TMessageBox::Warning(this, problem.text, true);
         ui->Ed_CompanyId->setFocus();
         return;
     }
-    if (typed.size() != 13) {
-        TMessageBox::Warning(this, QStringLiteral("企业编号必须为13位"), true);
-        ui->Ed_CompanyId->setFocus();
-        return;
-    }
-    DM_Main->CompanyId = typed.trimmed();
+    PhotoWorkflow::BeginCompanyQuery(*DM_Main, typed);
     if (QueryCompanyInfo()) {
         PhotoList->clear();
         ClearPreview();
@@ -67,6 +63,10 @@ void TFrm_UploadMain::RefreshPhotoList() {
         ui->Lv_List->setFocus();
     }
     UpdateButtonStates();
+}
+
+void TFrm_UploadMain::Ed_CompanyIdKeyDown() {
+    Btn_QueryInfoClick();
 }
 
 void TFrm_UploadMain::Btn_RefPhotoClick() {

@@ -11,16 +11,9 @@
 
 #include "core/MainDataModule.h"
 #include "service/PhotoListModel.h"
+#include "service/PhotoWorkflow.h"
 
 #include <QMenu>
-
-namespace {
-
-QString state(const TPhotoListModel *list, int row) {
-    return list->subItem(row, TPhotoListModel::StateColumn);
-}
-
-} // namespace
 
 void TFrm_UploadMain::Lv_ListChange(int row) {
     // Keep the view's highlight on the list's selected row, whoever changed it.
@@ -44,10 +37,10 @@ void TFrm_UploadMain::Lv_ListDblClick() {
     if (row < 0) {
         return;
     }
-    const QString rowState = state(PhotoList, row);
-    if (rowState == u"0") {
+    const TPhotoListModel::PhotoState rowState = PhotoList->state(row);
+    if (rowState == TPhotoListModel::NotDownloaded) {
         N_SmallClick();
-    } else if (rowState == u"1") {
+    } else if (rowState == TPhotoListModel::SmallCached) {
         N_SourceClick();
     }
 }
@@ -57,9 +50,11 @@ void TFrm_UploadMain::PM_ListPopup(const QPoint &pos) {
         return PM_List->findChild<QAction *>(QLatin1String(name));
     };
     const int row = SelectedRow();
-    const QString rowState = row >= 0 ? state(PhotoList, row) : QString();
-    action("N_Small")->setEnabled(row >= 0 && rowState == u"0");
-    action("N_Source")->setEnabled(row >= 0 && (rowState == u"0" || rowState == u"1"));
+    const TPhotoListModel::PhotoState rowState = PhotoList->state(row);
+    action("N_Small")->setEnabled(row >= 0 && rowState == TPhotoListModel::NotDownloaded);
+    action("N_Source")
+        ->setEnabled(row >= 0 && (rowState == TPhotoListModel::NotDownloaded ||
+                                  rowState == TPhotoListModel::SmallCached));
     action("N_EditPhoto")->setEnabled(row >= 0);
     action("N_DeletePhoto")->setEnabled(row >= 0);
     action("N_AddPhoto")->setEnabled(PhotoList->rowCount() < DM_Main->MaxPhotoNumber);
@@ -71,7 +66,7 @@ void TFrm_UploadMain::N_SmallClick() {
     const int row = SelectedRow();
     if (row >= 0) {
         CurrentPhotoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
-        DownloadPhoto(QStringLiteral("0"));
+        DownloadPhoto(PhotoFlag::kSmall);
     }
 }
 
@@ -79,7 +74,7 @@ void TFrm_UploadMain::N_SourceClick() {
     const int row = SelectedRow();
     if (row >= 0) {
         CurrentPhotoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
-        DownloadPhoto(QStringLiteral("1"));
+        DownloadPhoto(PhotoFlag::kSource);
     }
 }
 
@@ -150,9 +145,8 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
 
 void TFrm_UploadMain::Btn_AddClick() {
     DM_Main->OperationKind = 2;
-    if (PhotoList->rowCount() >= DM_Main->MaxPhotoNumber) {
-        TMessageBox::Information(this,
-                                 QStringLiteral("您最多能添加【%1】张照片").arg(DM_Main->MaxPhotoNumber));
+    if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(*DM_Main); !refusal.isEmpty()) {
+        TMessageBox::Information(this, refusal);
         return;
     }
     QString note;
@@ -161,9 +155,17 @@ void TFrm_UploadMain::Btn_AddClick() {
     if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type)) {
         return;
     }
-    const int row = PhotoList->appendRow(note, photoId, type, QStringLiteral("2"), 2);
+    const int row = PhotoList->appendRow(note, photoId, type, TPhotoListModel::SourceCached);
     SelectRow(row);
     ui->Lv_List->setFocus();
+}
+
+void TFrm_UploadMain::N_AddPhotoClick() {
+    Btn_AddClick();
+}
+
+void TFrm_UploadMain::N_EditPhotoClick() {
+    Btn_EditClick();
 }
 
 void TFrm_UploadMain::Btn_EditClick() {
@@ -180,7 +182,6 @@ void TFrm_UploadMain::Btn_EditClick() {
     }
     PhotoList->setSubItem(row, TPhotoListModel::NoteColumn, note);
     PhotoList->setSubItem(row, TPhotoListModel::TypeCodeColumn, type);
-    PhotoList->setSubItem(row, TPhotoListModel::StateColumn, QStringLiteral("2"));
-    PhotoList->setImageIndex(row, 2);
+    PhotoList->setState(row, TPhotoListModel::SourceCached);
     SelectPhotoInfo(row);
 }

@@ -9,10 +9,11 @@
 #include "ui_UploadMain.h"
 
 #include "core/FileOper.h"
+#include "core/PhotoCache.h"
 #include "core/SysOper.h"
 #include "imaging/ImgOper.h"
-#include "service/PhotoCache.h"
 #include "service/PhotoListModel.h"
+#include "service/PictureService.h"
 
 #include <QWheelEvent>
 
@@ -28,7 +29,7 @@ void TFrm_UploadMain::SelectPhotoInfo(int row) {
     try {
         const QString folder = PhotoCache::Folder();
         CurrentPhotoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
-        const QString rowState = PhotoList->subItem(row, TPhotoListModel::StateColumn);
+        const TPhotoListModel::PhotoState rowState = PhotoList->state(row);
         // An ID that is no plain file name has no cache files: it is shown as not downloaded.
         const bool cacheable = PhotoCache::IsPlainFileName(CurrentPhotoId);
         const QString source = cacheable ? PhotoCache::SourceFile(folder, CurrentPhotoId) : QString();
@@ -37,22 +38,22 @@ void TFrm_UploadMain::SelectPhotoInfo(int row) {
             Img_Photo.LoadFromFile(path);
             CurrentPhotoFile = path;
         };
-        if (rowState == u"2" && cacheable) {
+        if (rowState == TPhotoListModel::SourceCached && cacheable) {
             if (PhotoCache::Exists(source)) {
                 load(source);
             } else if (PhotoCache::Exists(small)) {
                 load(small);
             } else if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true)) {
-                DownloadPhoto(QStringLiteral("1"));
+                DownloadPhoto(PhotoFlag::kSource);
                 return; // the download shows the photo it fetched
             }
-        } else if (rowState == u"1" && cacheable) {
+        } else if (rowState == TPhotoListModel::SmallCached && cacheable) {
             if (PhotoCache::Exists(small)) {
                 load(small);
             } else {
                 CurrentPhotoFile.clear();
                 if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true)) {
-                    DownloadPhoto(QStringLiteral("1"));
+                    DownloadPhoto(PhotoFlag::kSource);
                     return;
                 }
             }
@@ -126,9 +127,22 @@ void TFrm_UploadMain::FormMouseWheel(QWheelEvent *event) {
     if (!preview.contains(event->globalPosition().toPoint()) || notches == 0) {
         return;
     }
-    const QEvent::Type step = notches > 0 ? WM_VIEW_WHEELUP : WM_VIEW_WHEELDOWN;
-    for (int i = 0; i < std::abs(notches); ++i) {
-        SendViewCommand(Frm_ViewPhoto, step);
+    if (notches > 0) {
+        FormMouseWheelUp(notches);
+    } else {
+        FormMouseWheelDown(-notches);
     }
     SendViewCommand(Frm_ViewPhoto, WM_VIEW_WHEEL);
+}
+
+void TFrm_UploadMain::FormMouseWheelDown(int notches) {
+    for (int i = 0; i < notches; ++i) {
+        SendViewCommand(Frm_ViewPhoto, WM_VIEW_WHEELDOWN);
+    }
+}
+
+void TFrm_UploadMain::FormMouseWheelUp(int notches) {
+    for (int i = 0; i < notches; ++i) {
+        SendViewCommand(Frm_ViewPhoto, WM_VIEW_WHEELUP);
+    }
 }

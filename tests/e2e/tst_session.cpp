@@ -11,6 +11,7 @@
 #include "core/MainDataModule.h"
 #include "service/PhotoListModel.h"
 #include "support/DemoSeed.h"
+#include "support/ModalDriver.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
@@ -106,9 +107,7 @@ private slots:
             return window->findChild<QWidget *>(QLatin1String(name));
         };
         const auto button = [&find](const char *name) { return qobject_cast<QPushButton *>(find(name)); };
-        QTimer::singleShot(0, [] {
-            auto *login = qobject_cast<TFrm_Login *>(QApplication::activeModalWidget());
-            QVERIFY(login != nullptr);
+        WhenModal<TFrm_Login>([](TFrm_Login *login) {
             QTest::keyClicks(login->findChild<QLineEdit *>(QStringLiteral("Ed_UserName")),
                              QString::fromUtf8(kDemoUser));
             QTest::keyClicks(login->findChild<QLineEdit *>(QStringLiteral("Ed_UserPass")),
@@ -163,9 +162,7 @@ private slots:
         picture.fill(QColor(200, 80, 40));
         const QString chosen = data.filePath(QStringLiteral("door.jpg"));
         QVERIFY(picture.save(chosen, "JPEG", 90));
-        QTimer::singleShot(0, [chosen] {
-            auto *editor = qobject_cast<TFrm_AddPhoto *>(QApplication::activeModalWidget());
-            QVERIFY(editor != nullptr);
+        WhenModal<TFrm_AddPhoto>([chosen](TFrm_AddPhoto *editor) {
             editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoPath"))->setText(chosen);
             editor->findChild<QComboBox *>(QStringLiteral("Cb_PhotoType"))->setCurrentIndex(0);
             editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoNote"))->setText(QStringLiteral("新门头"));
@@ -181,9 +178,7 @@ private slots:
 
         // Change its note.
         boxes.Shown.clear();
-        QTimer::singleShot(0, [] {
-            auto *editor = qobject_cast<TFrm_AddPhoto *>(QApplication::activeModalWidget());
-            QVERIFY(editor != nullptr);
+        WhenModal<TFrm_AddPhoto>([](TFrm_AddPhoto *editor) {
             editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoNote"))
                 ->setText(QStringLiteral("新门头,夜景"));
             editor->findChild<QPushButton *>(QStringLiteral("Btn_Save"))->click();

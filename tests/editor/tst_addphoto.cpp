@@ -105,10 +105,15 @@ void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
         QWidget *focus;
     };
     const QString photo = makeJpeg(QStringLiteral("check.jpg"), QSize(320, 240));
+    const QString notPhoto = fx->data.filePath(QStringLiteral("png-with-jpeg-extension.jpg"));
+    QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(notPhoto, "PNG"));
     const std::vector<Step> steps{
         {[] {}, QStringLiteral("请选择【照片路径】"), child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(fx->data.filePath(QStringLiteral("gone.jpg"))); },
          QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"),
+         child<QPushButton>(&dialog, "Btn_Load")},
+        {[&] { path->setText(notPhoto); },
+         QStringLiteral("您选择的【照片路径】不是可读取的JPEG照片,请重新选择"),
          child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(photo); }, QStringLiteral("您选择的【照片类型】不正确,请重新选择"), types},
         {[&] { types->setCurrentIndex(0); }, QStringLiteral("请填写【照片描述】"), note},

@@ -6,8 +6,6 @@ class TstAddPhoto : public QObject {
     Q_OBJECT
 
 private slots:
-    void typeChoiceRules();
-
     void initTestCase();
     void cleanupTestCase();
     void addModeOffersOnlyUnusedTypes();

@@ -6,6 +6,7 @@
 
 #include "core/MainDataModule.h"
 #include "support/DemoSeed.h"
+#include "support/ModalDriver.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 #include "ui/Login.h"
@@ -459,9 +460,7 @@ void TestLogin::mainWindowLogsInFirst() {
     QCOMPARE(window.windowTitle(), QStringLiteral("Korvane公司企业照片管理系统"));
     bool mainHiddenDuringLogin = false;
     // Runs inside the login dialog's modal loop, which the first show opens.
-    QTimer::singleShot(0, this, [&] {
-        auto *login = qobject_cast<TFrm_Login *>(QApplication::activeModalWidget());
-        QVERIFY(login != nullptr);
+    WhenModal<TFrm_Login>([&](TFrm_Login *login) {
         mainHiddenDuringLogin = !window.isVisible();
         LoginParts parts(*login);
         if (succeed) {

@@ -68,8 +68,8 @@ void TestRunner::init() {
     appDir_.emplace();
     dm_ = std::make_unique<TDM_Main>();
     list_ = std::make_unique<TPhotoListModel>();
-    list_->appendRow(QStringLiteral("门头"), QStringLiteral("P1"), QStringLiteral("01"), QStringLiteral("0"),
-                     0);
+    list_->appendRow(QStringLiteral("门头"), QStringLiteral("P1"), QStringLiteral("01"),
+                     TPhotoListModel::NotDownloaded);
     list_->setSelectedRow(0);
     DM_Main->PhotoListView = list_.get();
     picInfo_ = TPictureInfo();

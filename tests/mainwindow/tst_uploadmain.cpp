@@ -10,6 +10,7 @@
 #include "core/MainDataModule.h"
 #include "service/PhotoListModel.h"
 #include "support/DemoSeed.h"
+#include "support/ModalDriver.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
@@ -55,11 +56,7 @@ bool start(World &w) {
     w.dm = std::make_unique<TDM_Main>();
     w.window = std::make_unique<TFrm_UploadMain>();
     // The first show opens the login dialog modally; log in from inside its loop.
-    QTimer::singleShot(0, [] {
-        auto *login = qobject_cast<TFrm_Login *>(QApplication::activeModalWidget());
-        if (login == nullptr) {
-            return;
-        }
+    WhenModal<TFrm_Login>([](TFrm_Login *login) {
         login->findChild<QLineEdit *>(QStringLiteral("Ed_UserName"))->setText(QString::fromUtf8(kDemoUser));
         login->findChild<QLineEdit *>(QStringLiteral("Ed_UserPass"))
             ->setText(QString::fromUtf8(kDemoPassword));
@@ -107,11 +104,7 @@ QString jpegFile(World &w, const QString &name) {
 
 // Runs the photo editor that the next command opens: fills it and saves.
 void driveEditor(const QString &path, const QString &note) {
-    QTimer::singleShot(0, [path, note] {
-        auto *editor = qobject_cast<TFrm_AddPhoto *>(QApplication::activeModalWidget());
-        if (editor == nullptr) {
-            return;
-        }
+    WhenModal<TFrm_AddPhoto>([path, note](TFrm_AddPhoto *editor) {
         if (!path.isEmpty()) {
             editor->findChild<QLineEdit *>(QStringLiteral("Ed_PhotoPath"))->setText(path);
         }

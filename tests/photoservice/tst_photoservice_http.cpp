@@ -124,7 +124,8 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         const QByteArray login = Soap::WriteRequest(request(Soap::Operation::ValidateUserLogin, Header{}));
         QTest::newRow("empty") << QByteArray();
-        QTest::newRow("garbage") << QByteArray("\x00\xff\xfe garbage <<<", 17);
+        static constexpr char kGarbage[] = "\x00\xff\xfe garbage <<<";
+        QTest::newRow("garbage") << QByteArray(kGarbage, sizeof kGarbage - 1);
         QTest::newRow("cut off") << login.left(login.size() / 2);
         QTest::newRow("not an envelope") << QByteArray("<html><body>hello</body></html>");
         QTest::newRow("unknown operation")
@@ -298,14 +299,16 @@ private slots:
     }
 
     void stopsWithItsParentWhenAsked() {
-        // A shell starts the service in the background, reports its process ID and ends at once.
+        // A shell starts the service in the background, reports its process ID, waits until the service
+        // listens (it watches its parent from then on) and ends.
         QProcess shell;
         shell.start(QStringLiteral("/bin/sh"),
                     {QStringLiteral("-c"),
                      QStringLiteral("\"$0\" --listen 127.0.0.1:0 --db \"$1\" --exit-with-parent "
-                                    ">/dev/null 2>&1 & echo $!; sleep 1"),
+                                    ">\"$2\" 2>/dev/null & echo $!; "
+                                    "until grep -q listening \"$2\"; do sleep 0.05; done"),
                      QCoreApplication::applicationDirPath() + QStringLiteral("/photo-service"),
-                     dbFile(QStringLiteral("orphan.db"))});
+                     dbFile(QStringLiteral("orphan.db")), dbFile(QStringLiteral("orphan.out"))});
         QVERIFY(shell.waitForFinished(60000));
         const pid_t pid = QString::fromLatin1(shell.readAllStandardOutput()).trimmed().toInt();
         QVERIFY(pid > 0);

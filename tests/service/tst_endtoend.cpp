@@ -6,8 +6,8 @@
 #include "support/TestSupport.h"
 
 #include "core/MainDataModule.h"
+#include "core/PhotoCache.h"
 #include "core/StrOper.h"
-#include "service/PhotoCache.h"
 #include "service/PhotoListModel.h"
 #include "service/UploadPictureLib.h"
 
@@ -210,7 +210,55 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         TempAppDir app;
+        runCli(app, arguments, credentials, exitCode, output);
+    }
+
+    // The CLI's exit status says what really happened: inputs the photo editor refuses end with 2
+    // before anything is sent, a cache file that could not be written or a failed preparation with 1.
+    void cliInputsAndFailures_data() {
+        QTest::addColumn<QString>("fixture"); // "jpeg" or "text" as p.jpg, "blocked" (Photo is a file)
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString company = QString::fromUtf8(kDemoCompanyWithPhotos);
+        const QString free = QString::fromUtf8(kDemoFreeTypeCode);
+        const QString seeded = QStringLiteral("W%1%2%3").arg(
+            kDemoCompanyWithPhotosCustomerId, DemoData::kPhotoDate, DemoData::kPhotos[0].typeCode);
+        QTest::newRow("note outside GBK")
+            << "jpeg" << QStringList{"add", company, "p.jpg", free, "note 😀 한국"} << 2 << "";
+        QTest::newRow("edit note outside GBK") << "" << QStringList{"edit", company, seeded, "x😀"} << 2 << "";
+        QTest::newRow("not a JPEG") << "text" << QStringList{"add", company, "p.jpg", free, "n"} << 2 << "";
+        QTest::newRow("type in use") << "jpeg"
+                                     << QStringList{"add", company, "p.jpg", DemoData::kPhotos[0].typeCode,
+                                                    "n"}
+                                     << 2 << "";
+        QTest::newRow("12-character company") << "" << QStringList{"query", company.left(12)} << 2 << "";
+        QTest::newRow("fetch") << "" << QStringList{"fetch", company, seeded, "source"} << 0
+                               << QStringLiteral("Photo/%1_1.jpg\n").arg(seeded);
+        QTest::newRow("fetch, cache unwritable")
+            << "blocked" << QStringList{"fetch", company, seeded, "source"} << 1 << "";
+        QTest::newRow("prepare not a JPEG") << "text" << QStringList{"prepare", "p.jpg"} << 1 << "";
+    }
+    void cliInputsAndFailures() {
+        QFETCH(QString, fixture);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        TempAppDir app;
+        QFile file(app.file(fixture == u"blocked" ? QStringLiteral("Photo") : QStringLiteral("p.jpg")));
+        if (!fixture.isEmpty()) {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(fixture == u"jpeg" ? jpeg(900, 700, Qt::blue) : QByteArray("plain text\n"));
+            file.close();
+        }
+        runCli(app, arguments, true, exitCode, output);
+    }
+
+private:
+    void runCli(const TempAppDir &app, const QStringList &arguments, bool credentials, int exitCode,
+                const QString &output) {
         QProcess cli;
+        cli.setWorkingDirectory(app.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("UPLOADPIC_APP_DIR"), app.path());
         env.remove(QStringLiteral("UPLOADPIC_USER"));
@@ -224,7 +272,7 @@ private slots:
                   QStringList{"--server", QStringLiteral("127.0.0.1:%1").arg(server_->port())} + arguments);
         QVERIFY(cli.waitForFinished(60'000));
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-        QCOMPARE(cli.exitCode(), exitCode);
+        QVERIFY2(cli.exitCode() == exitCode, qPrintable(QString::fromUtf8(cli.readAllStandardError())));
         QVERIFY2(out.contains(output), qPrintable(out));
     }
 };

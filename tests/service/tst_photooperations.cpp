@@ -127,7 +127,7 @@ private slots:
 
     void emptyListKeepsRowsButReplacesLimitsAndTypes() {
         Fixture x;
-        x.rows.appendRow("old", "P9", "01", "0", 0);
+        x.rows.appendRow("old", "P9", "01", TPhotoListModel::NotDownloaded);
         x.dm.PhotoTypeList = {QStringLiteral("old type")};
         TPicResultInfo &r = x.f.service->picResult;
         r.F_MAXNUMBER = 3;
@@ -202,33 +202,48 @@ private slots:
         QTest::addColumn<QString>("requested");
         QTest::addColumn<int>("answerFlag");
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("cacheBlocked"); // "Photo" is a plain file, so nothing can go inside
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("state");
-        QTest::newRow("small") << "0" << 0 << QByteArray("jpeg") << "P1_0.jpg" << 1;
-        QTest::newRow("source") << "1" << 1 << QByteArray("jpeg") << "P1_1.jpg" << 2;
-        QTest::newRow("source asked, small sent") << "1" << 0 << QByteArray("jpeg") << "P1_0.jpg" << 1;
-        QTest::newRow("any other flag is the source") << "0" << -5 << QByteArray("jpeg") << "P1_1.jpg" << 2;
-        QTest::newRow("no bytes: no file, row marked") << "1" << 1 << QByteArray() << "" << 2;
+        QTest::newRow("small") << "0" << 0 << QByteArray("jpeg") << false << "P1_0.jpg" << 1;
+        QTest::newRow("source") << "1" << 1 << QByteArray("jpeg") << false << "P1_1.jpg" << 2;
+        QTest::newRow("source asked, small sent")
+            << "1" << 0 << QByteArray("jpeg") << false << "P1_0.jpg" << 1;
+        QTest::newRow("any other flag is the source")
+            << "0" << -5 << QByteArray("jpeg") << false << "P1_1.jpg" << 2;
+        QTest::newRow("no bytes: no file, row marked") << "1" << 1 << QByteArray() << false << "" << 2;
+        QTest::newRow("cache unwritable: no file, row marked")
+            << "1" << 1 << QByteArray("jpeg") << true << "" << 2;
     }
     void fetchWritesVersionNamedByAnswer() {
         QFETCH(QString, requested);
         QFETCH(int, answerFlag);
         QFETCH(QByteArray, bytes);
+        QFETCH(bool, cacheBlocked);
         QFETCH(QString, file);
         QFETCH(int, state);
         Fixture x;
-        x.rows.appendRow("a", "P0", "01", "0", 0);
-        x.rows.appendRow("b", "P1", "02", "0", 0);
+        if (cacheBlocked) {
+            QDir(x.app.file("Photo")).removeRecursively();
+            writeFile(x.app.file("Photo"), "not a folder");
+        }
+        x.rows.appendRow("a", "P0", "01", TPhotoListModel::NotDownloaded);
+        x.rows.appendRow("b", "P1", "02", TPhotoListModel::NotDownloaded);
         x.rows.setSelectedRow(1);
         x.f.service->picResult.F_PHOTO = bytes;
         x.f.service->picResult.F_FLAG = answerFlag;
         QString code;
-        x.f.client->Func_GetCompanyPhoto(QStringLiteral("P1"), requested, code);
+        const TCacheWrite written = x.f.client->Func_GetCompanyPhoto(QStringLiteral("P1"), requested, code);
         QCOMPARE(code, QStringLiteral("1110"));
+        // The caller learns whether a file is there to show; the row is marked either way.
+        QCOMPARE(written.file, file.isEmpty() ? QString() : x.cache(file));
+        QCOMPARE(written.error.isEmpty(), !file.isEmpty());
         QCOMPARE(x.row(1).last(), QString::number(state));
         QCOMPARE(x.rows.imageIndex(1), state);
         QCOMPARE(x.rows.imageIndex(0), 0);
-        QCOMPARE(filesIn(x.app.file("Photo")), file.isEmpty() ? QStringList() : QStringList{file});
+        if (!cacheBlocked) {
+            QCOMPARE(filesIn(x.app.file("Photo")), file.isEmpty() ? QStringList() : QStringList{file});
+        }
         if (!file.isEmpty()) {
             QCOMPARE(readFile(x.cache(file)), bytes);
         }
@@ -236,7 +251,7 @@ private slots:
 
     void failedFetchResetsIconOnly() {
         Fixture x;
-        x.rows.appendRow("a", "P0", "01", "1", 1);
+        x.rows.appendRow("a", "P0", "01", TPhotoListModel::SmallCached);
         x.rows.setSelectedRow(0);
         x.f.service->picResult.F_OPERRESULT = QStringLiteral("2002");
         x.f.service->picResult.F_PHOTO = "ignored";
@@ -252,7 +267,7 @@ private slots:
         TPhotoListModel m;
         QSignalSpy selection(&m, &TPhotoListModel::selectedRowChanged);
         for (const char *id : {"A", "B", "C", "D"}) {
-            m.appendRow("", id, "", "0", 0);
+            m.appendRow("", id, "", TPhotoListModel::NotDownloaded);
         }
         QCOMPARE(m.findRow("C"), 2);
         QCOMPARE(m.findRow("X"), -1);

@@ -288,7 +288,8 @@ private:
         case 0:
             return client.Func_GetCompanyPhotoList(code);
         case 1:
-            return client.Func_GetCompanyPhoto(QStringLiteral("W1"), QStringLiteral("0"), code);
+            client.Func_GetCompanyPhoto(QStringLiteral("W1"), QStringLiteral("0"), code);
+            return;
         case 2:
             return client.Func_InsertCompanyPhoto(TPictureInfo(), code);
         case 3:

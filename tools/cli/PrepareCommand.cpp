@@ -4,8 +4,8 @@
 #include "CliCommand.h"
 
 #include "core/SysOper.h"
-#include "imaging/ImgOper.h"
 #include "imaging/JpegReader.h"
+#include "service/PhotoWorkflow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,8 +44,9 @@ int RunPrepare(const QStringList &args, const Options & /*options*/) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Prepare a photo as the photo editor does before sending it: shrink a file of more than\n"
-        "1024 KB (TempZip.jpg), then reduce it to the size limits (ZoomPhoto.jpg). Prints\n"
-        "'source PATH WIDTHxHEIGHT BYTES' and 'small PATH WIDTHxHEIGHT BYTES'."));
+        "1024 KB (TempZip.jpg), then reduce it to the size limits (ZoomPhoto.jpg; limits below\n"
+        "640 x 480 are raised to them). Prints 'source PATH WIDTHxHEIGHT BYTES' and\n"
+        "'small PATH WIDTHxHEIGHT BYTES'; exits 1 when a step failed."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The JPEG photo."));
     const QCommandLineOption maxWidth(QStringLiteral("max-width"),
                                       QStringLiteral("Width limit (default 640)."), QStringLiteral("W"),
@@ -72,14 +73,16 @@ int RunPrepare(const QStringList &args, const Options & /*options*/) {
     }
     const QString file = parser.positionalArguments().first();
 
-    QString source;
-    TImgOper::ZipImage(file, source);
-    QString small;
-    TImgOper::ZipImageSize(source, width, height, small);
-
-    Out(QStringLiteral("source ") + describe(source));
-    Out(QStringLiteral("small ") + describe(small));
-    return QFileInfo::exists(source) && QFileInfo::exists(small) ? 0 : 1;
+    const PhotoWorkflow::TPreparedPhoto photo = PhotoWorkflow::PreparePhoto(file, width, height);
+    if (!photo.failedSteps.isEmpty() || !photo.hasImage()) {
+        const QString why = photo.failedSteps.isEmpty() ? QStringLiteral("the file cannot be read")
+                                                        : photo.failedSteps.join(QStringLiteral("; "));
+        Err(QStringLiteral("prepare: cannot prepare '%1': %2").arg(file, why));
+        return 1;
+    }
+    Out(QStringLiteral("source ") + describe(photo.sourceFile));
+    Out(QStringLiteral("small ") + describe(photo.smallFile));
+    return 0;
 }
 
 } // namespace cli

@@ -4,6 +4,7 @@
 #include "ServiceSession.h"
 
 #include "service/LoginMessages.h"
+#include "service/ResultCodes.h"
 #include "service/UploadPictureLib.h"
 
 namespace cli {
@@ -35,7 +36,7 @@ int RunQuery(const QStringList &args, const Options &options) {
         return exitCode;
     }
     const QString code = session->queryCompany(parser.positionalArguments()[0]);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
     const TCurrentCompany &company = *session->dm().CurrentCompany;
@@ -64,7 +65,7 @@ int RunList(const QStringList &args, const Options &options) {
         return exitCode;
     }
     const QString code = session->queryAndList(parser.positionalArguments()[0]);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
     const TDM_Main &dm = session->dm();
@@ -98,12 +99,12 @@ int RunDelete(const QStringList &args, const Options &options) {
         return exitCode;
     }
     QString code = session->queryCompany(parser.positionalArguments()[0]);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
     session->dm().OperationKind = 2;
     TUploadPicture().Func_DeleteCompanyPhoto(parser.positionalArguments()[1], code);
-    return code == u"1110" ? 0 : failed(code);
+    return code == ResultCode::kSuccess ? 0 : failed(code);
 }
 
 } // namespace cli

@@ -1,11 +1,11 @@
 // uploadpic-cli fetch, add and edit: downloading a photo into the cache, and sending a photo prepared
-// as the photo editor prepares it.
+// as the photo editor prepares it. Every rule comes from the workflow the windows use.
 
 #include "ServiceSession.h"
 
-#include "core/StrOper.h"
-#include "imaging/ImgOper.h"
-#include "service/PhotoCache.h"
+#include "service/PhotoTypeChoice.h"
+#include "service/PhotoWorkflow.h"
+#include "service/ResultCodes.h"
 #include "service/UploadPictureLib.h"
 
 #include <QDate>
@@ -13,46 +13,40 @@
 namespace cli {
 namespace {
 
-struct PreparedPhoto {
-    QByteArray source;
-    QByteArray small;
-};
-
-// Shrinks a large file, then reduces it to the company's size limits; the bytes of both versions.
-PreparedPhoto preparePhoto(const QString &file, const TDM_Main &dm) {
-    QString sourceFile;
-    TImgOper::ZipImage(file, sourceFile);
-    QString smallFile;
-    TImgOper::ZipImageSize(sourceFile, dm.ZoomWidth, dm.ZoomHeight, smallFile);
-    return {TImgOper::ImgPathToByte(sourceFile), TImgOper::ImgPathToByte(smallFile)};
-}
-
-// The saved photo's versions go into the cache, as the photo editor puts them there.
-void cachePhoto(const QString &photoId, const PreparedPhoto &photo) {
-    if (!PhotoCache::IsPlainFileName(photoId)) {
-        PhotoCache::LogUnsafePhotoId(photoId);
-        return;
+// Refuses, before anything is sent, the inputs the photo editor would refuse: the file (when given),
+// and the note. The type is checked once the list is known.
+void checkLocalInput(const QString &command, PhotoWorkflow::EditMode mode, const QString &file,
+                     const QString &note) {
+    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckPhotoInput(mode, file, true, note)) {
+        throw UsageError(command + QStringLiteral(": ") + problem.text);
     }
-    const QString folder = PhotoCache::Folder();
-    TImgOper::SaveImgInfo(PhotoCache::SourceFile(folder, photoId), photo.source);
-    TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, photoId), photo.small);
 }
 
-// The fields of a photo record that come from the current company and the user's input.
-TPictureInfo photoRecord(const TDM_Main &dm, const QString &typeCode, const QString &note) {
-    TPictureInfo info;
-    info.F_COMPANYID = TStrOper::EncodeBase64(dm.CurrentCompany->CustomerId);
-    info.F_BUSFLAG = TStrOper::EncodeBase64(dm.CurrentCompany->CompanyType);
-    info.F_FLAG = TStrOper::EncodeBase64(typeCode);
-    info.F_MEMO = TStrOper::EncodeBase64(note);
-    return info;
-}
-
-QString requiredNote(const QString &command, const QString &note) {
-    if (note.trimmed().isEmpty()) {
-        throw UsageError(command + QStringLiteral(": NOTE must not be empty"));
+// Prepares the chosen file with the company's limits; false (and the reason on stderr) when it gave
+// no image to send.
+bool preparePhoto(const QString &command, const QString &file, const TDM_Main &dm,
+                  PhotoWorkflow::TPreparedPhoto &photo) {
+    photo = PhotoWorkflow::PreparePhoto(file, dm.ZoomWidth, dm.ZoomHeight);
+    if (!photo.hasImage()) {
+        Err(QStringLiteral("%1: cannot prepare the photo '%2': %3")
+                .arg(command, file, photo.failedSteps.join(QStringLiteral("; "))));
+        return false;
     }
-    return note.trimmed();
+    return true;
+}
+
+// Files a saved photo's versions in the cache as the photo editor does. The photo is saved either
+// way, so a failure is a warning, not a failed command.
+void filePhoto(const QString &command, const QString &photoId, const PhotoWorkflow::TPreparedPhoto &photo) {
+    const QString error = PhotoWorkflow::FilePreparedPhoto(photoId, photo);
+    if (!error.isEmpty()) {
+        Err(QStringLiteral("%1: the photo is saved but not in the photo cache: %2").arg(command, error));
+    }
+}
+
+int notInList(const QString &command, const QString &photoId, const QString &companyId) {
+    Err(QStringLiteral("%1: photo '%2' is not in the list of company %3").arg(command, photoId, companyId));
+    return 1;
 }
 
 } // namespace
@@ -68,8 +62,8 @@ int RunFetch(const QStringList &args, const Options &options) {
     int exitCode = 0;
     if (!StartServiceCommand(
             parser, login, QStringLiteral("fetch"),
-            QStringLiteral("Download one version of a listed photo into the photo cache and print "
-                           "the cache file."),
+            QStringLiteral("Download one version of a listed photo into the photo cache and print the\n"
+                           "cache file. Exits 1 when the file could not be written."),
             args, 3, 3, options, session, exitCode)) {
         return exitCode;
     }
@@ -80,29 +74,26 @@ int RunFetch(const QStringList &args, const Options &options) {
             QStringLiteral("fetch: the version is 'small' or 'source', not '%1'").arg(positional[2]));
     }
     QString code = session->queryAndList(positional[0]);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
     TPhotoListModel &rows = session->rows();
     const int row = rows.findRow(photoId);
     if (row < 0) {
-        Err(QStringLiteral("fetch: photo '%1' is not in the list of company %2").arg(photoId, positional[0]));
-        return 1;
+        return notInList(QStringLiteral("fetch"), photoId, positional[0]);
     }
     rows.setSelectedRow(row);
     session->dm().OperationKind = 2;
-    TUploadPicture().Func_GetCompanyPhoto(
-        photoId, positional[2] == u"small" ? QStringLiteral("0") : QStringLiteral("1"), code);
-    if (code != u"1110") {
+    const TCacheWrite written = TUploadPicture().Func_GetCompanyPhoto(
+        photoId, positional[2] == u"small" ? PhotoFlag::kSmall : PhotoFlag::kSource, code);
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
-    const QString state = rows.subItem(row, TPhotoListModel::StateColumn);
-    const QString folder = PhotoCache::Folder();
-    if (state == u"1") {
-        Out(PhotoCache::SmallFile(folder, photoId));
-    } else if (state == u"2") {
-        Out(PhotoCache::SourceFile(folder, photoId));
+    if (written.file.isEmpty()) {
+        Err(QStringLiteral("fetch: the photo was not written to the photo cache: ") + written.error);
+        return 1;
     }
+    Out(written.file);
     return 0;
 }
 
@@ -111,7 +102,8 @@ int RunAdd(const QStringList &args, const Options &options) {
     const LoginOptions login;
     parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The JPEG photo."));
-    parser.addPositionalArgument(QStringLiteral("TYPECODE"), QStringLiteral("Photo type code, e.g. 05."));
+    parser.addPositionalArgument(QStringLiteral("TYPECODE"),
+                                 QStringLiteral("Photo type code, e.g. 05: a type no listed photo has."));
     parser.addPositionalArgument(QStringLiteral("NOTE"), QStringLiteral("The photo's note."));
     std::unique_ptr<ServiceSession> session;
     int exitCode = 0;
@@ -119,34 +111,45 @@ int RunAdd(const QStringList &args, const Options &options) {
             parser, login, QStringLiteral("add"),
             QStringLiteral(
                 "Add a photo to a company: prepare it as the photo editor does, send it and print the\n"
-                "new photo ID (\"W\" + customer ID + today's date yyyyMMdd + type code)."),
+                "new photo ID (\"W\" + customer ID + today's date yyyyMMdd + type code). Inputs the\n"
+                "photo editor refuses (no readable JPEG, a type in use, a note the service cannot\n"
+                "store) exit 2 before the photo is sent."),
             args, 4, 4, options, session, exitCode)) {
         return exitCode;
     }
     const QStringList positional = parser.positionalArguments();
-    const QString note = requiredNote(QStringLiteral("add"), positional[3]);
+    const QString &file = positional[1];
+    const QString &note = positional[3];
+    checkLocalInput(QStringLiteral("add"), PhotoWorkflow::EditMode::Add, file, note);
     QString code = session->queryAndList(positional[0]);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
     TDM_Main &dm = session->dm();
-    const PreparedPhoto photo = preparePhoto(positional[1], dm);
-    if (photo.source.isEmpty() || photo.small.isEmpty()) {
-        Err(QStringLiteral("add: cannot read the photo '%1'").arg(positional[1]));
+    if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(dm); !refusal.isEmpty()) {
+        Err(QStringLiteral("add: ") + refusal);
         return 1;
     }
-    const QString &typeCode = positional[2];
-    TPictureInfo info = photoRecord(dm, typeCode, note);
-    info.F_PHOTO = photo.source;
-    info.F_SMALLPHOTO = photo.small;
+    const QString entry =
+        PhotoTypeChoice::UnusedEntryWithCode(dm.PhotoTypeList, dm.PhotoListView, positional[2]);
+    if (const PhotoWorkflow::TInputProblem problem =
+            PhotoWorkflow::CheckPhotoInput(PhotoWorkflow::EditMode::Add, file, !entry.isEmpty(), note)) {
+        throw UsageError(QStringLiteral("add: ") + problem.text);
+    }
+    PhotoWorkflow::TPreparedPhoto photo;
+    if (!preparePhoto(QStringLiteral("add"), file, dm, photo)) {
+        return 1;
+    }
+    const TPictureInfo info = PhotoWorkflow::PhotoRecord(*dm.CurrentCompany, QString(),
+                                                         PhotoTypeChoice::CodeOf(entry), note, photo);
     dm.OperationKind = 2;
     TUploadPicture().Func_InsertCompanyPhoto(info, code);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
-    const QString photoId = QStringLiteral("W") + dm.CurrentCompany->CustomerId +
-                            QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + typeCode;
-    cachePhoto(photoId, photo);
+    const QString photoId =
+        PhotoTypeChoice::NewPhotoId(dm.CurrentCompany->CustomerId, QDate::currentDate(), entry);
+    filePhoto(QStringLiteral("add"), photoId, photo);
     Out(photoId);
     return 0;
 }
@@ -164,43 +167,45 @@ int RunEdit(const QStringList &args, const Options &options) {
     int exitCode = 0;
     if (!StartServiceCommand(
             parser, login, QStringLiteral("edit"),
-            QStringLiteral("Change a listed photo's note and, with --file, its image (prepared as "
-                           "the photo editor does). Its type stays."),
+            QStringLiteral("Change a listed photo's note and, with --file, its image (prepared as the photo\n"
+                           "editor does). Its type stays. Inputs the photo editor refuses exit 2 before\n"
+                           "anything is sent."),
             args, 3, 3, options, session, exitCode)) {
         return exitCode;
     }
     const QStringList positional = parser.positionalArguments();
     const QString &photoId = positional[1];
-    const QString note = requiredNote(QStringLiteral("edit"), positional[2]);
+    const QString &note = positional[2];
+    const QString image = parser.value(file);
+    if (parser.isSet(file) && image.trimmed().isEmpty()) {
+        throw UsageError(QStringLiteral("edit: --file needs a file name"));
+    }
+    checkLocalInput(QStringLiteral("edit"), PhotoWorkflow::EditMode::Edit, image, note);
     QString code = session->queryAndList(positional[0]);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
     const int row = session->rows().findRow(photoId);
     if (row < 0) {
-        Err(QStringLiteral("edit: photo '%1' is not in the list of company %2").arg(photoId, positional[0]));
-        return 1;
+        return notInList(QStringLiteral("edit"), photoId, positional[0]);
     }
     TDM_Main &dm = session->dm();
-    TPictureInfo info = photoRecord(dm, session->rows().subItem(row, TPhotoListModel::TypeCodeColumn), note);
-    info.F_ID = photoId;
-    PreparedPhoto photo;
-    if (parser.isSet(file)) {
-        photo = preparePhoto(parser.value(file), dm);
-        if (photo.source.isEmpty() || photo.small.isEmpty()) {
-            Err(QStringLiteral("edit: cannot read the photo '%1'").arg(parser.value(file)));
-            return 1;
-        }
-        info.F_PHOTO = photo.source;
-        info.F_SMALLPHOTO = photo.small;
+    PhotoWorkflow::TPreparedPhoto photo;
+    if (!image.isEmpty() && !preparePhoto(QStringLiteral("edit"), image, dm, photo)) {
+        return 1;
     }
+    const TPhotoListModel &rows = session->rows();
+    const QString typeCode =
+        PhotoTypeChoice::KeptCode(dm.PhotoTypeList, rows.subItem(row, TPhotoListModel::TypeCodeColumn),
+                                  rows.subItem(row, TPhotoListModel::NoteColumn));
+    const TPictureInfo info = PhotoWorkflow::PhotoRecord(*dm.CurrentCompany, photoId, typeCode, note, photo);
     dm.OperationKind = 2;
     TUploadPicture().Func_UpdateCompanyPhoto(info, code);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return failed(code);
     }
-    if (parser.isSet(file)) {
-        cachePhoto(photoId, photo);
+    if (photo.hasImage()) {
+        filePhoto(QStringLiteral("edit"), photoId, photo);
     }
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "ServiceSession.h"
 
 #include "service/LoginMessages.h"
+#include "service/PhotoWorkflow.h"
+#include "service/ResultCodes.h"
 #include "service/UploadPictureLib.h"
 
 #include <QProcessEnvironment>
@@ -31,9 +33,10 @@ ServiceSession::ServiceSession(const Options &options) {
 }
 
 int ServiceSession::login(const QString &user, const QString &password) {
-    dm_.UserName = user;
-    dm_.UserPass = password;
-    dm_.OperationKind = 0;
+    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckLogin(user, password)) {
+        throw UsageError(problem.text);
+    }
+    PhotoWorkflow::BeginLogin(dm_, user, password);
     const int message = TUploadPicture().Func_ValidateUserLogin();
     dm_.LoginOk = message == WM_LOGIN_SUCCESS;
     return message;
@@ -59,8 +62,10 @@ bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOpti
 }
 
 QString ServiceSession::queryCompany(const QString &companyId) {
-    dm_.CompanyId = companyId;
-    dm_.OperationKind = 1;
+    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckCompanyId(companyId)) {
+        throw UsageError(problem.text);
+    }
+    PhotoWorkflow::BeginCompanyQuery(dm_, companyId);
     QString code;
     TUploadPicture().Func_QueryCompanyInfo(code);
     return code;
@@ -68,7 +73,7 @@ QString ServiceSession::queryCompany(const QString &companyId) {
 
 QString ServiceSession::queryAndList(const QString &companyId) {
     QString code = queryCompany(companyId);
-    if (code != u"1110") {
+    if (code != ResultCode::kSuccess) {
         return code;
     }
     QString listCode;

@@ -35,14 +35,16 @@ public:
     ServiceSession(const ServiceSession &) = delete;
     ServiceSession &operator=(const ServiceSession &) = delete;
 
-    // The login check (OperationKind 0); the message number.
+    // The login check (OperationKind 0); the message number. Throws UsageError for a missing user name
+    // or password.
     int login(const QString &user, const QString &password);
     // Logs in with the credentials from the parser or the environment; prints the outcome and
     // returns false when it failed. Throws UsageError when no credentials are given.
     bool loginFrom(const QCommandLineParser &parser, const LoginOptions &options);
 
     // The company query (OperationKind 1) and then the photo list with that same header, as the main
-    // window fetches the first list. The code of the first failure, or "1110".
+    // window fetches the first list. The code of the first failure, or "1110". Throws UsageError for a
+    // company ID the main window would not query.
     QString queryCompany(const QString &companyId);
     QString queryAndList(const QString &companyId);
 

@@ -1,8 +1,8 @@
 // Login check and company query.
 #include "CallerHeader.h"
 #include "CompanyResolver.h"
-#include "ResultCodes.h"
 #include "ServiceLogic.h"
+#include "service/ResultCodes.h"
 
 #include "core/StrOper.h"
 
@@ -16,18 +16,18 @@ Answer<TUserInfo> ServiceLogic::ValidateUserLogin(const Header &header) {
     Answer<TUserInfo> answer;
     const auto caller = ReadCallerHeader(header);
     if (!caller) {
-        answer.record.F_OPERRESULT = QString::fromLatin1(ResultCode::kBadHeader);
+        answer.record.F_OPERRESULT = QString(ResultCode::kBadHeader);
         answer.detail = QStringLiteral("unreadable header");
         return answer;
     }
     // The header of a login carries the user name and the password in the first two fields.
     const auto user = db_.checkUser(caller->customer, caller->software);
     if (!user) {
-        answer.record.F_OPERRESULT = QString::fromLatin1(ResultCode::kWrongPassword);
+        answer.record.F_OPERRESULT = QString(ResultCode::kWrongPassword);
         answer.detail = QStringLiteral("wrong user name or password");
         return answer;
     }
-    answer.record.F_OPERRESULT = QString::fromLatin1(ResultCode::kSuccess);
+    answer.record.F_OPERRESULT = QString(ResultCode::kSuccess);
     answer.record.F_USERID = user->userId;
     answer.record.F_USERNAME = TStrOper::EncodeBase64(user->displayName);
     answer.record.F_ORGID = TStrOper::EncodeBase64(user->orgId);

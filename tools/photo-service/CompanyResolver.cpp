@@ -1,12 +1,12 @@
 #include "CompanyResolver.h"
 
 #include "CallerHeader.h"
-#include "ResultCodes.h"
+#include "service/ResultCodes.h"
 
 namespace {
 
-ResolvedCompany refuse(const char *code, const QString &detail) {
-    return {QString::fromLatin1(code), std::nullopt, detail, std::nullopt};
+ResolvedCompany refuse(QLatin1String code, const QString &detail) {
+    return {QString(code), std::nullopt, detail, std::nullopt};
 }
 
 // The company-query form names the company by its ID; the other two fields repeat parts of it.
@@ -21,7 +21,7 @@ std::optional<ResolvedCompany> byCompanyId(PhotoDatabase &db, const CallerHeader
     if (h.software != h.customer.mid(3) || h.companyType != h.customer.left(3)) {
         return refuse(ResultCode::kCompanyCheckFailed, QStringLiteral("company ID parts do not match"));
     }
-    return ResolvedCompany{QString::fromLatin1(ResultCode::kSuccess), company, {}, std::nullopt};
+    return ResolvedCompany{QString(ResultCode::kSuccess), company, {}, std::nullopt};
 }
 
 // The photo-operation form names the company by the opaque identifiers the query handed out.
@@ -34,7 +34,7 @@ ResolvedCompany byCustomerId(PhotoDatabase &db, const CallerHeader &h) {
         h.companyType != company->companyType) {
         return refuse(ResultCode::kCompanyCheckFailed, QStringLiteral("company identifiers do not match"));
     }
-    return {QString::fromLatin1(ResultCode::kSuccess), company, {}, std::nullopt};
+    return {QString(ResultCode::kSuccess), company, {}, std::nullopt};
 }
 
 } // namespace

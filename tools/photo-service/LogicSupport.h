@@ -1,21 +1,14 @@
 #pragma once
 // Small helpers shared by the operation files of ServiceLogic.
 
-#include "ResultCodes.h"
 #include "ServiceLogic.h"
+#include "service/ResultCodes.h"
 
 #include <QByteArray>
 
 namespace LogicSupport {
 
-inline Answer<TPicResultInfo> picResult(const char *code, const QString &detail = {}) {
-    Answer<TPicResultInfo> answer;
-    answer.record.F_OPERRESULT = QString::fromLatin1(code);
-    answer.detail = detail;
-    return answer;
-}
-
-inline Answer<TPicResultInfo> picResult(const QString &code, const QString &detail) {
+inline Answer<TPicResultInfo> picResult(const QString &code, const QString &detail = {}) {
     Answer<TPicResultInfo> answer;
     answer.record.F_OPERRESULT = code;
     answer.detail = detail;

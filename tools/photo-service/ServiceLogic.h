@@ -1,7 +1,9 @@
 #pragma once
 // What the photo service does for each of its seven operations, on records rather than messages, so
 // that it can be tested without HTTP or SOAP. Each answer carries its result code in F_OPERRESULT and
-// a short reason for the request log when the request was refused.
+// a short reason for the request log when the request was refused. The members live in
+// AccountOperations.cpp (login, company query), PhotoQueries.cpp (list, fetch) and PhotoChanges.cpp
+// (insert, update, delete).
 
 #include "PhotoDatabase.h"
 #include "service/PictureService.h"

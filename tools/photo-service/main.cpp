@@ -32,6 +32,7 @@ QString hostText(const QHostAddress &host) {
 }
 
 int run(int argc, char *argv[]) {
+    const pid_t parent = ::getppid(); // before anything else, so a parent that ends early is noticed
     QCoreApplication app(argc, argv);
     const auto parsed = ParseServiceOptions(app.arguments().mid(1));
     if (const QString *error = std::get_if<QString>(&parsed)) {
@@ -40,6 +41,13 @@ int run(int argc, char *argv[]) {
         return 2;
     }
     const ServiceOptions &options = std::get<ServiceOptions>(parsed);
+    if (options.exitWithParent) {
+        // A test that dies without stopping its service must not leave the service running.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) {
+            return 0; // the parent is already gone
+        }
+    }
 
     std::unique_ptr<PhotoDatabase> db;
     try {
@@ -68,13 +76,6 @@ int run(int argc, char *argv[]) {
     std::printf("listening on %s:%u\n", hostText(options.host).toLatin1().constData(), unsigned(port));
     std::fflush(stdout);
     QuitOnShutdownSignals();
-    if (options.exitWithParent) {
-        // A test that dies without stopping its service must not leave the service running.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() == 1) {
-            return 0; // the parent is already gone
-        }
-    }
     const int code = app.exec();
     LogRequest(QStringLiteral("stopped"));
     return code;

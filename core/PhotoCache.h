@@ -1,6 +1,6 @@
 #pragma once
-// The photo cache: file names of a photo's small and source versions in the cache folder, and the
-// check that keeps photo IDs from the server from naming anything but a file inside that folder.
+// The photo cache: its folder, the file names of a photo's small and source versions in the cache folder, and
+// the check that keeps photo IDs from the server from naming anything but a file inside that folder.
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "PhotoTypeChoice.h"
 
+#include "PhotoListModel.h"
 #include "core/StrOper.h"
-#include "service/PhotoListModel.h"
 
 namespace PhotoTypeChoice {
 
@@ -39,6 +39,19 @@ QStringList UnusedEntries(const QStringList &typeList, const TPhotoListModel *li
         }
     }
     return offered;
+}
+
+QString UnusedEntryWithCode(const QStringList &typeList, const TPhotoListModel *list, const QString &code) {
+    for (const QString &entry : UnusedEntries(typeList, list)) {
+        if (CodeOf(entry) == code) {
+            return entry;
+        }
+    }
+    return {};
+}
+
+QString KeptCode(const QStringList &typeList, const QString &photoType, const QString &photoNote) {
+    return CodeOf(FindItem(typeList, photoType, photoNote).trimmed());
 }
 
 QString NewPhotoId(const QString &customerId, const QDate &day, const QString &chosenEntry) {
