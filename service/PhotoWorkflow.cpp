@@ -67,6 +67,19 @@ void BeginCompanyQuery(TDM_Main &dm, const QString &typed) {
     dm.OperationKind = 1;
 }
 
+void ForgetCompany(TDM_Main &dm) {
+    if (dm.CurrentCompany) {
+        *dm.CurrentCompany = TCurrentCompany();
+    }
+    dm.MaxPhotoNumber = 0;
+    dm.ZoomWidth = 0;
+    dm.ZoomHeight = 0;
+    dm.PhotoTypeList.clear();
+    if (dm.PhotoListView != nullptr) {
+        dm.PhotoListView->clear();
+    }
+}
+
 QString PhotoLimitProblem(const TDM_Main &dm) {
     const int photos = dm.PhotoListView != nullptr ? dm.PhotoListView->rowCount() : 0;
     if (photos < dm.MaxPhotoNumber) {

@@ -39,6 +39,10 @@ TInputProblem CheckCompanyId(const QString &typed);
 // The typed ID (trimmed) becomes the data module's company and the next request a company query.
 void BeginCompanyQuery(TDM_Main &dm, const QString &typed);
 
+// After a failed company query: the data module keeps nothing of the company worked on before (its
+// identity, limits, types and rows), so no command can reach it by mistake.
+void ForgetCompany(TDM_Main &dm);
+
 // The text that refuses another photo when the list holds the company's limit; empty otherwise.
 QString PhotoLimitProblem(const TDM_Main &dm);
 

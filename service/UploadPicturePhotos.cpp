@@ -134,9 +134,8 @@ void TUploadPicture::Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Co
 void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {
     try {
         const QString folder = PhotoCache::Folder();
-        if (list.isEmpty()) {
-            return;
-        }
+        // An answer without photos empties the list: the company has none left, and rows kept from
+        // before would stand for photos that no longer exist.
         TPhotoListModel &rows = photoList();
         rows.clear();
         for (const TPictureInfo &info : list) {

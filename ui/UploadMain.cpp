@@ -138,16 +138,26 @@ void TFrm_UploadMain::ConnectCommands() {
     connect(ui->Btn_ZoomOut, &QPushButton::clicked, this, &TFrm_UploadMain::Btn_ZoomOutClick);
     connect(ui->Btn_ZoomIn, &QPushButton::clicked, this, &TFrm_UploadMain::Btn_ZoomInClick);
     connect(ui->Btn_ZoomSource, &QPushButton::clicked, this, &TFrm_UploadMain::Btn_ZoomSourceClick);
-    connect(ui->Lv_List, &QAbstractItemView::clicked, this, &TFrm_UploadMain::Lv_ListClick);
+    // Every click in the list updates the buttons, also one on the empty space below the rows.
+    ui->Lv_List->viewport()->installEventFilter(this);
     connect(ui->Lv_List, &QAbstractItemView::doubleClicked, this, &TFrm_UploadMain::Lv_ListDblClick);
     connect(ui->Lv_List, &QWidget::customContextMenuRequested, this, &TFrm_UploadMain::PM_ListPopup);
-    // The view's selection and the list's selected row are one: the photo operations mark the
-    // selected row, the user selects in the view.
-    connect(ui->Lv_List->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                PhotoList->setSelectedRow(current.isValid() ? current.row() : -1);
-            });
+    // The highlighted row and the list's selected row are one: the photo operations mark the selected
+    // row, the user highlights in the view. Following the highlight (not the current index) means the
+    // row is selected only once it is shown highlighted, and a Ctrl+click that clears it selects none.
+    connect(ui->Lv_List->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList rows = ui->Lv_List->selectionModel()->selectedRows();
+        PhotoList->setSelectedRow(rows.size() == 1 ? rows.first().row() : -1);
+    });
     connect(PhotoList, &TPhotoListModel::selectedRowChanged, this, &TFrm_UploadMain::Lv_ListChange);
+}
+
+bool TFrm_UploadMain::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui->Lv_List->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // After the view has handled the release, so the buttons see the selection it leaves.
+        QMetaObject::invokeMethod(this, &TFrm_UploadMain::Lv_ListClick, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFrm_UploadMain::setVisible(bool visible) {

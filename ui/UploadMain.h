@@ -51,7 +51,8 @@ public:
     // Operations of the window.
     bool QueryCompanyInfo();
     void RefreshPhotoList();
-    void DownloadPhoto(const QString &flag);
+    // Downloads a version of the selected row's photo and shows it; false when the download failed.
+    bool DownloadPhoto(const QString &flag);
     void DeletePhoto();
     void UpdateButtonStates();
     void ShowCompanyInfo();
@@ -76,10 +77,12 @@ private:
                      const QString &photoFlag = QString());
     // Opens the photo editor; true when it saved. In edit mode the row's values go in; the saved
     // note, ID and type come back either way.
-    bool OpenEditor(int mode, QString &note, QString &photoId, QString &type);
+    bool OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved);
     int SelectedRow() const;
     void SelectRow(int row);
     void ClearPreview();
+    // After a failed company query nothing of the previous company stays on screen or in reach.
+    void ForgetCompany();
 
     void Btn_QueryInfoClick();
     void Ed_CompanyIdKeyDown(); // Enter in the company ID box
@@ -90,6 +93,7 @@ private:
     void Btn_CloseClick();
     void Lv_ListChange(int row);
     void Lv_ListClick();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void Lv_ListDblClick();
     void PM_ListPopup(const QPoint &pos);
     void N_SmallClick();
@@ -121,4 +125,5 @@ private:
     bool shownOnce_ = false;
     bool terminateRequested_ = false;
     bool closing_ = false;
+    bool changingRows_ = false; // rows are being removed: selection changes show nothing yet
 };

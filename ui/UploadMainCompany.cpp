@@ -27,7 +27,18 @@ void TFrm_UploadMain::Btn_QueryInfoClick() {
         PhotoList->clear();
         ClearPreview();
         RefreshPhotoList();
+    } else {
+        ForgetCompany();
     }
+}
+
+void TFrm_UploadMain::ForgetCompany() {
+    PhotoWorkflow::ForgetCompany(*DM_Main);
+    ClearPreview();
+    ShowCompanyInfo();
+    ui->Lb_Msg->setText(QStringLiteral("当前照片: 无"));
+    ui->Lb_Size->setText(QStringLiteral("照片大小: 0 KB"));
+    UpdateButtonStates();
 }
 
 bool TFrm_UploadMain::QueryCompanyInfo() {
@@ -56,6 +67,8 @@ void TFrm_UploadMain::RefreshPhotoList() {
     if (result != TFrm_DataNetCommunication::ResultOk) {
         TMessageBox::Warning(this, QStringLiteral("获取企业照片列表失败"));
     } else if (PhotoList->rowCount() == 0) {
+        // No photo is left (the list answer emptied the list): nothing of the old rows stays shown.
+        ClearPreview();
         ui->Lb_Msg->setText(QStringLiteral("当前照片: 无"));
         ui->Lb_Size->setText(QStringLiteral("照片大小: 0 KB"));
     } else {
@@ -80,6 +93,7 @@ void TFrm_UploadMain::N_RefPhotoClick() {
 
 void TFrm_UploadMain::ClearPreview() {
     Img_Photo.Clear();
+    CurrentPhotoFile.clear();
     Frm_ViewPhoto->PhotoImage = QImage();
     Frm_ViewPhoto->update();
 }

@@ -17,15 +17,18 @@
 
 void TFrm_UploadMain::Lv_ListChange(int row) {
     // Keep the view's highlight on the list's selected row, whoever changed it.
-    const QModelIndex current = ui->Lv_List->selectionModel()->currentIndex();
+    const QModelIndexList highlighted = ui->Lv_List->selectionModel()->selectedRows();
     if (row < 0) {
         ui->Lv_List->selectionModel()->clearSelection();
+        UpdateButtonStates(); // no row left for the commands to act on
         return;
     }
-    if (!current.isValid() || current.row() != row) {
+    if (highlighted.size() != 1 || highlighted.first().row() != row) {
         SelectRow(row);
     }
-    SelectPhotoInfo(row);
+    if (!changingRows_) {
+        SelectPhotoInfo(row);
+    }
 }
 
 void TFrm_UploadMain::Lv_ListClick() {
@@ -78,12 +81,12 @@ void TFrm_UploadMain::N_SourceClick() {
     }
 }
 
-void TFrm_UploadMain::DownloadPhoto(const QString &flag) {
+bool TFrm_UploadMain::DownloadPhoto(const QString &flag) {
     const int result = RunOperation(TFrm_DataNetCommunication::OpGetCompanyPhotoInfo,
                                     QStringLiteral("正在获取企业照片信息,请稍候..."), CurrentPhotoId, flag);
     if (result != TFrm_DataNetCommunication::ResultOk) {
         TMessageBox::Warning(this, QStringLiteral("获取企业照片信息失败"));
-        return;
+        return false;
     }
     // The operation marked the selected row with the version it wrote; showing that row loads the
     // file of its new state.
@@ -91,6 +94,7 @@ void TFrm_UploadMain::DownloadPhoto(const QString &flag) {
     if (row >= 0) {
         SelectPhotoInfo(row);
     }
+    return true;
 }
 
 void TFrm_UploadMain::Btn_DeleteClick() {
@@ -115,16 +119,23 @@ void TFrm_UploadMain::DeletePhoto() {
         return;
     }
     ClearPreview();
+    // The next row is shown once the list is complete again, so a question about its photo is
+    // asked once and a download it starts finds a settled list.
+    changingRows_ = true;
     PhotoList->removeRows(SelectedRow(), 1);
     if (PhotoList->rowCount() > 0) {
         SelectRow(0);
         ui->Lv_List->setFocus();
     }
+    changingRows_ = false;
+    if (PhotoList->rowCount() > 0) {
+        SelectPhotoInfo(0);
+    }
     UpdateButtonStates();
     TMessageBox::Information(this, QStringLiteral("删除照片成功"));
 }
 
-bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type) {
+bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved) {
     TFrm_AddPhoto editor(this);
     editor.OperMode = mode;
     if (mode == TFrm_AddPhoto::ModeEdit) {
@@ -140,6 +151,7 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
     note = editor.PhotoNote;
     photoId = editor.PhotoId;
     type = editor.PhotoType;
+    imageSaved = !editor.SourceFile.isEmpty();
     return true;
 }
 
@@ -152,12 +164,14 @@ void TFrm_UploadMain::Btn_AddClick() {
     QString note;
     QString photoId;
     QString type;
-    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type)) {
+    bool imageSaved = false;
+    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type, imageSaved)) {
         return;
     }
     const int row = PhotoList->appendRow(note, photoId, type, TPhotoListModel::SourceCached);
     SelectRow(row);
     ui->Lv_List->setFocus();
+    UpdateButtonStates();
 }
 
 void TFrm_UploadMain::N_AddPhotoClick() {
@@ -177,11 +191,15 @@ void TFrm_UploadMain::Btn_EditClick() {
     QString note = PhotoList->subItem(row, TPhotoListModel::NoteColumn);
     QString photoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
     QString type = PhotoList->subItem(row, TPhotoListModel::TypeCodeColumn);
-    if (!OpenEditor(TFrm_AddPhoto::ModeEdit, note, photoId, type)) {
+    bool imageSaved = false;
+    if (!OpenEditor(TFrm_AddPhoto::ModeEdit, note, photoId, type, imageSaved)) {
         return;
     }
     PhotoList->setSubItem(row, TPhotoListModel::NoteColumn, note);
     PhotoList->setSubItem(row, TPhotoListModel::TypeCodeColumn, type);
-    PhotoList->setState(row, TPhotoListModel::SourceCached);
+    if (imageSaved) {
+        // The editor filed the new image as both versions; a note alone downloads nothing.
+        PhotoList->setState(row, TPhotoListModel::SourceCached);
+    }
     SelectPhotoInfo(row);
 }

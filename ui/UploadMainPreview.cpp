@@ -38,27 +38,26 @@ void TFrm_UploadMain::SelectPhotoInfo(int row) {
             Img_Photo.LoadFromFile(path);
             CurrentPhotoFile = path;
         };
+        // Whatever was shown belongs to another row: unless this row's file loads, the preview shows
+        // the not-downloaded notice.
+        Img_Photo.Clear();
+        CurrentPhotoFile.clear();
         if (rowState == TPhotoListModel::SourceCached && cacheable) {
             if (PhotoCache::Exists(source)) {
                 load(source);
             } else if (PhotoCache::Exists(small)) {
                 load(small);
-            } else if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true)) {
-                DownloadPhoto(PhotoFlag::kSource);
-                return; // the download shows the photo it fetched
+            } else if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true) &&
+                       DownloadPhoto(PhotoFlag::kSource)) {
+                return; // the download showed the photo it fetched
             }
         } else if (rowState == TPhotoListModel::SmallCached && cacheable) {
             if (PhotoCache::Exists(small)) {
                 load(small);
-            } else {
-                CurrentPhotoFile.clear();
-                if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true)) {
-                    DownloadPhoto(PhotoFlag::kSource);
-                    return;
-                }
+            } else if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true) &&
+                       DownloadPhoto(PhotoFlag::kSource)) {
+                return;
             }
-        } else {
-            Img_Photo.Clear();
         }
         ShowCurrentPhoto();
     } catch (const std::exception &e) {
@@ -74,6 +73,7 @@ void TFrm_UploadMain::ShowCurrentPhoto() {
         Frm_ViewPhoto->Label1->setVisible(true);
         ui->Lb_Msg->setText(QStringLiteral(" 当前没有下载照片,请双击照片列表或右键下载照片"));
         ui->Lb_Size->setText(QStringLiteral("照片大小: 0 KB"));
+        UpdateButtonStates();
         return;
     }
     Frm_ViewPhoto->Label1->setVisible(false);
@@ -95,6 +95,8 @@ void TFrm_UploadMain::ShowCurrentPhoto() {
         ui->ScrollBox_Photo->layout()->addWidget(Frm_ViewPhoto);
         Frm_ViewPhoto->show();
     }
+    // The buttons follow the shown photo at once, as after a click on its row.
+    UpdateButtonStates();
 }
 
 void TFrm_UploadMain::Btn_RightClick() {

@@ -39,7 +39,9 @@ void TFrm_ViewPhoto::FormCreate() {
     font.setBold(true);
     Label1->setFont(font);
     QPalette red = Label1->palette();
+    // Over the viewer's Base background the label draws with the Text role, so both are red.
     red.setColor(QPalette::WindowText, Qt::red);
+    red.setColor(QPalette::Text, Qt::red);
     Label1->setPalette(red);
     Label1->adjustSize();
 

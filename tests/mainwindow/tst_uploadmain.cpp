@@ -9,6 +9,7 @@
 #include "ViewPhoto.h"
 #include "core/MainDataModule.h"
 #include "service/PhotoListModel.h"
+#include "service/UploadPictureLib.h"
 #include "support/DemoSeed.h"
 #include "support/ModalDriver.h"
 #include "support/PhotoServiceProcess.h"
@@ -26,6 +27,9 @@
 #include <QTimer>
 
 namespace {
+
+const char *const kPreviewButtons[] = {"Btn_Right", "Btn_Left", "Btn_ZoomOut", "Btn_ZoomIn",
+                                       "Btn_ZoomSource"};
 
 // One fresh world per test: program folder, seeded service, data module and a logged-in window.
 struct World {
@@ -92,6 +96,24 @@ QString menuState(World &w) {
     }
     w.window->PM_List->close();
     return state;
+}
+
+// "1" per enabled button: Btn_Edit, Btn_Delete, then the five preview buttons.
+QString buttonState(World &w) {
+    QString state;
+    for (const char *name : {"Btn_Edit", "Btn_Delete"}) {
+        state += w.find<QPushButton>(name)->isEnabled() ? u'1' : u'0';
+    }
+    for (const char *name : kPreviewButtons) {
+        state += w.find<QPushButton>(name)->isEnabled() ? u'1' : u'0';
+    }
+    return state;
+}
+
+// Whether the preview shows the not-downloaded notice and no photo.
+bool showsNotice(World &w) {
+    return w.window->Frm_ViewPhoto->Label1->isVisibleTo(w.window->Frm_ViewPhoto) &&
+           w.window->Frm_ViewPhoto->PhotoImage.isNull() && !w.window->Img_Photo.HasPicture();
 }
 
 QString jpegFile(World &w, const QString &name) {
@@ -316,6 +338,7 @@ private slots:
         QCOMPARE(list->imageIndex(added), 2);
         QVERIFY(QFileInfo::exists(w->cache(id, "_0.jpg")) && QFileInfo::exists(w->cache(id, "_1.jpg")));
         QCOMPARE(w->find<QLabel>("Lb_Msg")->text(), QStringLiteral(" 当前:新门头"));
+        QCOMPARE(buttonState(*w), QStringLiteral("1111111"));
 
         boxes.Shown.clear();
         driveEditor(QString(), QStringLiteral("门头已更换"));
@@ -358,6 +381,114 @@ private slots:
         QCOMPARE(menuState(*w).mid(3, 1), QStringLiteral("0"));
         w->window->UpdateButtonStates();
         QVERIFY(!w->find<QPushButton>("Btn_Add")->isEnabled());
+    }
+
+    // What the screen shows is always so.
+    void emptyListAnswerEmptiesListAndPreview() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TPhotoListModel *list = w->window->PhotoList;
+        for (int row = 0; row < list->rowCount(); ++row) { // deleted elsewhere
+            QString code;
+            TUploadPicture().Func_DeleteCompanyPhoto(list->subItem(row, TPhotoListModel::PhotoIdColumn),
+                                                     code);
+            QCOMPARE(code, QStringLiteral("1110"));
+        }
+        w->find<QPushButton>("Btn_RefPhoto")->click();
+        QCOMPARE(list->rowCount(), 0);
+        QVERIFY(w->window->Frm_ViewPhoto->PhotoImage.isNull());
+        QCOMPARE(buttonState(*w), QStringLiteral("0000000"));
+    }
+
+    void failedQueryLeavesNothingOfThePreviousCompany() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TScriptedMessageBoxes boxes;
+        query(*w, QString::fromUtf8(kUnknownCompany));
+        QCOMPARE(w->window->PhotoList->rowCount(), 0);
+        QVERIFY(w->window->Frm_ViewPhoto->PhotoImage.isNull());
+        QCOMPARE(w->find<QLineEdit>("Ed_CustomerId")->text(), QString());
+        QCOMPARE(w->find<QLineEdit>("Ed_CompanyName")->text(), QString());
+        QVERIFY(!w->find<QPushButton>("Btn_Add")->isEnabled());
+        QCOMPARE(buttonState(*w), QStringLiteral("0000000"));
+    }
+
+    void buttonsFollowTheShownPhoto() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TPhotoListModel *list = w->window->PhotoList;
+        const QString id = list->subItem(1, TPhotoListModel::PhotoIdColumn);
+        QVERIFY(QFile::remove(w->cache(id, "_0.jpg")));
+        list->setState(1, TPhotoListModel::NotDownloaded);
+        clickRow(*w, 1);
+        QVERIFY(showsNotice(*w));
+        QCOMPARE(buttonState(*w), QStringLiteral("1100000"));
+        TScriptedMessageBoxes boxes;
+        QTest::mouseDClick(w->find<QTableView>("Lv_List")->viewport(), Qt::LeftButton, {},
+                           rowRect(*w, 1).center());
+        QTRY_COMPARE(list->state(1), TPhotoListModel::SmallCached);
+        QCOMPARE(buttonState(*w), QStringLiteral("1111111")); // no further click needed
+    }
+
+    void answeringNoShowsTheNoticeNotTheLastPhoto() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        const QString id = w->window->PhotoList->subItem(1, TPhotoListModel::PhotoIdColumn);
+        QVERIFY(QFile::remove(w->cache(id, "_0.jpg")));
+        TScriptedMessageBoxes boxes;
+        boxes.QueueAnswer(QMessageBox::No);
+        // The question comes with the row it is about already highlighted.
+        int highlighted = -1;
+        boxes.OnShow = [&](const TMsgRequest &) {
+            highlighted = w->find<QTableView>("Lv_List")->selectionModel()->selectedRows().value(0).row();
+        };
+        clickRow(*w, 1);
+        QCOMPARE(highlighted, 1);
+        QVERIFY(showsNotice(*w));
+        QCOMPARE(buttonState(*w), QStringLiteral("1100000"));
+    }
+
+    void deleteAsksAboutTheNextRowOnce() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        const QString next = w->window->PhotoList->subItem(1, TPhotoListModel::PhotoIdColumn);
+        QVERIFY(QFile::remove(w->cache(next, "_0.jpg")));
+        TScriptedMessageBoxes boxes;
+        boxes.QueueAnswer(QMessageBox::Yes);
+        boxes.QueueAnswer(QMessageBox::No);
+        w->find<QPushButton>("Btn_Delete")->click();
+        QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("您确定要删除照片吗?"),
+                                             QStringLiteral("已下载的照片被删除或不存在,是否重新下载?"),
+                                             QStringLiteral("删除照片成功")}));
+        QCOMPARE(w->window->PhotoList->selectedRow(), 0);
+        QVERIFY(showsNotice(*w));
+    }
+
+    void highlightAndSelectedRowAgree() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        auto *view = w->find<QTableView>("Lv_List");
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, rowRect(*w, 0).center());
+        QVERIFY(view->selectionModel()->selectedRows().isEmpty());
+        QCOMPARE(w->window->PhotoList->selectedRow(), -1);
+        QTRY_VERIFY(!w->find<QPushButton>("Btn_Edit")->isEnabled());
+        clickRow(*w, 2);
+        QCOMPARE(w->window->PhotoList->selectedRow(), 2);
+        // A click below the last row: whatever the view then highlights, the commands act on that.
+        const QPoint below(5, rowRect(*w, w->window->PhotoList->rowCount() - 1).bottom() + 20);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below);
+        const QModelIndexList rows = view->selectionModel()->selectedRows();
+        QCOMPARE(w->window->PhotoList->selectedRow(), rows.size() == 1 ? rows.first().row() : -1);
+        QTRY_COMPARE(w->find<QPushButton>("Btn_Edit")->isEnabled(), rows.size() == 1);
+    }
+
+    void noteEditKeepsTheDownloadState() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TPhotoListModel *list = w->window->PhotoList;
+        QVERIFY(QFile::remove(w->cache(list->subItem(0, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
+        list->setState(0, TPhotoListModel::NotDownloaded);
+        clickRow(*w, 1);
+        clickRow(*w, 0);
+        TScriptedMessageBoxes boxes;
+        driveEditor(QString(), QStringLiteral("新的描述"));
+        w->find<QPushButton>("Btn_Edit")->click();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片成功")}); // no download question
+        QCOMPARE(list->state(0), TPhotoListModel::NotDownloaded);
+        QCOMPARE(list->imageIndex(0), 0);
     }
 
     void exitAnsweredNoKeepsEverythingYesCleansUp() {

@@ -125,7 +125,8 @@ private slots:
         QVERIFY(x.app.logTexts().isEmpty());
     }
 
-    void emptyListKeepsRowsButReplacesLimitsAndTypes() {
+    // An answer without photos empties the list: its old rows stand for photos that are gone.
+    void emptyListEmptiesRowsAndReplacesLimitsAndTypes() {
         Fixture x;
         x.rows.appendRow("old", "P9", "01", TPhotoListModel::NotDownloaded);
         x.dm.PhotoTypeList = {QStringLiteral("old type")};
@@ -136,8 +137,7 @@ private slots:
         QString code;
         x.f.client->Func_GetCompanyPhotoList(code);
         QCOMPARE(code, QStringLiteral("1110"));
-        QCOMPARE(x.rows.rowCount(), 1);
-        QCOMPARE(x.row(0), QStringList({"old", "P9", "01", "0"}));
+        QCOMPARE(x.rows.rowCount(), 0);
         QCOMPARE(x.dm.MaxPhotoNumber, 3);
         QCOMPARE(x.dm.ZoomWidth, 1280);
         QCOMPARE(x.dm.ZoomHeight, 480);
