@@ -8,6 +8,7 @@
 #include "ServiceLogic.h"
 #include "ServiceOptions.h"
 #include "ShutdownSignals.h"
+#include "TlsServerSetup.h"
 
 #include <QCoreApplication>
 
@@ -54,7 +55,12 @@ int run(int argc, char *argv[]) {
 
     ServiceLogic logic(*db);
     PhotoHttpServer http(logic);
-    auto tcp = std::make_unique<BoundedTcpServer>(options.maxRequestBytes);
+    QString tlsError;
+    std::unique_ptr<BoundedTcpServer> tcp = MakeServiceTcpServer(options, tlsError);
+    if (!tcp) {
+        printError(tlsError);
+        return 1;
+    }
     if (!tcp->listen(options.host, options.port)) {
         printError(QStringLiteral("cannot listen on %1:%2: %3")
                        .arg(hostText(options.host))
