@@ -2,6 +2,7 @@
 
 #include "FileOper.h"
 #include "Notifier.h"
+#include "ServerTransport.h"
 #include "StrOper.h"
 #include "SysOper.h"
 #include "protect/MoradesLib.h"
@@ -49,7 +50,9 @@ void TDM_Main::DataModuleDestroy() {
 }
 
 bool TDM_Main::Func_ReadConfigInfo() {
-    return ReadConfigFile(TSysOper::GetAppPath(), ServerIP, ServerPort);
+    const QString appPath = TSysOper::GetAppPath();
+    return ReadConfigFile(appPath, ServerIP, ServerPort) &&
+           ServerTransport::Read(appPath, ServerScheme, ServerCaFile);
 }
 
 bool TDM_Main::ReadConfigFile(const QString &appPath, QString &ip, QString &port) {

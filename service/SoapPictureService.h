@@ -21,6 +21,8 @@ public:
     static std::chrono::milliseconds DefaultIdleTimeout();
 
     void SetHeader(const Header &header) override;
+    // For an https endpoint: the CA certificates to check the server against instead of the system's.
+    void SetCaFile(const QString &caFile) { caFile_ = caFile; }
 
     TPicResultInfo Func_GetCompanyPhotoList() override;
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override;
@@ -37,4 +39,5 @@ private:
     QUrl endpoint_;
     std::chrono::milliseconds idleTimeout_;
     Header header_;
+    QString caFile_;
 };
