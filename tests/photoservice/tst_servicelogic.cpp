@@ -1,7 +1,8 @@
 // The photo service's operations on a temporary database: result codes, both header forms, the photo
-// limit, persistence and concurrent writers.
+// limit, persistence and concurrent writers. Runs on SQLite, and again on PostgreSQL (TestDatabase.h).
 #include "ServiceHeaders.h"
 #include "support/DemoSeed.h"
+#include "support/TestDatabase.h"
 
 #include "CompanyResolver.h"
 #include "DemoSeed.h"
@@ -32,7 +33,7 @@ class TestServiceLogic : public QObject {
     Q_OBJECT
 
 private:
-    QString dbFile() const { return dir_->filePath(QStringLiteral("photos.db")); }
+    QString dbFile() const { return location_; }
 
     void open() {
         db_ = std::make_unique<PhotoDatabase>(dbFile());
@@ -71,6 +72,7 @@ private:
     QString code(const Answer<TPicResultInfo> &a) { return a.record.F_OPERRESULT; }
 
     std::unique_ptr<QTemporaryDir> dir_;
+    QString location_; // of this test's database
     std::unique_ptr<PhotoDatabase> db_;
     std::unique_ptr<ServiceLogic> logic_;
 
@@ -78,6 +80,7 @@ private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
+        location_ = TestDatabase::fresh(dir_->filePath(QStringLiteral("photos.db")));
         open();
         QVERIFY(SeedDemo(*db_));
     }
@@ -450,6 +453,10 @@ private slots:
         junk.write(QByteArray(4096, 'x'));
         junk.close();
         QVERIFY_THROWS_EXCEPTION(DatabaseError, PhotoDatabase(junk.fileName()));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                                 PhotoDatabase(QStringLiteral("postgresql://x@127.0.0.1:1/none")));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                                 PhotoDatabase(QStringLiteral("postgresql://127.0.0.1/no-user")));
     }
 
     // Writers on their own connections to one file: the limit holds however the inserts interleave.
