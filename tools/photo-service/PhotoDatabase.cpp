@@ -143,7 +143,10 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
             QStringLiteral("cannot open database \"%1\": %2").arg(name, reason).toStdString());
     }
     try {
-        if (!postgres_) {
+        if (postgres_) {
+            // "relation already exists, skipping" at every start is no news.
+            exec(connection_, QStringLiteral("SET client_min_messages TO WARNING"));
+        } else {
             exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
             exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
         }
