@@ -459,6 +459,53 @@ private slots:
                                  PhotoDatabase(QStringLiteral("postgresql://127.0.0.1/no-user")));
     }
 
+    // An insert that counts while another insert for the same company is open must wait for it, not
+    // count past it: the second one finds the limit reached once the first commits.
+    void insertWaitsForAnOpenInsertOfTheSameCompany() {
+        addCompany(QStringLiteral("6000000000002"), 2);
+        const auto photo = [](const char *type) {
+            return PhotoRecord{QStringLiteral("WKH600000000000220250308") + QLatin1String(type),
+                               QStringLiteral("6000000000002"),
+                               QLatin1String(type),
+                               QStringLiteral("note"),
+                               jpeg(32, 32),
+                               jpeg(16, 16),
+                               QStringLiteral("2025-03-08 10:00:00")};
+        };
+        QCOMPARE(db_->insertPhoto(photo("01"), 2), InsertOutcome::Inserted);
+        std::atomic<bool> opened{false};
+        std::atomic<bool> go{false};
+        std::atomic<bool> finished{false};
+        std::atomic<int> outcome{-1};
+        const std::unique_ptr<QThread> second(QThread::create([&] {
+            try {
+                PhotoDatabase db(dbFile());
+                opened = true;
+                while (!go) {
+                    QThread::yieldCurrentThread();
+                }
+                outcome = int(db.insertPhoto(photo("03"), 2));
+            } catch (const DatabaseError &) {
+                outcome = -2;
+            }
+            finished = true;
+        }));
+        second->start();
+        QTRY_VERIFY_WITH_TIMEOUT(opened || finished, 60000);
+        db_->inTransaction([&] {
+            QCOMPARE(db_->insertPhoto(photo("02"), 2), InsertOutcome::Inserted);
+            go = true;
+            // Keep this insert open until the other one has either finished or is seen waiting (on
+            // SQLite it waits for the write lock in any case).
+            QTRY_VERIFY_WITH_TIMEOUT(finished || !TestDatabase::onPostgres() ||
+                                         TestDatabase::sessionsWaitingForLocks(dbFile()) > 0,
+                                     60000);
+        });
+        QVERIFY(second->wait(QDeadlineTimer(60000)));
+        QCOMPARE(outcome.load(), int(InsertOutcome::LimitReached));
+        QCOMPARE(db_->photoCount(QStringLiteral("6000000000002")), 2);
+    }
+
     // Writers on their own connections to one file: the limit holds however the inserts interleave.
     void concurrentInsertsKeepTheLimit() {
         const TCompanyInfo c = addCompany(QStringLiteral("6000000000001"), 3);

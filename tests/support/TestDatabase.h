@@ -55,4 +55,32 @@ inline QString fresh(const QString &sqliteFile) {
     return url.toString();
 }
 
+// How many sessions of location's PostgreSQL database wait for a lock now; 0 for SQLite.
+inline int sessionsWaitingForLocks(const QString &location) {
+    const QUrl url(location);
+    if (url.scheme() != u"postgresql") {
+        return 0;
+    }
+    const QString connection = QStringLiteral("test-locks");
+    int waiting = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setDatabaseName(url.path().mid(1));
+        QSqlQuery q(db);
+        if (db.open() &&
+            q.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE wait_event_type ="
+                                  " 'Lock' AND datname = current_database()")) &&
+            q.next()) {
+            waiting = q.value(0).toInt();
+        }
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return waiting;
+}
+
 } // namespace TestDatabase
