@@ -116,8 +116,8 @@ public:
                               "(1110 %8, 1111 %9), delete %10 (1110 %11, 2002 %12); second process killed "
                               "at %13 s, %14 inserts or deletes unanswered (%15 of all calls refused)")
             .arg(calls_)
-            .arg(elapsed_ / 1000.0, 0, 'f', 1)
-            .arg(calls_ * 1000.0 / qMax<qint64>(1, elapsed_), 0, 'f', 0)
+            .arg(double(elapsed_) / 1000.0, 0, 'f', 1)
+            .arg(calls_ * 1000.0 / double(qMax<qint64>(1, elapsed_)), 0, 'f', 0)
             .arg(lists_)
             .arg(largestList_)
             .arg(kLimit)
@@ -127,7 +127,7 @@ public:
             .arg(deletes_[0] + deletes_[1])
             .arg(deletes_[0])
             .arg(deletes_[1])
-            .arg(killedAt_ / 1000.0, 0, 'f', 1)
+            .arg(double(killedAt_) / 1000.0, 0, 'f', 1)
             .arg(unanswered_)
             .arg(refused_);
     }
@@ -147,7 +147,7 @@ private:
             return;
         }
         const TCompanyInfo &company = companies_.at(client.company);
-        const QString type = kTypes.at(QRandomGenerator::global()->bounded(int(kTypes.size())));
+        const QString &type = kTypes.at(QRandomGenerator::global()->bounded(int(kTypes.size())));
         const Op op = static_cast<Op>(client.step++ % 3);
         Soap::Request request;
         request.header = photos(company);

@@ -32,7 +32,7 @@ class TestTls : public QObject {
 private:
     // A program folder of its own whose configuration `config write` made with the given options.
     QString configured(const QString &name, const QStringList &options) {
-        const QString folder = dir_.filePath(name);
+        QString folder = dir_.filePath(name);
         const Run write = cli(folder, QStringList{"config", "write", "--ip", "127.0.0.1", "--port",
                                                   QString::number(service_->port()), "--dir", folder} +
                                           options);

@@ -50,7 +50,7 @@ bool placeCaFile(const QString &folder, const QString &caFile, QString &error) {
         error = QStringLiteral("cannot read %1: %2").arg(caFile, in.errorString());
         return false;
     }
-    const QByteArray pem = in.read(1024 * 1024);
+    const QByteArray pem = in.read(qint64{1024} * 1024);
     const QList<QSslCertificate> certificates = QSslCertificate::fromData(pem, QSsl::Pem);
     if (certificates.isEmpty()) {
         error = QStringLiteral("%1 holds no PEM certificate").arg(caFile);

@@ -1,6 +1,7 @@
 // photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
 // demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
 #include "BoundedTcpServer.h"
+#include "DatabaseUrl.h"
 #include "DemoSeed.h"
 #include "PhotoDatabase.h"
 #include "PhotoHttpServer.h"
@@ -46,7 +47,10 @@ int run(int argc, char *argv[]) {
     try {
         db = std::make_unique<PhotoDatabase>(options.dbFile);
         if (options.seedDemo && SeedDemo(*db)) {
-            LogRequest(QStringLiteral("demo data created in %1").arg(options.dbFile));
+            QString unused;
+            const auto where = ParseDatabaseLocation(options.dbFile, unused); // without a password
+            LogRequest(
+                QStringLiteral("demo data created in %1").arg(where ? where->displayName() : QString()));
         }
     } catch (const DatabaseError &e) {
         printError(QString::fromUtf8(e.what()));
