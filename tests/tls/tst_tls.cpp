@@ -87,6 +87,9 @@ private slots:
     void wholeSessionOverTls() {
         const QString folder = configured(QStringLiteral("trusting"), {"--tls", "--ca", certs_->caFile});
         QCOMPARE(cli(folder, {"login", "demo", "demo123"}).out, QStringLiteral("success\n"));
+        const QString server = QStringLiteral("https://127.0.0.1:%1").arg(service_->port());
+        QCOMPARE(cli(folder, {"--server", server, "login", "demo", "demo123"}).out,
+                 QStringLiteral("success\n"));
         const Run query = cli(folder, {"query", kCompany});
         QCOMPARE(query.code, 0);
         QVERIFY(query.out.contains(QStringLiteral("CustomerId=KH310115001")));
