@@ -3,6 +3,7 @@
 #include "FileOper.h"
 #include "Notifier.h"
 #include "PhotoCache.h"
+#include "ServerTransport.h"
 #include "StrOper.h"
 #include "SysOper.h"
 #include "protect/MoradesLib.h"
@@ -50,7 +51,9 @@ void TDM_Main::DataModuleDestroy() {
 }
 
 bool TDM_Main::Func_ReadConfigInfo() {
-    return ReadConfigFile(TSysOper::GetAppPath(), ServerIP, ServerPort);
+    const QString appPath = TSysOper::GetAppPath();
+    return ReadConfigFile(appPath, ServerIP, ServerPort) &&
+           ServerTransport::Read(appPath, ServerScheme, ServerCaFile);
 }
 
 bool TDM_Main::ReadConfigFile(const QString &appPath, QString &ip, QString &port) {

@@ -36,6 +36,8 @@ public:
     std::unique_ptr<TCurrentCompany> CurrentCompany;
     QString ServerIP;
     QString ServerPort;
+    QString ServerScheme = QStringLiteral("http"); // "https": TLS, checked against ServerCaFile or the system
+    QString ServerCaFile;                          // PictureConfig/ServerCA.pem when present
     int MaxPhotoNumber = 0;
     TPhotoListModel *PhotoListView = nullptr; // not owned: the main window's photo list
     QStringList PhotoTypeList;

@@ -1,5 +1,7 @@
 #include "HttpTransport.h"
 
+#include "TlsSettings.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -24,12 +26,16 @@ bool isBrokenTransfer(QNetworkReply::NetworkError error) {
 } // namespace
 
 HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray &body,
-                std::chrono::milliseconds idleTimeout, qint64 maxBytes) {
+                std::chrono::milliseconds idleTimeout, qint64 maxBytes, const QString &caFile) {
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml; charset=utf-8"));
     request.setRawHeader(QByteArrayLiteral("SOAPAction"), soapAction);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    const bool tls = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    if (tls) {
+        request.setSslConfiguration(TlsSettings::ClientConfiguration(caFile));
+    }
 
     std::unique_ptr<QNetworkReply> reply(manager.post(request, body));
     reply->setReadBufferSize(kReadChunk);
@@ -67,6 +73,12 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QString certificateProblem; // nobody ignores these errors: the reply fails with them
+    if (tls) {
+        QObject::connect(reply.get(), &QNetworkReply::sslErrors, &loop, [&](const QList<QSslError> &errors) {
+            certificateProblem = TlsSettings::Describe(errors);
+        });
+    }
 
     idle.start();
     if (!reply->isFinished()) {
@@ -92,6 +104,10 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
         }
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!certificateProblem.isEmpty()) {
+        throw TransportError(QStringLiteral("the certificate of %1 was refused: %2")
+                                 .arg(url.toString(QUrl::RemovePath), certificateProblem));
+    }
     if (!status.isValid()) {
         throw TransportError(
             QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));

@@ -29,8 +29,10 @@ inline constexpr qint64 kMaxAnswerBytes = qint64(256) * 1024 * 1024;
 
 // Posts body as text/xml; charset=utf-8 with the SOAPAction header. Returns the answer whatever its
 // HTTP status; throws TransportError when no complete answer arrived (connection failure, idle
-// time-out, answer larger than maxBytes).
+// time-out, answer larger than maxBytes, an https server whose certificate fails verification against
+// caFile or, when it is empty, the system's CAs; the message then names the reasons).
 HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray &body,
-                std::chrono::milliseconds idleTimeout = kIdleTimeout, qint64 maxBytes = kMaxAnswerBytes);
+                std::chrono::milliseconds idleTimeout = kIdleTimeout, qint64 maxBytes = kMaxAnswerBytes,
+                const QString &caFile = QString());
 
 } // namespace HttpTransport

@@ -24,8 +24,9 @@ void TSoapPictureService::SetHeader(const Header &header) {
 
 QByteArray TSoapPictureService::call(Soap::Request request) const {
     request.header = header_;
-    const HttpAnswer answer = HttpTransport::Post(endpoint_, Soap::SoapAction(request.op),
-                                                  Soap::WriteRequest(request), idleTimeout_);
+    const HttpAnswer answer =
+        HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request),
+                            idleTimeout_, HttpTransport::kMaxAnswerBytes, caFile_);
     if (answer.status == 200) {
         return answer.body;
     }

@@ -17,6 +17,8 @@ public:
     TSoapPictureService(const QUrl &endpoint, std::chrono::milliseconds idleTimeout);
 
     void SetHeader(const Header &header) override;
+    // For an https endpoint: the CA certificates to check the server against instead of the system's.
+    void SetCaFile(const QString &caFile) { caFile_ = caFile; }
 
     TPicResultInfo Func_GetCompanyPhotoList() override;
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override;
@@ -33,4 +35,5 @@ private:
     QUrl endpoint_;
     std::chrono::milliseconds idleTimeout_;
     Header header_;
+    QString caFile_;
 };

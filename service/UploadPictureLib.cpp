@@ -20,11 +20,18 @@ Header headerFromDataModule() {
     return DM_Main ? BuildHeaderFields(*DM_Main) : Header();
 }
 
+std::unique_ptr<TSoapPictureService> serviceFromDataModule() {
+    auto service = std::make_unique<TSoapPictureService>(
+        QUrl(DM_Main ? TUploadPicture::EndpointUrl(*DM_Main) : QString()));
+    if (DM_Main) {
+        service->SetCaFile(DM_Main->ServerCaFile);
+    }
+    return service;
+}
+
 } // namespace
 
-TUploadPicture::TUploadPicture()
-    : TUploadPicture(
-          std::make_unique<TSoapPictureService>(QUrl(DM_Main ? EndpointUrl(*DM_Main) : QString()))) {}
+TUploadPicture::TUploadPicture() : TUploadPicture(serviceFromDataModule()) {}
 
 TUploadPicture::TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service)
     : FService(std::move(service)), FHeader(headerFromDataModule()) {}
@@ -33,8 +40,9 @@ TUploadPicture::~TUploadPicture() = default;
 
 QString TUploadPicture::EndpointUrl(const TDM_Main &dm) {
     const QString port = dm.ServerPort.trimmed();
-    return QStringLiteral("http://") + dm.ServerIP.trimmed() + (port.isEmpty() ? QString() : u':' + port) +
-           QStringLiteral("/PictureService.asmx");
+    const QString scheme = dm.ServerScheme == u"https" ? QStringLiteral("https") : QStringLiteral("http");
+    return scheme + QStringLiteral("://") + dm.ServerIP.trimmed() +
+           (port.isEmpty() ? QString() : u':' + port) + QStringLiteral("/PictureService.asmx");
 }
 
 int TUploadPicture::Func_ValidateUserLogin() {

@@ -30,7 +30,8 @@ public:
     TUploadPicture(const TUploadPicture &) = delete;
     TUploadPicture &operator=(const TUploadPicture &) = delete;
 
-    // "http://" + trimmed address + (":" + trimmed port unless empty) + "/PictureService.asmx".
+    // "http://" (or "https://" when the configuration says so) + trimmed address + (":" + trimmed port unless
+    // empty) + "/PictureService.asmx".
     static QString EndpointUrl(const TDM_Main &dm);
 
     // Photo operations: Code is "1110" on success, the server's code otherwise, "1111" when no answer

@@ -1,11 +1,14 @@
 // uploadpic-cli as a user runs it: the config commands, help and usage errors.
 
 #include "core/Gbk.h"
+#include "support/TestCertificates.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -33,22 +36,55 @@ Run cli(const QStringList &args) {
 class TstCliConfig : public QObject {
     Q_OBJECT
 
+    QTemporaryDir certDir_;
+    std::unique_ptr<TestCertificates> certs_;
+
 private slots:
+    void initTestCase() {
+        certs_ = std::make_unique<TestCertificates>(certDir_.path());
+        QVERIFY(certs_->ok());
+    }
+
+    // The scheme is a protected entry like the address; a given CA certificate is copied beside it.
+    void writeThenShow_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain HTTP") << QStringList{} << "Scheme=http\n";
+        QTest::newRow("TLS, system CAs") << QStringList{"--tls"} << "Scheme=https\nCA=system\n";
+        QTest::newRow("TLS, own CA") << QStringList{"--tls", "--ca", certs_->caFile}
+                                     << "Scheme=https\nCA=%1/PictureConfig/ServerCA.pem\n";
+    }
     void writeThenShow() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, shown);
         QTemporaryDir dir;
-        const Run write = cli({QStringLiteral("config"), QStringLiteral("write"), QStringLiteral("--ip"),
-                               QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("18080"),
-                               QStringLiteral("--dir"), dir.path()});
+        const Run write =
+            cli(QStringList{QStringLiteral("config"), QStringLiteral("write"), QStringLiteral("--ip"),
+                            QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("18080"),
+                            QStringLiteral("--dir"), dir.path()} +
+                options);
         QCOMPARE(write.code, 0);
         QFile ini(dir.filePath(QStringLiteral("PictureConfig/Config.ini")));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray content = ini.readAll();
         QVERIFY(content.startsWith("[UploadConfig]\r\nIP="));
         QVERIFY(!content.contains("127.0.0.1"));
+        QVERIFY(!content.contains("http"));
         const Run show =
             cli({QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("--dir"), dir.path()});
         QCOMPARE(show.code, 0);
-        QCOMPARE(show.out, QStringLiteral("IP=127.0.0.1\nPort=18080\n"));
+        QCOMPARE(show.out, QStringLiteral("IP=127.0.0.1\nPort=18080\n") +
+                               (shown.contains(u'%') ? shown.arg(QDir(dir.path()).absolutePath()) : shown));
+    }
+
+    // A CA file that holds no certificate is refused before anything is written.
+    void caFileMustHoldACertificate() {
+        QTemporaryDir dir;
+        const Run write = cli({"config", "write", "--ip", "h", "--port", "1", "--tls", "--ca",
+                               certs_->serverKey, "--dir", dir.path()});
+        QCOMPARE(write.code, 1);
+        QVERIFY(write.err.contains(QStringLiteral("no PEM certificate")));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("PictureConfig/Config.ini"))));
     }
 
     void showRefusesWhatTheClientCannotDecode() {
@@ -82,6 +118,8 @@ private slots:
                                                            QStringLiteral("--ip"), QStringLiteral("h")};
         QTest::newRow("unknown option")
             << QStringList{QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("--verbose")};
+        QTest::newRow("--ca without --tls")
+            << QStringList{"config", "write", "--ip", "h", "--port", "1", "--ca", "ca.pem"};
         QTest::newRow("stray argument")
             << QStringList{QStringLiteral("config"), QStringLiteral("show"), QStringLiteral("extra")};
     }

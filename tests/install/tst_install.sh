@@ -29,6 +29,17 @@ if command -v desktop-file-validate >/dev/null; then
     check "desktop-file-validate accepts the entry" desktop-file-validate "$entry"
 fi
 
+# photo-service's systemd unit starts the installed service and passes systemd's own check
+# (which also prints, without failing, the directives it does not understand).
+unit="$prefix/photo-service.service"
+check "photo-service.service is installed" test -f "$unit"
+if command -v systemd-analyze >/dev/null; then
+    check "systemd-analyze verify accepts the unit without a remark" \
+        sh -c "out=\$(systemd-analyze verify --man=no '$unit' 2>&1) && test -z \"\$out\" || { echo \"\$out\" >&2; false; }"
+else
+    fail "systemd-analyze is missing (scripts/setup installs systemd)"
+fi
+
 # The folder works on its own: system libraries only, no path back into the build.
 for f in uploadpic uploadpic-cli photo-service; do
     check "$f finds all its libraries" sh -c "! ldd '$prefix/$f' | grep -q 'not found'"

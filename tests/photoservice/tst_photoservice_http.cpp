@@ -4,9 +4,11 @@
 #include "ServiceHeaders.h"
 #include "support/DemoSeed.h"
 #include "support/PhotoServiceProcess.h"
+#include "support/TestDatabase.h"
 
 #include <QDate>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,7 +35,13 @@ class TestPhotoServiceHttp : public QObject {
     Q_OBJECT
 
 private:
-    QString dbFile(const QString &name = QStringLiteral("photos.db")) const { return dir_.filePath(name); }
+    // A store per name: a file in dir_, or a database of its own on the test's PostgreSQL server.
+    QString dbFile(const QString &name = QStringLiteral("photos.db")) {
+        if (!stores_.contains(name)) {
+            stores_.insert(name, TestDatabase::fresh(dir_.filePath(name)));
+        }
+        return stores_.value(name);
+    }
 
     TCompanyInfo query(const QString &endpoint, const char *companyId) {
         const HttpResult r = postRequest(
@@ -60,6 +68,7 @@ private:
     }
 
     QTemporaryDir dir_;
+    QHash<QString, QString> stores_;
     QNetworkAccessManager nam_;
     std::unique_ptr<PhotoServiceProcess> hostile_; // one service takes all the hostile requests
 
@@ -306,9 +315,9 @@ private slots:
                     {QStringLiteral("-c"),
                      QStringLiteral("\"$0\" --listen 127.0.0.1:0 --db \"$1\" --exit-with-parent "
                                     ">\"$2\" 2>/dev/null & echo $!; "
-                                    "until grep -q listening \"$2\"; do sleep 0.05; done"),
+                                    "for i in $(seq 600); do grep -q listening \"$2\" && break; sleep 0.05; done"),
                      QCoreApplication::applicationDirPath() + QStringLiteral("/photo-service"),
-                     dbFile(QStringLiteral("orphan.db")), dbFile(QStringLiteral("orphan.out"))});
+                     dbFile(QStringLiteral("orphan.db")), dir_.filePath(QStringLiteral("orphan.out"))});
         QVERIFY(shell.waitForFinished(60000));
         const pid_t pid = QString::fromLatin1(shell.readAllStandardOutput()).trimmed().toInt();
         QVERIFY(pid > 0);

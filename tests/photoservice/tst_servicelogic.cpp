@@ -1,7 +1,8 @@
 // The photo service's operations on a temporary database: result codes, both header forms, the photo
-// limit, persistence and concurrent writers.
+// limit, persistence and concurrent writers. Runs on SQLite, and again on PostgreSQL (TestDatabase.h).
 #include "ServiceHeaders.h"
 #include "support/DemoSeed.h"
+#include "support/TestDatabase.h"
 
 #include "CompanyResolver.h"
 #include "DemoSeed.h"
@@ -32,7 +33,7 @@ class TestServiceLogic : public QObject {
     Q_OBJECT
 
 private:
-    QString dbFile() const { return dir_->filePath(QStringLiteral("photos.db")); }
+    QString dbFile() const { return location_; }
 
     void open() {
         db_ = std::make_unique<PhotoDatabase>(dbFile());
@@ -71,6 +72,7 @@ private:
     QString code(const Answer<TPicResultInfo> &a) { return a.record.F_OPERRESULT; }
 
     std::unique_ptr<QTemporaryDir> dir_;
+    QString location_; // of this test's database
     std::unique_ptr<PhotoDatabase> db_;
     std::unique_ptr<ServiceLogic> logic_;
 
@@ -78,6 +80,7 @@ private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
+        location_ = TestDatabase::fresh(dir_->filePath(QStringLiteral("photos.db")));
         open();
         QVERIFY(SeedDemo(*db_));
     }
@@ -450,6 +453,57 @@ private slots:
         junk.write(QByteArray(4096, 'x'));
         junk.close();
         QVERIFY_THROWS_EXCEPTION(DatabaseError, PhotoDatabase(junk.fileName()));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                                 PhotoDatabase(QStringLiteral("postgresql://x@127.0.0.1:1/none")));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                                 PhotoDatabase(QStringLiteral("postgresql://127.0.0.1/no-user")));
+    }
+
+    // An insert that counts while another insert for the same company is open must wait for it, not
+    // count past it: the second one finds the limit reached once the first commits.
+    void insertWaitsForAnOpenInsertOfTheSameCompany() {
+        addCompany(QStringLiteral("6000000000002"), 2);
+        const auto photo = [](const char *type) {
+            return PhotoRecord{QStringLiteral("WKH600000000000220250308") + QLatin1String(type),
+                               QStringLiteral("6000000000002"),
+                               QLatin1String(type),
+                               QStringLiteral("note"),
+                               jpeg(32, 32),
+                               jpeg(16, 16),
+                               QStringLiteral("2025-03-08 10:00:00")};
+        };
+        QCOMPARE(db_->insertPhoto(photo("01"), 2), InsertOutcome::Inserted);
+        std::atomic<bool> opened{false};
+        std::atomic<bool> go{false};
+        std::atomic<bool> finished{false};
+        std::atomic<int> outcome{-1};
+        const std::unique_ptr<QThread> second(QThread::create([&] {
+            try {
+                PhotoDatabase db(dbFile());
+                opened = true;
+                while (!go) {
+                    QThread::yieldCurrentThread();
+                }
+                outcome = int(db.insertPhoto(photo("03"), 2));
+            } catch (const DatabaseError &) {
+                outcome = -2;
+            }
+            finished = true;
+        }));
+        second->start();
+        QTRY_VERIFY_WITH_TIMEOUT(opened || finished, 60000);
+        db_->inTransaction([&] {
+            QCOMPARE(db_->insertPhoto(photo("02"), 2), InsertOutcome::Inserted);
+            go = true;
+            // Keep this insert open until the other one has either finished or is seen waiting (on
+            // SQLite it waits for the write lock in any case).
+            QTRY_VERIFY_WITH_TIMEOUT(finished || !TestDatabase::onPostgres() ||
+                                         TestDatabase::sessionsWaitingForLocks(dbFile()) > 0,
+                                     60000);
+        });
+        QVERIFY(second->wait(QDeadlineTimer(60000)));
+        QCOMPARE(outcome.load(), int(InsertOutcome::LimitReached));
+        QCOMPARE(db_->photoCount(QStringLiteral("6000000000002")), 2);
     }
 
     // Writers on their own connections to one file: the limit holds however the inserts interleave.

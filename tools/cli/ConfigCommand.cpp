@@ -4,6 +4,7 @@
 #include "ConfigWriter.h"
 
 #include "core/MainDataModule.h"
+#include "core/ServerTransport.h"
 #include "core/SysOper.h"
 
 #include <QDir>
@@ -26,16 +27,27 @@ int runWrite(const QStringList &args) {
     const QCommandLineOption dir(QStringLiteral("dir"),
                                  QStringLiteral("Program folder (default: the tool's)."),
                                  QStringLiteral("DIR"));
-    parser.addOptions({ip, port, dir});
+    const QCommandLineOption tls(QStringLiteral("tls"),
+                                 QStringLiteral("Talk HTTPS to the server, checking its certificate."));
+    const QCommandLineOption ca(
+        QStringLiteral("ca"),
+        QStringLiteral("With --tls: check against the CA certificates in FILE (copied "
+                       "to PictureConfig/) instead of the system's."),
+        QStringLiteral("FILE"));
+    parser.addOptions({ip, port, tls, ca, dir});
     if (!ParseArgs(parser, QStringLiteral("config write"), args, 0, 0)) {
         return 0;
     }
     if (!parser.isSet(ip) || !parser.isSet(port)) {
         throw UsageError(QStringLiteral("config write: --ip and --port are required"));
     }
+    if (parser.isSet(ca) && !parser.isSet(tls)) {
+        throw UsageError(QStringLiteral("config write: --ca needs --tls"));
+    }
     const QString folder = folderOption(parser, dir);
     QString error;
-    if (!WriteConfigFile(folder, parser.value(ip), parser.value(port), error)) {
+    if (!WriteConfigFile(folder, parser.value(ip), parser.value(port), error, parser.isSet(tls),
+                         parser.value(ca))) {
         Err(QStringLiteral("config write: ") + error);
         return 1;
     }
@@ -58,12 +70,18 @@ int runShow(const QStringList &args) {
     TSysOper::SetAppPath(folder);
     QString ip;
     QString port;
-    if (!TDM_Main::ReadConfigFile(folder, ip, port)) {
+    QString scheme;
+    QString caFile;
+    if (!TDM_Main::ReadConfigFile(folder, ip, port) || !ServerTransport::Read(folder, scheme, caFile)) {
         Err(QStringLiteral("读取配置信息失败,无法启动程序"));
         return 1;
     }
     Out(QStringLiteral("IP=") + ip);
     Out(QStringLiteral("Port=") + port);
+    Out(QStringLiteral("Scheme=") + scheme);
+    if (scheme == u"https") {
+        Out(QStringLiteral("CA=") + (caFile.isEmpty() ? QStringLiteral("system") : caFile));
+    }
     return 0;
 }
 
@@ -78,10 +96,11 @@ int RunConfig(const QStringList &args, const Options & /*options*/) {
         return runShow(args.mid(1));
     }
     if (sub == u"--help" || sub == u"-h") {
-        Out(QStringLiteral("Usage: uploadpic-cli config write --ip IP --port PORT [--dir DIR]\n"
-                           "       uploadpic-cli config show [--dir DIR]\n\n"
-                           "write  writes DIR/PictureConfig/Config.ini in the protected form\n"
-                           "show   decodes it as the client does and prints IP= and Port="));
+        Out(QStringLiteral(
+            "Usage: uploadpic-cli config write --ip IP --port PORT [--tls [--ca FILE]] [--dir DIR]\n"
+            "       uploadpic-cli config show [--dir DIR]\n\n"
+            "write  writes DIR/PictureConfig/Config.ini in the protected form\n"
+            "show   decodes it as the client does and prints IP=, Port= and Scheme="));
         return 0;
     }
     throw UsageError(sub.isEmpty() ? QStringLiteral("config: expected 'write' or 'show'")

@@ -1,11 +1,14 @@
 #include "ConfigWriter.h"
 
+#include "core/ServerTransport.h"
 #include "core/StrOper.h"
 #include "protect/Des.h"
 #include "protect/MoradesLib.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
+#include <QSslCertificate>
 
 namespace cli {
 
@@ -30,10 +33,51 @@ QString ProtectValue(const QString &plain) {
     return QString::fromLatin1(cipher.toHex().toUpper());
 }
 
-bool WriteConfigFile(const QString &folder, const QString &ip, const QString &port, QString &error) {
+namespace {
+
+// Puts a copy of caFile (PEM certificates only) in place, or removes an old copy when caFile is empty.
+bool placeCaFile(const QString &folder, const QString &caFile, QString &error) {
+    const QString target = ServerTransport::CaFilePath(QDir(folder).absolutePath() + QLatin1Char('/'));
+    if (caFile.isEmpty()) {
+        if (QFile::exists(target) && !QFile::remove(target)) {
+            error = QStringLiteral("cannot remove %1").arg(target);
+            return false;
+        }
+        return true;
+    }
+    QFile in(caFile);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(caFile, in.errorString());
+        return false;
+    }
+    const QByteArray pem = in.read(qint64{1024} * 1024);
+    const QList<QSslCertificate> certificates = QSslCertificate::fromData(pem, QSsl::Pem);
+    if (certificates.isEmpty()) {
+        error = QStringLiteral("%1 holds no PEM certificate").arg(caFile);
+        return false;
+    }
+    QByteArray clean; // the certificates only, whatever else the file held
+    for (const QSslCertificate &certificate : certificates) {
+        clean += certificate.toPem();
+    }
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(clean) != clean.size() || !out.commit()) {
+        error = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteConfigFile(const QString &folder, const QString &ip, const QString &port, QString &error, bool tls,
+                     const QString &caFile) {
     const QString configFolder = QDir(folder).filePath(QStringLiteral("PictureConfig"));
     if (!QDir().mkpath(configFolder)) {
         error = QStringLiteral("cannot create folder %1").arg(configFolder);
+        return false;
+    }
+    if (!placeCaFile(folder, tls ? caFile : QString(), error)) {
         return false;
     }
     QSaveFile file(QDir(configFolder).filePath(QStringLiteral("Config.ini")));
@@ -41,8 +85,12 @@ bool WriteConfigFile(const QString &folder, const QString &ip, const QString &po
         error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
     }
-    const QString text =
+    QString text =
         QStringLiteral("[UploadConfig]\r\nIP=%1\r\nPort=%2\r\n").arg(ProtectValue(ip), ProtectValue(port));
+    if (tls) {
+        text += QLatin1String(ServerTransport::kSchemeKey) + QLatin1Char('=') +
+                ProtectValue(QStringLiteral("https")) + QStringLiteral("\r\n");
+    }
     file.write(text.toLatin1());
     if (!file.commit()) {
         error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());

@@ -10,6 +10,10 @@ namespace cli {
 QString ProtectValue(const QString &plain);
 
 // Writes folder/PictureConfig/Config.ini whole (creating PictureConfig); false with a reason on failure.
-bool WriteConfigFile(const QString &folder, const QString &ip, const QString &port, QString &error);
+// With tls the file gains the protected Scheme entry "https"; without it, it has no Scheme entry (HTTP).
+// caFile (only with tls) is checked to hold PEM certificates and copied to PictureConfig/ServerCA.pem;
+// without it any earlier copy is removed, so the system's CAs apply.
+bool WriteConfigFile(const QString &folder, const QString &ip, const QString &port, QString &error,
+                     bool tls = false, const QString &caFile = QString());
 
 } // namespace cli

@@ -14,9 +14,12 @@ namespace cli {
 ServiceSession::ServiceSession(const Options &options) {
     dm_.PhotoListView = &rows_;
     if (!options.server.isEmpty()) {
-        const qsizetype colon = options.server.lastIndexOf(u':');
-        const QString host = colon < 0 ? options.server : options.server.left(colon);
-        const QString port = colon < 0 ? QString() : options.server.mid(colon + 1);
+        // HOST:PORT, or https://HOST:PORT (checked against the folder's CA file or the system's CAs).
+        const bool https = options.server.startsWith(QLatin1String("https://"));
+        const QString server = https ? options.server.mid(8) : options.server;
+        const qsizetype colon = server.lastIndexOf(u':');
+        const QString host = colon < 0 ? server : server.left(colon);
+        const QString port = colon < 0 ? QString() : server.mid(colon + 1);
         bool ok = port.isEmpty();
         if (!ok) {
             const uint number = port.toUInt(&ok);
@@ -27,6 +30,7 @@ ServiceSession::ServiceSession(const Options &options) {
         }
         dm_.ServerIP = host;
         dm_.ServerPort = port;
+        dm_.ServerScheme = https ? QStringLiteral("https") : QStringLiteral("http");
     } else if (dm_.TerminateRequested) {
         throw std::runtime_error("the server configuration cannot be read; give --server HOST:PORT");
     }

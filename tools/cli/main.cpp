@@ -26,6 +26,7 @@ void printHelp() {
         QStringLiteral("Usage: uploadpic-cli [--server HOST:PORT] COMMAND [ARGS...]\n\n"
                        "Global options:\n"
                        "  --server HOST:PORT  talk to this server instead of the configured one\n"
+                       "                      (https://HOST:PORT: over TLS, checked as configured)\n"
                        "  -h, --help          show this help; COMMAND --help shows a command's help\n\n"
                        "The service commands but login log in first with their --user and --password\n"
                        "options or the environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD.\n\n"

@@ -9,9 +9,14 @@
 BoundedTcpServer::BoundedTcpServer(qint64 maxRequestBytes, QObject *parent)
     : QTcpServer(parent), maxRequestBytes_(maxRequestBytes) {}
 
-void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
+std::unique_ptr<QTcpSocket> BoundedTcpServer::openSocket(qintptr socketDescriptor) {
     auto socket = std::make_unique<QTcpSocket>(this);
-    if (!socket->setSocketDescriptor(socketDescriptor)) {
+    return socket->setSocketDescriptor(socketDescriptor) ? std::move(socket) : nullptr;
+}
+
+void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
+    std::unique_ptr<QTcpSocket> socket = openSocket(socketDescriptor);
+    if (!socket) {
         return;
     }
     QTcpSocket *s = socket.get();

@@ -5,6 +5,8 @@
 
 #include <QTcpServer>
 
+#include <memory>
+
 class BoundedTcpServer : public QTcpServer {
     Q_OBJECT
 public:
@@ -12,6 +14,8 @@ public:
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
+    // The socket over an accepted connection, null when it cannot be used; TlsTcpServer's speaks TLS.
+    virtual std::unique_ptr<QTcpSocket> openSocket(qintptr socketDescriptor);
 
 private:
     qint64 maxRequestBytes_;

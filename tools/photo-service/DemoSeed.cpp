@@ -127,6 +127,7 @@ void seedPhotos(PhotoDatabase &db) {
 bool SeedDemo(PhotoDatabase &db) {
     bool created = false;
     db.inTransaction([&] {
+        db.serializeSetup();
         if (db.meta(kSeedMark)) {
             return;
         }

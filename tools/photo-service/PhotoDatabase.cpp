@@ -1,5 +1,7 @@
 #include "PhotoDatabase.h"
 
+#include "DatabaseUrl.h"
+
 #include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -11,6 +13,7 @@
 
 namespace {
 
+// {blob} is the type of image bytes: BLOB in SQLite, BYTEA in PostgreSQL. Both understand the rest.
 constexpr const char *kSchema[] = {
     "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS users ("
@@ -28,7 +31,7 @@ constexpr const char *kSchema[] = {
     " trade TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS photos ("
     " photo_id TEXT PRIMARY KEY, company_id TEXT NOT NULL REFERENCES companies(company_id),"
-    " type_code TEXT NOT NULL, note TEXT NOT NULL, source BLOB NOT NULL, small BLOB NOT NULL,"
+    " type_code TEXT NOT NULL, note TEXT NOT NULL, source {blob} NOT NULL, small {blob} NOT NULL,"
     " input_time TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS photos_by_company ON photos (company_id, input_time)",
 };
@@ -78,8 +81,12 @@ private:
     QSqlQuery query_;
 };
 
+// A statement without parameters, run as it is: PostgreSQL cannot prepare BEGIN or COMMIT.
 void exec(const QString &connection, const QString &sql) {
-    Statement(connection, sql).run();
+    QSqlQuery query(QSqlDatabase::database(connection, false));
+    if (!query.exec(sql)) {
+        fail(QStringLiteral("\"%1\" failed").arg(sql), query.lastError());
+    }
 }
 
 CompanyRecord readCompany(const Statement &q) {
@@ -104,29 +111,52 @@ const QString kCompanyColumns =
 
 } // namespace
 
-PhotoDatabase::PhotoDatabase(const QString &file) {
+PhotoDatabase::PhotoDatabase(const QString &location) {
+    QString error;
+    const std::optional<DatabaseLocation> where = ParseDatabaseLocation(location, error);
+    if (!where) {
+        throw DatabaseError(error.toStdString());
+    }
+    postgres_ = where->kind == DatabaseLocation::Kind::Postgres;
     static std::atomic<int> counter{0};
     connection_ = QStringLiteral("photo-service-%1").arg(counter.fetch_add(1));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-    db.setDatabaseName(file);
-    // Writers from other connections wait instead of failing at once.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-    if (!db.open()) {
-        const QString error = db.lastError().text();
+    QSqlDatabase db = QSqlDatabase::addDatabase(
+        postgres_ ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), connection_);
+    if (postgres_) {
+        db.setHostName(where->host);
+        db.setPort(where->port);
+        db.setUserName(where->user);
+        db.setPassword(where->password);
+        db.setDatabaseName(where->database);
+        db.setConnectOptions(where->connectOptions);
+    } else {
+        db.setDatabaseName(where->file);
+        // Writers from other connections wait instead of failing at once.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    }
+    const QString name = where->displayName();
+    if (!db.isValid() || !db.open()) {
+        const QString reason = db.isValid() ? db.lastError().text() : QStringLiteral("no driver for it");
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection_);
-        throw DatabaseError(QStringLiteral("cannot open database \"%1\": %2").arg(file, error).toStdString());
+        throw DatabaseError(
+            QStringLiteral("cannot open database \"%1\": %2").arg(name, reason).toStdString());
     }
     try {
-        exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
-        exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
+        if (postgres_) {
+            // "relation already exists, skipping" at every start is no news.
+            exec(connection_, QStringLiteral("SET client_min_messages TO WARNING"));
+        } else {
+            exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
+            exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
+        }
         createSchema();
     } catch (const DatabaseError &e) {
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection_);
         throw DatabaseError(QStringLiteral("cannot use database \"%1\": %2")
-                                .arg(file, QString::fromUtf8(e.what()))
+                                .arg(name, QString::fromUtf8(e.what()))
                                 .toStdString());
     }
 }
@@ -141,16 +171,27 @@ PhotoDatabase::~PhotoDatabase() {
 
 void PhotoDatabase::createSchema() {
     inTransaction([this] {
+        // Several service processes starting at once on one server would race to create the tables.
+        serializeSetup();
+        const QString blob = postgres_ ? QStringLiteral("BYTEA") : QStringLiteral("BLOB");
         for (const char *sql : kSchema) {
-            exec(connection_, QString::fromLatin1(sql));
+            exec(connection_, QString::fromLatin1(sql).replace(QLatin1String("{blob}"), blob));
         }
     });
 }
 
-// BEGIN IMMEDIATE takes the write lock at once: a read-then-write transaction cannot be overtaken.
+void PhotoDatabase::serializeSetup() {
+    if (postgres_) {
+        exec(connection_, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSetupLock));
+    }
+}
+
+// SQLite: BEGIN IMMEDIATE takes the write lock at once, so a read-then-write transaction cannot be
+// overtaken. PostgreSQL: a plain (read committed) transaction; the writes that depend on what they
+// read lock the rows they depend on (see insertPhoto).
 void PhotoDatabase::begin() {
     if (depth_ == 0) {
-        exec(connection_, QStringLiteral("BEGIN IMMEDIATE"));
+        exec(connection_, postgres_ ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     }
     ++depth_;
 }
@@ -176,7 +217,12 @@ void PhotoDatabase::rollback() {
 
 void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
     const QString salt = newSalt();
-    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO users VALUES (?, ?, ?, ?, ?, ?, ?)"))
+    Statement(
+        connection_,
+        QStringLiteral("INSERT INTO users VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (user_name) DO UPDATE SET"
+                       " salt = excluded.salt, password_hash = excluded.password_hash,"
+                       " user_id = excluded.user_id, display_name = excluded.display_name,"
+                       " org_id = excluded.org_id, org_name = excluded.org_name"))
         .bind(user.userName)
         .bind(salt)
         .bind(hashPassword(salt, password))
@@ -231,15 +277,17 @@ std::optional<CompanyRecord> PhotoDatabase::companyByCustomerId(const QString &c
 }
 
 void PhotoDatabase::addTrade(const QString &code, const QString &name) {
-    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO trades VALUES (?, ?)"))
+    Statement(connection_, QStringLiteral("INSERT INTO trades VALUES (?, ?)"
+                                          " ON CONFLICT (code) DO UPDATE SET name = excluded.name"))
         .bind(code)
         .bind(name)
         .run();
 }
 
 void PhotoDatabase::addPhotoType(const QString &trade, const PhotoTypeRecord &type) {
-    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO photo_types VALUES (?, ?, ?,"
-                                          " (SELECT COUNT(*) FROM photo_types WHERE trade = ?))"))
+    Statement(connection_, QStringLiteral("INSERT INTO photo_types VALUES (?, ?, ?,"
+                                          " (SELECT COUNT(*) FROM photo_types WHERE trade = ?))"
+                                          " ON CONFLICT (trade, code) DO UPDATE SET name = excluded.name"))
         .bind(trade)
         .bind(type.code)
         .bind(type.name)
@@ -306,6 +354,13 @@ int PhotoDatabase::photoCount(const QString &companyId) {
 InsertOutcome PhotoDatabase::insertPhoto(const PhotoRecord &p, int limit) {
     InsertOutcome outcome = InsertOutcome::Inserted;
     inTransaction([&] {
+        if (postgres_) {
+            // Inserts for one company, from any service process, take their turn here; the count
+            // below then sees every photo committed before.
+            Statement(connection_, QStringLiteral("SELECT 1 FROM companies WHERE company_id = ? FOR UPDATE"))
+                .bind(p.companyId)
+                .run();
+        }
         if (photoCount(p.companyId) >= limit) {
             outcome = InsertOutcome::LimitReached;
             return;
@@ -356,7 +411,9 @@ std::optional<QString> PhotoDatabase::meta(const QString &key) {
 }
 
 void PhotoDatabase::setMeta(const QString &key, const QString &value) {
-    Statement(connection_, QStringLiteral("INSERT OR REPLACE INTO meta VALUES (?, ?)"))
+    Statement(connection_,
+              QStringLiteral(
+                  "INSERT INTO meta VALUES (?, ?) ON CONFLICT (key) DO UPDATE SET value = excluded.value"))
         .bind(key)
         .bind(value)
         .run();

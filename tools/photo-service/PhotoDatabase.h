@@ -1,7 +1,8 @@
 #pragma once
 // The service's store: users, companies, the photo types of each trade and the photos, in one SQLite
-// file (WAL mode, so several connections and processes may share it). One instance is one connection
-// and belongs to the thread that created it; open one per thread.
+// file (WAL mode, so several connections and processes may share it) or in a PostgreSQL database
+// (which several service processes share). One instance is one connection and belongs to the thread
+// that created it; open one per thread.
 
 #include <QByteArray>
 #include <QString>
@@ -57,8 +58,9 @@ enum class InsertOutcome { Inserted, LimitReached, Duplicate };
 
 class PhotoDatabase {
 public:
-    // Opens the file, creating it and the schema when missing; throws DatabaseError when it cannot.
-    explicit PhotoDatabase(const QString &file);
+    // Opens a SQLite file or a postgresql:// URL (see DatabaseUrl.h), creating the schema when missing;
+    // throws DatabaseError when it cannot.
+    explicit PhotoDatabase(const QString &location);
     ~PhotoDatabase();
     PhotoDatabase(const PhotoDatabase &) = delete;
     PhotoDatabase &operator=(const PhotoDatabase &) = delete;
@@ -92,6 +94,10 @@ public:
     std::optional<QString> meta(const QString &key);
     void setMeta(const QString &key, const QString &value);
 
+    // Inside a transaction: waits until no other process is creating the schema or seeding, and keeps
+    // them waiting until this transaction ends (PostgreSQL; SQLite's write lock already does this).
+    void serializeSetup();
+
     // Runs `work` inside one write transaction (joining the enclosing one when nested); rolls back and
     // rethrows when it throws.
     template <typename Work> void inTransaction(Work &&work) {
@@ -111,6 +117,9 @@ private:
     void rollback();
     void createSchema();
 
+    static constexpr int kSetupLock = 160016; // PostgreSQL advisory lock key of schema and seeding
+
     QString connection_;
+    bool postgres_ = false;
     int depth_ = 0; // nesting of inTransaction; only the outermost level talks to SQLite
 };

@@ -6,6 +6,7 @@
 
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QUrlQuery>
 
@@ -34,7 +35,8 @@ QString endpointUrl(const QHttpServerRequest &request, const QTcpSocket *socket)
                                     : local.toString();
         host = address + QLatin1Char(':') + QString::number(socket->localPort());
     }
-    return QStringLiteral("http://") + host + kEndpointPath;
+    const bool tls = qobject_cast<const QSslSocket *>(socket) != nullptr;
+    return (tls ? QStringLiteral("https://") : QStringLiteral("http://")) + host + kEndpointPath;
 }
 
 } // namespace

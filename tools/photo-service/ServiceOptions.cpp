@@ -37,7 +37,8 @@ std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arg
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
         const bool takesValue = arg == QLatin1String("--listen") || arg == QLatin1String("--db") ||
-                                arg == QLatin1String("--max-request-bytes");
+                                arg == QLatin1String("--max-request-bytes") ||
+                                arg == QLatin1String("--tls-cert") || arg == QLatin1String("--tls-key");
         if (takesValue && i + 1 >= arguments.size()) {
             return QStringLiteral("%1 needs a value").arg(arg);
         }
@@ -55,6 +56,10 @@ std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arg
             if (!ok || options.maxRequestBytes < 1024) {
                 return QStringLiteral("--max-request-bytes needs a number of at least 1024");
             }
+        } else if (arg == QLatin1String("--tls-cert")) {
+            options.tlsCertFile = arguments.at(++i);
+        } else if (arg == QLatin1String("--tls-key")) {
+            options.tlsKeyFile = arguments.at(++i);
         } else if (arg == QLatin1String("--seed-demo")) {
             options.seedDemo = true;
         } else if (arg == QLatin1String("--exit-with-parent")) {
@@ -68,6 +73,9 @@ std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arg
     }
     if (options.dbFile.isEmpty()) {
         return QStringLiteral("--db FILE is required");
+    }
+    if (options.tlsCertFile.isEmpty() != options.tlsKeyFile.isEmpty()) {
+        return QStringLiteral("--tls-cert and --tls-key go together");
     }
     return options;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of photo-service:
-//   photo-service --listen HOST:PORT --db FILE [--seed-demo] [--max-request-bytes N] [--exit-with-parent]
+//   photo-service --listen HOST:PORT --db FILE|postgresql://USER@HOST:PORT/DBNAME [--seed-demo]
+//                 [--max-request-bytes N] [--exit-with-parent] [--tls-cert FILE --tls-key FILE]
 
 #include <QHostAddress>
 #include <QString>
@@ -15,10 +16,14 @@ struct ServiceOptions {
     bool seedDemo = false;
     qint64 maxRequestBytes = 32 * 1024 * 1024; // larger requests are refused unread
     bool exitWithParent = false;               // stop when the process that started the service ends (tests)
+    QString tlsCertFile;                       // both set: HTTPS (see TlsServerSetup.h); both empty: HTTP
+    QString tlsKeyFile;
 };
 
 // The options, or a message saying what is wrong with the arguments (program name excluded).
 std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arguments);
 
-inline constexpr char kServiceUsage[] = "usage: photo-service --listen HOST:PORT --db FILE [--seed-demo] "
-                                        "[--max-request-bytes N] [--exit-with-parent]";
+inline constexpr char kServiceUsage[] =
+    "usage: photo-service --listen HOST:PORT --db FILE|postgresql://USER@HOST:PORT/DBNAME "
+    "[--seed-demo] [--max-request-bytes N] [--exit-with-parent] "
+    "[--tls-cert FILE --tls-key FILE]";

@@ -1,6 +1,7 @@
 // photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
 // demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
 #include "BoundedTcpServer.h"
+#include "DatabaseUrl.h"
 #include "DemoSeed.h"
 #include "PhotoDatabase.h"
 #include "PhotoHttpServer.h"
@@ -8,6 +9,7 @@
 #include "ServiceLogic.h"
 #include "ServiceOptions.h"
 #include "ShutdownSignals.h"
+#include "TlsServerSetup.h"
 
 #include <QCoreApplication>
 
@@ -53,7 +55,10 @@ int run(int argc, char *argv[]) {
     try {
         db = std::make_unique<PhotoDatabase>(options.dbFile);
         if (options.seedDemo && SeedDemo(*db)) {
-            LogRequest(QStringLiteral("demo data created in %1").arg(options.dbFile));
+            QString unused;
+            const auto where = ParseDatabaseLocation(options.dbFile, unused); // without a password
+            LogRequest(
+                QStringLiteral("demo data created in %1").arg(where ? where->displayName() : QString()));
         }
     } catch (const DatabaseError &e) {
         printError(QString::fromUtf8(e.what()));
@@ -62,7 +67,12 @@ int run(int argc, char *argv[]) {
 
     ServiceLogic logic(*db);
     PhotoHttpServer http(logic);
-    auto tcp = std::make_unique<BoundedTcpServer>(options.maxRequestBytes);
+    QString tlsError;
+    std::unique_ptr<BoundedTcpServer> tcp = MakeServiceTcpServer(options, tlsError);
+    if (!tcp) {
+        printError(tlsError);
+        return 1;
+    }
     if (!tcp->listen(options.host, options.port)) {
         printError(QStringLiteral("cannot listen on %1:%2: %3")
                        .arg(hostText(options.host))

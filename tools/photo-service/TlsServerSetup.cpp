@@ -1,0 +1,88 @@
+#include "TlsServerSetup.h"
+
+#include "RequestLog.h"
+#include "ServiceOptions.h"
+
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
+
+namespace {
+
+// The peer as a log line names it.
+QString peerText(const QTcpSocket &socket) {
+    return socket.peerAddress().toString() + QLatin1Char(':') + QString::number(socket.peerPort());
+}
+
+} // namespace
+
+std::optional<QSslConfiguration> LoadServerTls(const QString &certFile, const QString &keyFile,
+                                               QString &error) {
+    if (!QSslSocket::supportsSsl()) {
+        error = QStringLiteral("TLS is not available: Qt found no usable OpenSSL (%1)")
+                    .arg(QSslSocket::sslLibraryVersionString());
+        return std::nullopt;
+    }
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(certFile, QSsl::Pem);
+    if (chain.isEmpty() || chain.first().isNull()) {
+        error = QStringLiteral("--tls-cert: no PEM certificate in \"%1\"").arg(certFile);
+        return std::nullopt;
+    }
+    QFile file(keyFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("--tls-key: cannot read \"%1\": %2").arg(keyFile, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray pem = file.readAll();
+    QSslKey key;
+    for (const QSsl::KeyAlgorithm algorithm : {QSsl::Rsa, QSsl::Ec}) {
+        key = QSslKey(pem, algorithm, QSsl::Pem, QSsl::PrivateKey);
+        if (!key.isNull()) {
+            break;
+        }
+    }
+    if (key.isNull()) {
+        error = QStringLiteral("--tls-key: no unencrypted RSA or EC private key in \"%1\"").arg(keyFile);
+        return std::nullopt;
+    }
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificateChain(chain);
+    tls.setPrivateKey(key);
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone); // clients are not asked for certificates
+    tls.setProtocol(QSsl::TlsV1_2OrLater);
+    return tls;
+}
+
+TlsTcpServer::TlsTcpServer(const QSslConfiguration &tls, qint64 maxRequestBytes, QObject *parent)
+    : BoundedTcpServer(maxRequestBytes, parent), tls_(tls) {}
+
+std::unique_ptr<QTcpSocket> TlsTcpServer::openSocket(qintptr socketDescriptor) {
+    auto socket = std::make_unique<QSslSocket>(this);
+    if (!socket->setSocketDescriptor(socketDescriptor)) {
+        return nullptr;
+    }
+    socket->setSslConfiguration(tls_);
+    QSslSocket *s = socket.get();
+    // A client that does not speak TLS, or refuses our certificate, ends here; say so once.
+    connect(s, &QSslSocket::errorOccurred, s, [s](QAbstractSocket::SocketError) {
+        if (!s->isEncrypted()) {
+            LogRequest(QStringLiteral("TLS with %1 failed: %2").arg(peerText(*s), s->errorString()));
+        }
+    });
+    // HTTP reads and writes go through the socket as before; it encrypts and decrypts underneath.
+    s->startServerEncryption();
+    return socket;
+}
+
+std::unique_ptr<BoundedTcpServer> MakeServiceTcpServer(const ServiceOptions &options, QString &error) {
+    if (options.tlsCertFile.isEmpty()) {
+        return std::make_unique<BoundedTcpServer>(options.maxRequestBytes);
+    }
+    const std::optional<QSslConfiguration> tls =
+        LoadServerTls(options.tlsCertFile, options.tlsKeyFile, error);
+    if (!tls) {
+        return nullptr;
+    }
+    return std::make_unique<TlsTcpServer>(*tls, options.maxRequestBytes);
+}
