@@ -80,6 +80,7 @@ void TFrm_UploadMain::FormCreate() {
     BuildStatusBar();
     BuildContextMenu();
     ConnectCommands();
+    BuildKeyboard();
     for (QPushButton *button : {ui->Btn_Add, ui->Btn_Edit, ui->Btn_Delete, ui->Btn_Right, ui->Btn_Left,
                                 ui->Btn_ZoomOut, ui->Btn_ZoomIn, ui->Btn_ZoomSource}) {
         button->setEnabled(false);

@@ -5,7 +5,8 @@
 // program ends. Every service call runs behind the operation runner dialog; the rules of the photo
 // work come from service/PhotoWorkflow.h. The members live in UploadMain.cpp (creation, login,
 // status bar, buttons, exit), UploadMainCompany.cpp (company query, refresh), UploadMainPhotos.cpp
-// (the list's commands, download, add, edit, delete) and UploadMainPreview.cpp (preview and wheel).
+// (the list's commands, download, add, edit, delete), UploadMainPreview.cpp (preview and wheel) and
+// UploadMainKeys.cpp (shortcuts, tab order).
 
 #include "LoadedPhoto.h"
 #include "PreviewText.h"
@@ -71,6 +72,7 @@ private:
     void BuildStatusBar();
     void BuildContextMenu();
     void ConnectCommands();
+    void BuildKeyboard();
 
     // Runs one service operation behind the runner dialog and returns its OperResult.
     int RunOperation(int operType, const QString &notice, const QString &photoId = QString(),

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -489,6 +490,42 @@ private slots:
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片成功")}); // no download question
         QCOMPARE(list->state(0), TPhotoListModel::NotDownloaded);
         QCOMPARE(list->imageIndex(0), 0);
+    }
+
+    void keyboardShortcutsPressTheirButtons_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("button");
+        const int ctrl = Qt::ControlModifier;
+        QTest::newRow("F5") << int(Qt::Key_F5) << 0 << "Btn_RefPhoto";
+        QTest::newRow("Ctrl+N") << int(Qt::Key_N) << ctrl << "Btn_Add";
+        QTest::newRow("Ctrl+E") << int(Qt::Key_E) << ctrl << "Btn_Edit";
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << "Btn_Delete";
+        QTest::newRow("Ctrl++") << int(Qt::Key_Plus) << ctrl << "Btn_ZoomOut";
+        QTest::newRow("Ctrl+-") << int(Qt::Key_Minus) << ctrl << "Btn_ZoomIn";
+        QTest::newRow("Ctrl+0") << int(Qt::Key_0) << ctrl << "Btn_ZoomSource";
+        QTest::newRow("Ctrl+R") << int(Qt::Key_R) << ctrl << "Btn_Right";
+        QTest::newRow("Ctrl+L") << int(Qt::Key_L) << ctrl << "Btn_Left";
+    }
+    void keyboardShortcutsPressTheirButtons() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, button);
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        auto *target = w->window->findChild<QPushButton *>(button);
+        QSignalSpy clicks(target, &QPushButton::clicked);
+        TScriptedMessageBoxes boxes;
+        boxes.QueueAnswer(QMessageBox::No); // Delete asks first
+        if (button == u"Btn_Add" || button == u"Btn_Edit") {
+            WhenModal<TFrm_AddPhoto>([](TFrm_AddPhoto *editor) { editor->reject(); });
+        }
+        w->window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+        auto *list = w->find<QTableView>("Lv_List");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_COMPARE(clicks.count(), 1);
+        QVERIFY(target->toolTip().endsWith(u')'));
     }
 
     void exitAnsweredNoKeepsEverythingYesCleansUp() {
