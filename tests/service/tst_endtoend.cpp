@@ -14,6 +14,9 @@
 #include <QBuffer>
 #include <QDate>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 #include <QUrl>
@@ -254,9 +257,45 @@ private slots:
         runCli(app, arguments, true, exitCode, output);
     }
 
+    // Scripts read one JSON object instead of text; the exit status is the same.
+    void cliJson_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("dataKey"); // a key the data must hold
+        const QString company = QString::fromUtf8(kDemoCompanyWithPhotos);
+        QTest::newRow("list") << QStringList{"list", company, "--json"} << 0 << "1110"
+                              << "photos";
+        QTest::newRow("query unknown") << QStringList{"--json", "query", kUnknownCompany} << 1 << "1003"
+                                       << "";
+        QTest::newRow("refused note") << QStringList{"add", company, "p.jpg", "05", "😀", "--json"} << 2 << ""
+                                      << "";
+    }
+    void cliJson() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, code);
+        QFETCH(QString, dataKey);
+        TempAppDir app;
+        QFile photo(app.file(QStringLiteral("p.jpg")));
+        QVERIFY(photo.open(QIODevice::WriteOnly) && photo.write(jpeg(64, 48, Qt::green)) > 0);
+        photo.close();
+        const QString out = runCli(app, arguments, true, exitCode, QString());
+        QJsonParseError error{};
+        const QJsonObject report = QJsonDocument::fromJson(out.toUtf8(), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(out));
+        QCOMPARE(report.value(QStringLiteral("exitCode")).toInt(), exitCode);
+        QCOMPARE(report.value(QStringLiteral("code")).toString(), code);
+        QCOMPARE(report.value(QStringLiteral("message")).toString().isEmpty(), exitCode == 0);
+        if (!dataKey.isEmpty()) {
+            QCOMPARE(report.value(QStringLiteral("data")).toObject().value(dataKey).toArray().size(),
+                     kDemoPhotoCount);
+        }
+    }
+
 private:
-    void runCli(const TempAppDir &app, const QStringList &arguments, bool credentials, int exitCode,
-                const QString &output) {
+    QString runCli(const TempAppDir &app, const QStringList &arguments, bool credentials, int exitCode,
+                   const QString &output) {
         QProcess cli;
         cli.setWorkingDirectory(app.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -270,10 +309,13 @@ private:
         cli.setProcessEnvironment(env);
         cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/uploadpic-cli"),
                   QStringList{"--server", QStringLiteral("127.0.0.1:%1").arg(server_->port())} + arguments);
-        QVERIFY(cli.waitForFinished(60'000));
+        [&] { QVERIFY(cli.waitForFinished(60'000)); }();
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-        QVERIFY2(cli.exitCode() == exitCode, qPrintable(QString::fromUtf8(cli.readAllStandardError())));
-        QVERIFY2(out.contains(output), qPrintable(out));
+        [&] {
+            QVERIFY2(cli.exitCode() == exitCode, qPrintable(QString::fromUtf8(cli.readAllStandardError())));
+            QVERIFY2(out.contains(output), qPrintable(out));
+        }();
+        return out;
     }
 };
 

@@ -3,6 +3,8 @@
 // the arguments after its name. Usage faults throw UsageError, which the tool turns into exit code 2.
 
 #include <QCommandLineParser>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 #include <QStringList>
 
@@ -27,9 +29,24 @@ public:
     explicit UsageError(const QString &message) : std::runtime_error(message.toStdString()) {}
 };
 
-// Output in UTF-8, whatever the locale says.
+// Output in UTF-8, whatever the locale says. Err lines also become the message of a JSON report.
 void Out(const QString &line);
 void Err(const QString &line);
+
+// What a command reports. As text each piece prints at once; with --json the pieces are collected
+// and main prints one object at the end: {"exitCode", "code", "message", "data"}.
+void SetJsonReport(bool json);
+bool JsonReport();
+// A named value: "KEY=VALUE" as text.
+void Field(const QString &key, const QJsonValue &value);
+// A bare value: "VALUE" as text (a file written, a new photo ID, the login outcome).
+void Value(const QString &key, const QString &value);
+// One entry of a repeated item: the text line as text, an array element under key in JSON.
+void Item(const QString &key, const QJsonValue &item, const QString &text);
+// Records the service's result code of the last operation; true for success.
+bool Succeeded(const QString &code);
+// The JSON object of the report, for main to print.
+QJsonObject JsonObject(int exitCode);
 
 // Parses a command's own arguments with the parser's options. Prints the help and returns false for
 // --help; throws UsageError for unknown options or a positional count outside [minArgs, maxArgs].

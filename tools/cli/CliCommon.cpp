@@ -1,10 +1,34 @@
 #include "CliCommand.h"
 
+#include "service/ResultCodes.h"
+
+#include <QJsonArray>
 #include <QRegularExpression>
 
 #include <cstdio>
 
 namespace cli {
+
+namespace {
+
+// The report of the one command a process runs.
+struct Report {
+    bool json = false;
+    QString code;
+    QStringList messages;
+    QJsonObject data;
+};
+
+Report &report() {
+    static Report instance;
+    return instance;
+}
+
+QString text(const QJsonValue &value) {
+    return value.isDouble() ? QString::number(value.toInteger()) : value.toString();
+}
+
+} // namespace
 
 void Out(const QString &line) {
     std::fputs(line.toUtf8().constData(), stdout);
@@ -16,6 +40,54 @@ void Err(const QString &line) {
     std::fputs(line.toUtf8().constData(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
+    report().messages.append(line);
+}
+
+void SetJsonReport(bool json) {
+    report().json = json;
+}
+
+bool JsonReport() {
+    return report().json;
+}
+
+void Field(const QString &key, const QJsonValue &value) {
+    if (report().json) {
+        report().data.insert(key, value);
+    } else {
+        Out(key + u'=' + text(value));
+    }
+}
+
+void Value(const QString &key, const QString &value) {
+    if (report().json) {
+        report().data.insert(key, value);
+    } else {
+        Out(value);
+    }
+}
+
+void Item(const QString &key, const QJsonValue &item, const QString &line) {
+    if (report().json) {
+        QJsonArray items = report().data.value(key).toArray();
+        items.append(item);
+        report().data.insert(key, items);
+    } else {
+        Out(line);
+    }
+}
+
+bool Succeeded(const QString &code) {
+    report().code = code;
+    return code == ResultCode::kSuccess;
+}
+
+QJsonObject JsonObject(int exitCode) {
+    const Report &r = report();
+    return QJsonObject{{QStringLiteral("exitCode"), exitCode},
+                       {QStringLiteral("code"), r.code.isEmpty() ? QJsonValue() : QJsonValue(r.code)},
+                       {QStringLiteral("message"), r.messages.join(QStringLiteral("; "))},
+                       {QStringLiteral("data"), r.data}};
 }
 
 bool ParseArgs(QCommandLineParser &parser, const QString &command, const QStringList &args, int minArgs,

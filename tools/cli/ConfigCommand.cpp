@@ -51,7 +51,7 @@ int runWrite(const QStringList &args) {
         Err(QStringLiteral("config write: ") + error);
         return 1;
     }
-    Out(folder + QStringLiteral("PictureConfig/Config.ini"));
+    Value(QStringLiteral("file"), folder + QStringLiteral("PictureConfig/Config.ini"));
     return 0;
 }
 
@@ -76,11 +76,11 @@ int runShow(const QStringList &args) {
         Err(QStringLiteral("读取配置信息失败,无法启动程序"));
         return 1;
     }
-    Out(QStringLiteral("IP=") + ip);
-    Out(QStringLiteral("Port=") + port);
-    Out(QStringLiteral("Scheme=") + scheme);
+    Field(QStringLiteral("IP"), ip);
+    Field(QStringLiteral("Port"), port);
+    Field(QStringLiteral("Scheme"), scheme);
     if (scheme == u"https") {
-        Out(QStringLiteral("CA=") + (caFile.isEmpty() ? QStringLiteral("system") : caFile));
+        Field(QStringLiteral("CA"), caFile.isEmpty() ? QStringLiteral("system") : caFile);
     }
     return 0;
 }

@@ -25,17 +25,28 @@ int intOption(const QCommandLineParser &parser, const QCommandLineOption &option
     return value;
 }
 
-// "PATH WIDTHxHEIGHT BYTES"; the size as the photo stands upright, "-" when it cannot be read.
-QString describe(const QString &path) {
-    QString size = QStringLiteral("-");
+// Reports one prepared version: "VERSION PATH WIDTHxHEIGHT BYTES" as text, the size as the photo
+// stands upright ("-" when it cannot be read).
+void describe(const QString &version, const QString &path) {
+    int width = 0;
+    int height = 0;
     try {
         const TJpegReader reader(path);
-        const SizeRules::TSize upright = reader.UprightSize();
-        size = QStringLiteral("%1x%2").arg(upright.width).arg(upright.height);
+        width = reader.UprightSize().width;
+        height = reader.UprightSize().height;
     } catch (const std::exception &) {
-        // Not a readable JPEG: the line still names the file the editor would send.
+        // Not a readable JPEG: the report still names the file the editor would send.
     }
-    return QStringLiteral("%1 %2 %3").arg(path, size).arg(QFileInfo(path).size());
+    const QString size = width > 0 ? QStringLiteral("%1x%2").arg(width).arg(height) : QStringLiteral("-");
+    const qint64 bytes = QFileInfo(path).size();
+    if (JsonReport()) {
+        Field(version, QJsonObject{{QStringLiteral("path"), path},
+                                   {QStringLiteral("width"), width},
+                                   {QStringLiteral("height"), height},
+                                   {QStringLiteral("bytes"), bytes}});
+    } else {
+        Out(QStringLiteral("%1 %2 %3 %4").arg(version, path, size).arg(bytes));
+    }
 }
 
 } // namespace
@@ -80,8 +91,8 @@ int RunPrepare(const QStringList &args, const Options & /*options*/) {
         Err(QStringLiteral("prepare: cannot prepare '%1': %2").arg(file, why));
         return 1;
     }
-    Out(QStringLiteral("source ") + describe(photo.sourceFile));
-    Out(QStringLiteral("small ") + describe(photo.smallFile));
+    describe(QStringLiteral("source"), photo.sourceFile);
+    describe(QStringLiteral("small"), photo.smallFile);
     return 0;
 }
 

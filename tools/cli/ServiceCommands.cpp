@@ -20,7 +20,7 @@ int RunLogin(const QStringList &args, const Options &options) {
     }
     ServiceSession session(options);
     const int message = session.login(parser.positionalArguments()[0], parser.positionalArguments()[1]);
-    Out(loginOutcome(message));
+    Value(QStringLiteral("login"), loginOutcome(message));
     return message == WM_LOGIN_SUCCESS ? 0 : 1;
 }
 
@@ -36,16 +36,16 @@ int RunQuery(const QStringList &args, const Options &options) {
         return exitCode;
     }
     const QString code = session->queryCompany(parser.positionalArguments()[0]);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     const TCurrentCompany &company = *session->dm().CurrentCompany;
-    Out(QStringLiteral("CompanyId=") + session->dm().CompanyId);
-    Out(QStringLiteral("CompanyName=") + company.CompanyName);
-    Out(QStringLiteral("CustomerId=") + company.CustomerId);
-    Out(QStringLiteral("SoftwareId=") + company.SoftwareId);
-    Out(QStringLiteral("CompanyType=") + company.CompanyType);
-    Out(QStringLiteral("DeviceId=") + company.DeviceId);
+    Field(QStringLiteral("CompanyId"), session->dm().CompanyId);
+    Field(QStringLiteral("CompanyName"), company.CompanyName);
+    Field(QStringLiteral("CustomerId"), company.CustomerId);
+    Field(QStringLiteral("SoftwareId"), company.SoftwareId);
+    Field(QStringLiteral("CompanyType"), company.CompanyType);
+    Field(QStringLiteral("DeviceId"), company.DeviceId);
     return 0;
 }
 
@@ -65,23 +65,28 @@ int RunList(const QStringList &args, const Options &options) {
         return exitCode;
     }
     const QString code = session->queryAndList(parser.positionalArguments()[0]);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     const TDM_Main &dm = session->dm();
-    Out(QStringLiteral("MaxPhotoNumber=%1").arg(dm.MaxPhotoNumber));
-    Out(QStringLiteral("ZoomWidth=%1").arg(dm.ZoomWidth));
-    Out(QStringLiteral("ZoomHeight=%1").arg(dm.ZoomHeight));
+    Field(QStringLiteral("MaxPhotoNumber"), dm.MaxPhotoNumber);
+    Field(QStringLiteral("ZoomWidth"), dm.ZoomWidth);
+    Field(QStringLiteral("ZoomHeight"), dm.ZoomHeight);
     const TPhotoListModel &rows = session->rows();
     for (int row = 0; row < rows.rowCount(); ++row) {
-        Out(QStringLiteral("Photo=%1\t%2\t%3\t%4")
-                .arg(rows.subItem(row, TPhotoListModel::PhotoIdColumn),
-                     rows.subItem(row, TPhotoListModel::TypeCodeColumn),
-                     rows.subItem(row, TPhotoListModel::StateColumn),
-                     rows.subItem(row, TPhotoListModel::NoteColumn)));
+        const QString id = rows.subItem(row, TPhotoListModel::PhotoIdColumn);
+        const QString type = rows.subItem(row, TPhotoListModel::TypeCodeColumn);
+        const QString state = rows.subItem(row, TPhotoListModel::StateColumn);
+        const QString note = rows.subItem(row, TPhotoListModel::NoteColumn);
+        Item(QStringLiteral("photos"),
+             QJsonObject{{QStringLiteral("id"), id},
+                         {QStringLiteral("type"), type},
+                         {QStringLiteral("state"), state},
+                         {QStringLiteral("note"), note}},
+             QStringLiteral("Photo=%1\t%2\t%3\t%4").arg(id, type, state, note));
     }
     for (const QString &type : dm.PhotoTypeList) {
-        Out(QStringLiteral("Type=") + type);
+        Item(QStringLiteral("types"), type, QStringLiteral("Type=") + type);
     }
     return 0;
 }
@@ -99,12 +104,12 @@ int RunDelete(const QStringList &args, const Options &options) {
         return exitCode;
     }
     QString code = session->queryCompany(parser.positionalArguments()[0]);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     session->dm().OperationKind = 2;
     TUploadPicture().Func_DeleteCompanyPhoto(parser.positionalArguments()[1], code);
-    return code == ResultCode::kSuccess ? 0 : failed(code);
+    return Succeeded(code) ? 0 : failed(code);
 }
 
 } // namespace cli

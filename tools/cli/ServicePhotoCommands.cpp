@@ -74,7 +74,7 @@ int RunFetch(const QStringList &args, const Options &options) {
             QStringLiteral("fetch: the version is 'small' or 'source', not '%1'").arg(positional[2]));
     }
     QString code = session->queryAndList(positional[0]);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     TPhotoListModel &rows = session->rows();
@@ -86,14 +86,14 @@ int RunFetch(const QStringList &args, const Options &options) {
     session->dm().OperationKind = 2;
     const TCacheWrite written = TUploadPicture().Func_GetCompanyPhoto(
         photoId, positional[2] == u"small" ? PhotoFlag::kSmall : PhotoFlag::kSource, code);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     if (written.file.isEmpty()) {
         Err(QStringLiteral("fetch: the photo was not written to the photo cache: ") + written.error);
         return 1;
     }
-    Out(written.file);
+    Value(QStringLiteral("file"), written.file);
     return 0;
 }
 
@@ -122,7 +122,7 @@ int RunAdd(const QStringList &args, const Options &options) {
     const QString &note = positional[3];
     checkLocalInput(QStringLiteral("add"), PhotoWorkflow::EditMode::Add, file, note);
     QString code = session->queryAndList(positional[0]);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     TDM_Main &dm = session->dm();
@@ -144,13 +144,13 @@ int RunAdd(const QStringList &args, const Options &options) {
                                                          PhotoTypeChoice::CodeOf(entry), note, photo);
     dm.OperationKind = 2;
     TUploadPicture().Func_InsertCompanyPhoto(info, code);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     const QString photoId =
         PhotoTypeChoice::NewPhotoId(dm.CurrentCompany->CustomerId, QDate::currentDate(), entry);
     filePhoto(QStringLiteral("add"), photoId, photo);
-    Out(photoId);
+    Value(QStringLiteral("photoId"), photoId);
     return 0;
 }
 
@@ -182,7 +182,7 @@ int RunEdit(const QStringList &args, const Options &options) {
     }
     checkLocalInput(QStringLiteral("edit"), PhotoWorkflow::EditMode::Edit, image, note);
     QString code = session->queryAndList(positional[0]);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     const int row = session->rows().findRow(photoId);
@@ -201,7 +201,7 @@ int RunEdit(const QStringList &args, const Options &options) {
     const TPictureInfo info = PhotoWorkflow::PhotoRecord(*dm.CurrentCompany, photoId, typeCode, note, photo);
     dm.OperationKind = 2;
     TUploadPicture().Func_UpdateCompanyPhoto(info, code);
-    if (code != ResultCode::kSuccess) {
+    if (!Succeeded(code)) {
         return failed(code);
     }
     if (photo.hasImage()) {

@@ -59,7 +59,7 @@ bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOpti
     }
     const int message = login(user, password);
     if (message != WM_LOGIN_SUCCESS) {
-        Out(QStringLiteral("Login=") + loginOutcome(message));
+        Field(QStringLiteral("Login"), loginOutcome(message));
         return false;
     }
     return true;
@@ -112,7 +112,12 @@ bool StartServiceCommand(QCommandLineParser &parser, const LoginOptions &login, 
 }
 
 int failed(const QString &code) {
-    Out(QStringLiteral("Code=") + code);
+    Succeeded(code);
+    if (JsonReport()) {
+        Err(QStringLiteral("the service answered %1").arg(code));
+    } else {
+        Out(QStringLiteral("Code=") + code);
+    }
     return 1;
 }
 

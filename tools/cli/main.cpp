@@ -3,6 +3,9 @@
 #include "CliCommand.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+
+#include <cstdio>
 
 #include <exception>
 
@@ -26,6 +29,9 @@ void printHelp() {
         QStringLiteral("Usage: uploadpic-cli [--server HOST:PORT] COMMAND [ARGS...]\n\n"
                        "Global options:\n"
                        "  --server HOST:PORT  talk to this server instead of the configured one\n"
+                       "  --json              print the command's report as one JSON object:\n"
+                       "                      {exitCode, code (the service's result code), message,\n"
+                       "                      data}; the exit status stays the same\n"
                        "                      (https://HOST:PORT: over TLS, checked as configured)\n"
                        "  -h, --help          show this help; COMMAND --help shows a command's help\n\n"
                        "The service commands but login log in first with their --user and --password\n"
@@ -39,11 +45,8 @@ void printHelp() {
     cli::Out(text.trimmed());
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+// Runs the command the arguments name; its exit code.
+int run(QStringList args) {
     cli::Options options;
     try {
         while (!args.isEmpty() && args.first().startsWith(u'-')) {
@@ -80,4 +83,21 @@ int main(int argc, char **argv) {
         cli::Err(QStringLiteral("uploadpic-cli: ") + QString::fromUtf8(e.what()));
         return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    // --json may stand anywhere: the command's report then comes as one JSON object on stdout.
+    const bool json = args.removeAll(QStringLiteral("--json")) > 0;
+    cli::SetJsonReport(json);
+    const int exitCode = run(args);
+    if (json) {
+        std::fputs(QJsonDocument(cli::JsonObject(exitCode)).toJson(QJsonDocument::Compact).constData(),
+                   stdout);
+        std::fputc('\n', stdout);
+    }
+    return exitCode;
 }
