@@ -6,8 +6,8 @@
 
 #include <memory>
 
-BoundedTcpServer::BoundedTcpServer(qint64 maxRequestBytes, QObject *parent)
-    : QTcpServer(parent), maxRequestBytes_(maxRequestBytes) {}
+BoundedTcpServer::BoundedTcpServer(qint64 maxRequestBytes, ConnectionLimits limits, QObject *parent)
+    : QTcpServer(parent), maxRequestBytes_(maxRequestBytes), guard_(new ConnectionGuard(limits, this)) {}
 
 void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
     auto socket = std::make_unique<QTcpSocket>(this);
@@ -15,6 +15,11 @@ void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
         return;
     }
     QTcpSocket *s = socket.get();
+    if (!guard_->admit(s)) {
+        connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        socket.release(); // closing; owned by this server until then
+        return;
+    }
     // Bytes received since the last answer was sent. This connection is made before the HTTP layer
     // connects its own reader, so it sees every new chunk first.
     auto received = std::make_shared<qint64>(0);

@@ -3,16 +3,19 @@
 // HTTP layer above keeps a whole request body in memory, so an oversized request is answered with
 // HTTP 413 and the connection closed before it can exhaust memory.
 
+#include "ConnectionGuard.h"
+
 #include <QTcpServer>
 
 class BoundedTcpServer : public QTcpServer {
     Q_OBJECT
 public:
-    BoundedTcpServer(qint64 maxRequestBytes, QObject *parent = nullptr);
+    BoundedTcpServer(qint64 maxRequestBytes, ConnectionLimits limits = {}, QObject *parent = nullptr);
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
 private:
     qint64 maxRequestBytes_;
+    ConnectionGuard *guard_; // child
 };

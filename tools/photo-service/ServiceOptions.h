@@ -1,6 +1,9 @@
 #pragma once
 // The command line of photo-service:
 //   photo-service --listen HOST:PORT --db FILE [--seed-demo] [--max-request-bytes N] [--exit-with-parent]
+//                 [guard options, see GuardOptions.h]
+
+#include "ConnectionGuard.h"
 
 #include <QHostAddress>
 #include <QString>
@@ -15,10 +18,14 @@ struct ServiceOptions {
     bool seedDemo = false;
     qint64 maxRequestBytes = 32 * 1024 * 1024; // larger requests are refused unread
     bool exitWithParent = false;               // stop when the process that started the service ends (tests)
+    bool openAccess = false;                   // company operations without a login from the address
+    ConnectionLimits connections;
 };
 
 // The options, or a message saying what is wrong with the arguments (program name excluded).
 std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arguments);
 
 inline constexpr char kServiceUsage[] = "usage: photo-service --listen HOST:PORT --db FILE [--seed-demo] "
-                                        "[--max-request-bytes N] [--exit-with-parent]";
+                                        "[--max-request-bytes N] [--exit-with-parent] [--idle-timeout S] "
+                                        "[--request-timeout S] [--max-connections-per-address N] "
+                                        "[--open-access] [--help]";

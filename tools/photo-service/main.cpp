@@ -1,7 +1,9 @@
 // photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
 // demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
+#include "AccessControl.h"
 #include "BoundedTcpServer.h"
 #include "DemoSeed.h"
+#include "GuardOptions.h"
 #include "PhotoDatabase.h"
 #include "PhotoHttpServer.h"
 #include "RequestLog.h"
@@ -33,6 +35,10 @@ QString hostText(const QHostAddress &host) {
 
 int run(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
+    if (app.arguments().contains(QLatin1String("--help"))) {
+        std::fputs(kServiceHelp, stdout);
+        return 0;
+    }
     const auto parsed = ParseServiceOptions(app.arguments().mid(1));
     if (const QString *error = std::get_if<QString>(&parsed)) {
         printError(*error);
@@ -53,8 +59,9 @@ int run(int argc, char *argv[]) {
     }
 
     ServiceLogic logic(*db);
-    PhotoHttpServer http(logic);
-    auto tcp = std::make_unique<BoundedTcpServer>(options.maxRequestBytes);
+    AccessControl access(options.openAccess);
+    PhotoHttpServer http(logic, &access);
+    auto tcp = std::make_unique<BoundedTcpServer>(options.maxRequestBytes, options.connections);
     if (!tcp->listen(options.host, options.port)) {
         printError(QStringLiteral("cannot listen on %1:%2: %3")
                        .arg(hostText(options.host))
