@@ -61,7 +61,7 @@ void TFrm_ViewPhoto::InitSystem() {
     }
     State.ResetScale();
     try {
-        TLoadedPhoto loaded = LoadUprightPhoto(PhotoFile);
+        TUprightPhoto loaded = LoadUprightPhoto(PhotoFile);
         if (loaded.Image.isNull()) {
             TFileOper::WriteLog(QStringLiteral("图片窗体初始化错误, InitSystem中错误:") + loaded.Error);
             return;

@@ -3,10 +3,10 @@
 #include <QImageReader>
 #include <QTransform>
 
-TLoadedPhoto LoadUprightPhoto(const QString &path) {
+TUprightPhoto LoadUprightPhoto(const QString &path) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
-    TLoadedPhoto result;
+    TUprightPhoto result;
     result.Image = reader.read();
     if (result.Image.isNull()) {
         result.Error = reader.errorString();

@@ -4,14 +4,14 @@
 #include <QImage>
 #include <QString>
 
-struct TLoadedPhoto {
+struct TUprightPhoto {
     QImage Image; // null when the file could not be read
     QString Error;
 };
 
 // The image in the file at path, turned upright as its EXIF orientation says, in a pixel format that
 // paints without conversion.
-TLoadedPhoto LoadUprightPhoto(const QString &path);
+TUprightPhoto LoadUprightPhoto(const QString &path);
 
 // The image turned a quarter to the right (clockwise) or to the left.
 QImage RotatedQuarter(const QImage &image, bool clockwise);
