@@ -10,6 +10,7 @@
 #include "core/MainDataModule.h"
 #include "core/StrOper.h"
 #include "imaging/ImgOper.h"
+#include "imaging/JpegSignature.h"
 
 #include <exception>
 #include <stdexcept>
@@ -49,6 +50,7 @@ void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, P
             TFileOper::WriteLog(PhotoCodeMessage(op, Code));
         }
     } catch (const std::exception &e) {
+        Code = QStringLiteral("1111"); // a failed success step is no success
         TFileOper::WriteLog(PhotoExceptionText(op) + QString::fromUtf8(e.what()));
     }
 }
@@ -83,13 +85,23 @@ void TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString 
             if (!PhotoCache::IsPlainFileName(PhotoId)) {
                 // Nothing was cached, so the row must not claim a version is there.
                 PhotoCache::LogUnsafePhotoId(PhotoId);
+                Code = QStringLiteral("1111"); // and the caller must not be told it was
                 return;
             }
             // The answer's flag, not the requested one, says which version arrived.
             const bool small = result.F_FLAG == 0;
-            TImgOper::SaveImgInfo(small ? PhotoCache::SmallFile(folder, PhotoId)
-                                        : PhotoCache::SourceFile(folder, PhotoId),
-                                  result.F_PHOTO);
+            // An answer without bytes marks the row only; bytes that are no JPEG or cannot be
+            // written are a failure, not a cached photo.
+            if (!result.F_PHOTO.isEmpty()) {
+                if (!HasJpegSignature(result.F_PHOTO)) {
+                    throw std::runtime_error("the photo in the answer is not a JPEG");
+                }
+                if (!TImgOper::SaveImgInfo(small ? PhotoCache::SmallFile(folder, PhotoId)
+                                                 : PhotoCache::SourceFile(folder, PhotoId),
+                                           result.F_PHOTO)) {
+                    throw std::runtime_error("the photo was not written to the cache");
+                }
+            }
             const int row = list.selectedRow();
             if (row < 0) {
                 throw std::runtime_error("no row of the photo list is selected");

@@ -186,7 +186,7 @@ private slots:
         x.f.service->picResult.F_PHOTO = "source";
         x.f.service->picResult.F_FLAG = 1;
         x.f.client->Func_GetCompanyPhoto(id, QStringLiteral("1"), code);
-        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(code, QStringLiteral("1111")); // nothing was cached: no success
         QCOMPARE(x.row(0).last(), QStringLiteral("0"));
         QCOMPARE(x.rows.imageIndex(0), 0);
 
@@ -204,10 +204,11 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("state");
-        QTest::newRow("small") << "0" << 0 << QByteArray("jpeg") << "P1_0.jpg" << 1;
-        QTest::newRow("source") << "1" << 1 << QByteArray("jpeg") << "P1_1.jpg" << 2;
-        QTest::newRow("source asked, small sent") << "1" << 0 << QByteArray("jpeg") << "P1_0.jpg" << 1;
-        QTest::newRow("any other flag is the source") << "0" << -5 << QByteArray("jpeg") << "P1_1.jpg" << 2;
+        const QByteArray jpeg("\xFF\xD8\xFF\xE0 jpeg");
+        QTest::newRow("small") << "0" << 0 << jpeg << "P1_0.jpg" << 1;
+        QTest::newRow("source") << "1" << 1 << jpeg << "P1_1.jpg" << 2;
+        QTest::newRow("source asked, small sent") << "1" << 0 << jpeg << "P1_0.jpg" << 1;
+        QTest::newRow("any other flag is the source") << "0" << -5 << jpeg << "P1_1.jpg" << 2;
         QTest::newRow("no bytes: no file, row marked") << "1" << 1 << QByteArray() << "" << 2;
     }
     void fetchWritesVersionNamedByAnswer() {
