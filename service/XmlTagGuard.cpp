@@ -34,7 +34,9 @@ std::optional<QString> CheckXmlTags(const QByteArray &message) {
             for (++i; i < size; ++i) {
                 const char c = message.at(i);
                 if (quote != 0) {
-                    quote = c == quote ? 0 : quote;
+                    if (c == quote) {
+                        quote = 0;
+                    }
                 } else if (c == '"' || c == '\'') {
                     quote = c;
                 } else if (c == '=') {
