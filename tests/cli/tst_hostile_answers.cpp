@@ -225,7 +225,7 @@ private slots:
         QTest::newRow("10,000 photos") << list << Bad{{photoList(tenThousand)}} << 0 << "";
 
         // Faults under the client while a sound photo arrives.
-        const QByteArray bigPhoto = jpeg() + QByteArray(256 * 1024, '\0');
+        const QByteArray bigPhoto = jpeg() + QByteArray(qsizetype(256) * 1024, '\0');
         const QList<QByteArray> sound{photoList({"W1"}), fetchAnswer(bigPhoto)};
         QTest::newRow("fault: Photo/ not writable")
             << fetch("W1") << Bad{sound, 0, Fault::PhotoNotWritable} << 1 << "将byte数组保存为图片文件时失败";
@@ -282,7 +282,7 @@ private slots:
             }
             if (diskFull) { // no file may grow beyond 64 KiB; writes fail instead of raising SIGXFSZ
                 ::signal(SIGXFSZ, SIG_IGN);
-                const rlimit size{64 * 1024, 64 * 1024};
+                const rlimit size{rlim_t(64) * 1024, rlim_t(64) * 1024};
                 ::setrlimit(RLIMIT_FSIZE, &size);
             }
         });

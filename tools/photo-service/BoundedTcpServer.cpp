@@ -16,8 +16,8 @@ void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
     }
     QTcpSocket *s = socket.get();
     if (!guard_->admit(s)) {
-        connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-        socket.release(); // closing; owned by this server until then
+        // Closing: owned by this server (its parent) until it is gone.
+        connect(socket.release(), &QTcpSocket::disconnected, s, &QObject::deleteLater);
         return;
     }
     // Bytes received since the last answer was sent. This connection is made before the HTTP layer
