@@ -62,13 +62,18 @@ struct TJpegReader::Impl {
         if (!file.open(QIODevice::ReadOnly)) {
             throw std::runtime_error(file.errorString().toStdString());
         }
-        if (file.size() > kMaxFileBytes) {
+        const qint64 size = file.size();
+        if (size > kMaxFileBytes) {
             throw std::runtime_error("the file is larger than the 512 MiB accepted");
         }
-        data = file.read(kMaxFileBytes);
-        if (file.error() != QFileDevice::NoError) {
+        // As many bytes as the file has now: a file cut meanwhile gives fewer, which the decoder
+        // reports as a photo that ends too early.
+        data.resize(static_cast<qsizetype>(size));
+        const qint64 got = file.read(data.data(), size);
+        if (got < 0) {
             throw std::runtime_error(file.errorString().toStdString());
         }
+        data.truncate(static_cast<qsizetype>(got));
         if (data.isEmpty()) {
             throw std::runtime_error("the file is empty");
         }
