@@ -39,9 +39,12 @@ int DctScaleNumerator(SizeRules::TSize stored, SizeRules::TSize target) {
     return 8;
 }
 
+// The file is read into memory rather than mapped: another program that truncates a mapped file
+// while it is decoded kills the process with SIGBUS. This bounds what is read.
+constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
+
 struct TJpegReader::Impl {
-    QFile file;
-    const uchar *data = nullptr;
+    QByteArray data;
     jpeg_decompress_struct cinfo{};
     TJpegErrorManager errors{};
     jpeg_progress_mgr progress{};
@@ -55,17 +58,24 @@ struct TJpegReader::Impl {
     }
 
     void open(const QString &path) {
-        file.setFileName(path);
+        QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             throw std::runtime_error(file.errorString().toStdString());
         }
         const qint64 size = file.size();
-        if (size == 0) {
-            throw std::runtime_error("the file is empty");
+        if (size > kMaxFileBytes) {
+            throw std::runtime_error("the file is larger than the 512 MiB accepted");
         }
-        data = file.map(0, size);
-        if (data == nullptr) {
+        // As many bytes as the file has now: a file cut meanwhile gives fewer, which the decoder
+        // reports as a photo that ends too early.
+        data.resize(static_cast<qsizetype>(size));
+        const qint64 got = file.read(data.data(), size);
+        if (got < 0) {
             throw std::runtime_error(file.errorString().toStdString());
+        }
+        data.truncate(static_cast<qsizetype>(got));
+        if (data.isEmpty()) {
+            throw std::runtime_error("the file is empty");
         }
         InstallJpegErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
         JpegGuarded(errors, [&] { jpeg_create_decompress(&cinfo); });
@@ -73,7 +83,8 @@ struct TJpegReader::Impl {
         progress.progress_monitor = limitScans;
         cinfo.progress = &progress;
         JpegGuarded(errors, [&] {
-            jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+            jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.constData()),
+                         static_cast<unsigned long>(data.size()));
             jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
             jpeg_read_header(&cinfo, TRUE);
         });

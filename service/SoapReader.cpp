@@ -2,6 +2,7 @@
 // prefix or namespace declarations; a DTD is refused before anything in it could be expanded.
 
 #include "SoapCodec.h"
+#include "XmlTagGuard.h"
 
 #include "core/StrOper.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 class Reader {
 public:
-    explicit Reader(const QByteArray &envelope) : xml_(envelope) {}
+    explicit Reader(const QByteArray &envelope) : xml_(guarded(envelope)) {}
 
     // Moves to the next element child of the current element; false once the current element ends.
     bool nextChild() {
@@ -37,6 +38,7 @@ public:
     }
 
     QStringView name() const { return xml_.name(); }
+    QStringView namespaceUri() const { return xml_.namespaceUri(); }
 
     void skip() {
         xml_.skipCurrentElement();
@@ -93,6 +95,14 @@ public:
     }
 
 private:
+    // The XML reader never sees a message whose start tags would take it quadratic time.
+    static const QByteArray &guarded(const QByteArray &envelope) {
+        if (const auto refused = CheckXmlTags(envelope)) {
+            throw SoapError(*refused);
+        }
+        return envelope;
+    }
+
     [[noreturn]] void fail() {
         throw SoapError(QStringLiteral("unreadable message (line %1, column %2): %3")
                             .arg(xml_.lineNumber())
@@ -273,6 +283,11 @@ template <typename Record> Record readAnswer(const QByteArray &envelope) {
                 return;
             }
             const QString response = r.name().toString();
+            // Prefixes vary among peers; the namespace of the answer element may not.
+            if (r.namespaceUri() != QLatin1String(kServiceNamespace)) {
+                throw SoapError(QStringLiteral("unreadable message: '%1' is in namespace '%2', not '%3'")
+                                    .arg(response, r.namespaceUri(), QLatin1String(kServiceNamespace)));
+            }
             int count = 0;
             std::optional<Record> first;
             std::optional<Record> named;

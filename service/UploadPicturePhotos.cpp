@@ -12,6 +12,7 @@
 #include "core/PhotoCache.h"
 #include "core/StrOper.h"
 #include "imaging/ImgOper.h"
+#include "imaging/JpegSignature.h"
 
 #include <exception>
 #include <stdexcept>
@@ -49,6 +50,7 @@ void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, P
             TFileOper::WriteLog(PhotoCodeMessage(op, Code));
         }
     } catch (const std::exception &e) {
+        Code = ResultCode::kNoAnswer; // a failed success step is no success
         TFileOper::WriteLog(PhotoExceptionText(op) + QString::fromUtf8(e.what()));
     }
 }
@@ -86,19 +88,25 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
                 // Nothing was cached, so the row must not claim a version is there.
                 PhotoCache::LogUnsafePhotoId(PhotoId);
                 written.error = QStringLiteral("the photo ID cannot name a cache file");
+                Code = ResultCode::kNoAnswer; // and the caller must not be told it was
                 return;
             }
             // The answer's flag, not the requested one, says which version arrived.
             const bool small = result.F_FLAG == 0;
             const QString file =
                 small ? PhotoCache::SmallFile(folder, PhotoId) : PhotoCache::SourceFile(folder, PhotoId);
+            // An answer without bytes marks the row only (there is nothing to write); bytes that are
+            // no JPEG or cannot be written are a failed fetch, not a cached photo.
             if (result.F_PHOTO.isEmpty()) {
                 written.error = QStringLiteral("the answer carries no photo bytes");
-            } else if (TImgOper::SaveImgInfo(file, result.F_PHOTO, &written.error)) {
+            } else if (!HasJpegSignature(result.F_PHOTO)) {
+                throw std::runtime_error("the photo in the answer is not a JPEG");
+            } else if (!TImgOper::SaveImgInfo(file, result.F_PHOTO, &written.error)) {
+                throw std::runtime_error("the photo was not written to the cache: " +
+                                         written.error.toStdString());
+            } else {
                 written.file = file;
             }
-            // The row is marked even when the file could not be written: the preview then finds the
-            // file missing and offers to download it again.
             const int row = list.selectedRow();
             if (row < 0) {
                 throw std::runtime_error("no row of the photo list is selected");

@@ -72,6 +72,9 @@ void TstAddPhoto::initTestCase() {
                                  QString::number(fx->service->port()), error));
     fx->dm = std::make_unique<TDM_Main>();
     DM_Main->PhotoListView = &fx->list;
+    DM_Main->UserName = QString::fromUtf8(kDemoUser); // the service answers company operations after a login
+    DM_Main->UserPass = QString::fromUtf8(kDemoPassword);
+    QCOMPARE(TUploadPicture().Func_ValidateUserLogin(), WM_LOGIN_SUCCESS);
     loadCompany();
     QCOMPARE(fx->list.rowCount(), kDemoPhotoCount);
 }

@@ -5,6 +5,7 @@
 #include "Fixtures.h"
 
 #include "imaging/ImgOper.h"
+#include "imaging/JpegReader.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -124,6 +125,17 @@ private slots:
         QCOMPARE(log.size(), 1);
         QVERIFY(log.first().startsWith(
             QStringLiteral("将图片文件转化byte数组时失败,TImgOper->ImgPathToByte中错误:")));
+    }
+
+    // Another program cutting the file while it is decoded must not kill the process (a mapped file
+    // raises SIGBUS); the reader works on what it read.
+    void fileCutWhileDecodedDoesNotKill() {
+        TempAppDir app;
+        const QString path = app.file(QStringLiteral("shrinking.jpg"));
+        QVERIFY(fixtures::writeFile(path, fixtures::jpegBytes(fixtures::quadrants(1600, 1200))));
+        TJpegReader reader(path);
+        QVERIFY(QFile::resize(path, 0));
+        QCOMPARE(reader.DecodeTo({400, 300}).width, 400);
     }
 
     void savingNothingTouchesNothing() {

@@ -4,7 +4,9 @@
 // than the limit, and the database must end holding exactly what the confirmed answers say: an
 // insert answered "1110" is never lost. Run by tests/support/with-postgres.sh (see CMakeLists.txt);
 // tests/photoservice/two-instance-run.sh runs it for 60 s.
+#include "HttpCall.h"
 #include "ServiceHeaders.h"
+#include "support/DemoSeed.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestDatabase.h"
 
@@ -271,6 +273,16 @@ private slots:
         PhotoServiceProcess second(location, false);
         QVERIFY(second.started());
 
+        // Each process admits company operations from an address that logged in with it (a load
+        // balancer keeps a client on one instance); the load's clients share this address.
+        QNetworkAccessManager nam;
+        for (const PhotoServiceProcess *service : {&first, &second}) {
+            Soap::Request login;
+            login.op = Soap::Operation::ValidateUserLogin;
+            login.header =
+                ServiceHeaders::login(QString::fromUtf8(kDemoUser), QString::fromUtf8(kDemoPassword));
+            QCOMPARE(postRequest(nam, service->endpoint(), login).status, 200);
+        }
         Load load({first.endpoint(), second.endpoint()}, seconds);
         {
             PhotoDatabase db(location);

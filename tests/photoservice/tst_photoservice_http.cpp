@@ -211,6 +211,7 @@ private slots:
         {
             PhotoServiceProcess service(file);
             QVERIFY(service.started());
+            QVERIFY(answersLogin(service.endpoint()));
             company = query(service.endpoint(), kDemoCompanyEmpty);
             QCOMPARE(insert(service.endpoint(), company, QStringLiteral("03")).F_OPERRESULT,
                      QStringLiteral("1110"));
@@ -219,6 +220,7 @@ private slots:
         }
         PhotoServiceProcess again(file, false);
         QVERIFY(again.started());
+        QVERIFY(answersLogin(again.endpoint()));
         const TPicResultInfo after = list(again.endpoint(), photos(company));
         QCOMPARE(after.F_OPERRESULT, QStringLiteral("1110"));
         QCOMPARE(after.F_PICLIST.size(), 1);
@@ -230,6 +232,7 @@ private slots:
         PhotoServiceProcess service(dbFile(QStringLiteral("busy.db")));
         QVERIFY(service.started());
         const QString endpoint = service.endpoint();
+        QVERIFY(answersLogin(endpoint));
         const TCompanyInfo company = query(endpoint, kDemoCompanyEmpty); // limit 3, four types
         QNetworkAccessManager second;
         std::vector<QNetworkReply *> replies;

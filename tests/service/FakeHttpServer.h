@@ -8,6 +8,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <memory>
+
 struct RecordedRequest {
     QByteArray head; // request line and headers
     QByteArray body;
@@ -48,6 +50,11 @@ public:
     }
     void replyRaw(const QByteArray &raw) { script_.append(raw); }
     void staySilent() { script_.append(QByteArray()); }
+    // Queues `head`, then streams `bodyBytes` of filler as fast as the client reads, then closes.
+    void replyStream(const QByteArray &head, qint64 bodyBytes) {
+        streams_[served_ + script_.size()] = bodyBytes;
+        script_.append(head);
+    }
 
     QList<RecordedRequest> requests;
 
@@ -70,7 +77,19 @@ private:
             return;
         }
         const QByteArray answer = script_.takeFirst();
-        if (!answer.isEmpty()) {
+        const qint64 stream = streams_.take(served_++);
+        if (stream > 0) {
+            socket->write(answer);
+            auto left = std::make_shared<qint64>(stream);
+            connect(socket, &QTcpSocket::bytesWritten, socket, [socket, left] {
+                if (socket->bytesToWrite() > 0) {
+                    return;
+                }
+                const qint64 chunk = qMin<qint64>(*left, 1 << 20);
+                *left -= chunk;
+                chunk > 0 ? void(socket->write(QByteArray(chunk, 'x'))) : socket->disconnectFromHost();
+            });
+        } else if (!answer.isEmpty()) {
             socket->write(answer);
             socket->disconnectFromHost();
         }
@@ -78,5 +97,7 @@ private:
 
     QTcpServer server_;
     QList<QByteArray> script_;
+    QHash<qsizetype, qint64> streams_; // script position -> filler bytes after it
+    qsizetype served_ = 0;
     QHash<QTcpSocket *, QByteArray> pending_;
 };

@@ -186,7 +186,7 @@ private slots:
         x.f.service->picResult.F_PHOTO = "source";
         x.f.service->picResult.F_FLAG = 1;
         x.f.client->Func_GetCompanyPhoto(id, QStringLiteral("1"), code);
-        QCOMPARE(code, QStringLiteral("1110"));
+        QCOMPARE(code, QStringLiteral("1111")); // nothing was cached: no success
         QCOMPARE(x.row(0).last(), QStringLiteral("0"));
         QCOMPARE(x.rows.imageIndex(0), 0);
 
@@ -202,31 +202,22 @@ private slots:
         QTest::addColumn<QString>("requested");
         QTest::addColumn<int>("answerFlag");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("cacheBlocked"); // "Photo" is a plain file, so nothing can go inside
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("state");
-        QTest::newRow("small") << "0" << 0 << QByteArray("jpeg") << false << "P1_0.jpg" << 1;
-        QTest::newRow("source") << "1" << 1 << QByteArray("jpeg") << false << "P1_1.jpg" << 2;
-        QTest::newRow("source asked, small sent")
-            << "1" << 0 << QByteArray("jpeg") << false << "P1_0.jpg" << 1;
-        QTest::newRow("any other flag is the source")
-            << "0" << -5 << QByteArray("jpeg") << false << "P1_1.jpg" << 2;
-        QTest::newRow("no bytes: no file, row marked") << "1" << 1 << QByteArray() << false << "" << 2;
-        QTest::newRow("cache unwritable: no file, row marked")
-            << "1" << 1 << QByteArray("jpeg") << true << "" << 2;
+        const QByteArray jpeg("\xFF\xD8\xFF\xE0 jpeg");
+        QTest::newRow("small") << "0" << 0 << jpeg << "P1_0.jpg" << 1;
+        QTest::newRow("source") << "1" << 1 << jpeg << "P1_1.jpg" << 2;
+        QTest::newRow("source asked, small sent") << "1" << 0 << jpeg << "P1_0.jpg" << 1;
+        QTest::newRow("any other flag is the source") << "0" << -5 << jpeg << "P1_1.jpg" << 2;
+        QTest::newRow("no bytes: no file, row marked") << "1" << 1 << QByteArray() << "" << 2;
     }
     void fetchWritesVersionNamedByAnswer() {
         QFETCH(QString, requested);
         QFETCH(int, answerFlag);
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, cacheBlocked);
         QFETCH(QString, file);
         QFETCH(int, state);
         Fixture x;
-        if (cacheBlocked) {
-            QDir(x.app.file("Photo")).removeRecursively();
-            writeFile(x.app.file("Photo"), "not a folder");
-        }
         x.rows.appendRow("a", "P0", "01", TPhotoListModel::NotDownloaded);
         x.rows.appendRow("b", "P1", "02", TPhotoListModel::NotDownloaded);
         x.rows.setSelectedRow(1);
@@ -235,18 +226,46 @@ private slots:
         QString code;
         const TCacheWrite written = x.f.client->Func_GetCompanyPhoto(QStringLiteral("P1"), requested, code);
         QCOMPARE(code, QStringLiteral("1110"));
-        // The caller learns whether a file is there to show; the row is marked either way.
+        // The caller learns whether a file is there to show.
         QCOMPARE(written.file, file.isEmpty() ? QString() : x.cache(file));
         QCOMPARE(written.error.isEmpty(), !file.isEmpty());
         QCOMPARE(x.row(1).last(), QString::number(state));
         QCOMPARE(x.rows.imageIndex(1), state);
         QCOMPARE(x.rows.imageIndex(0), 0);
-        if (!cacheBlocked) {
-            QCOMPARE(filesIn(x.app.file("Photo")), file.isEmpty() ? QStringList() : QStringList{file});
-        }
+        QCOMPARE(filesIn(x.app.file("Photo")), file.isEmpty() ? QStringList() : QStringList{file});
         if (!file.isEmpty()) {
             QCOMPARE(readFile(x.cache(file)), bytes);
         }
+    }
+
+    // Bytes that are no JPEG, or a cache that cannot take them, make a failed fetch: nothing is
+    // cached, the row keeps its state and shows the not-downloaded icon.
+    void fetchThatCannotCacheFails_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("cacheBlocked"); // "Photo" is a plain file, so nothing can go inside
+        QTest::newRow("not a JPEG") << QByteArray("<html>") << false;
+        QTest::newRow("cache unwritable") << QByteArray("\xFF\xD8\xFF\xE0 jpeg") << true;
+    }
+    void fetchThatCannotCacheFails() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, cacheBlocked);
+        Fixture x;
+        if (cacheBlocked) {
+            QDir(x.app.file("Photo")).removeRecursively();
+            writeFile(x.app.file("Photo"), "not a folder");
+        }
+        x.rows.appendRow("a", "P0", "01", TPhotoListModel::NotDownloaded);
+        x.rows.setSelectedRow(0);
+        x.f.service->picResult.F_PHOTO = bytes;
+        x.f.service->picResult.F_FLAG = 1;
+        QString code;
+        const TCacheWrite written =
+            x.f.client->Func_GetCompanyPhoto(QStringLiteral("P0"), QStringLiteral("1"), code);
+        QCOMPARE(code, QStringLiteral("1111"));
+        QVERIFY(written.file.isEmpty());
+        QCOMPARE(x.row(0).last(), QStringLiteral("0"));
+        QCOMPARE(x.rows.imageIndex(0), 0);
+        QVERIFY(!x.app.logTexts().isEmpty());
     }
 
     void failedFetchResetsIconOnly() {

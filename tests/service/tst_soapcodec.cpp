@@ -371,31 +371,55 @@ private slots:
         const QByteArray open =
             "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>";
         const QByteArray close = "</soap:Body></soap:Envelope>";
-        QTest::newRow("no result record")
-            << open + "<R/>" + close << QStringLiteral("holds no result record");
+        QTest::newRow("no result record") << open + "<R xmlns=\"MORA.PictureService\"/>" + close
+                                          << QStringLiteral("holds no result record");
         QTest::newRow("several, none named Result")
-            << open + "<R><a><F_OPERRESULT>1110</F_OPERRESULT></a><b/></R>" + close
+            << open + "<R xmlns=\"MORA.PictureService\"><a><F_OPERRESULT>1110</F_OPERRESULT></a><b/></R>" +
+                   close
             << QStringLiteral("none is named Result or Return");
+        QTest::newRow("foreign namespace")
+            << open + "<R xmlns=\"urn:other\"><Result><F_OPERRESULT>1110</F_OPERRESULT></Result></R>" + close
+            << QStringLiteral("is in namespace 'urn:other'");
+        QTest::newRow("no namespace")
+            << open + "<R><Result><F_OPERRESULT>1110</F_OPERRESULT></Result></R>" + close
+            << QStringLiteral("is in namespace ''");
+        QByteArray manyAttributes = "<R xmlns=\"MORA.PictureService\"";
+        for (int i = 0; i < 100000; ++i) {
+            manyAttributes += " a" + QByteArray::number(i) + "=''";
+        }
+        QTest::newRow("100,000 attributes")
+            << open + manyAttributes + "/>" + close << QStringLiteral("more than 16 attributes");
+        QTest::newRow("1 MB start tag")
+            << open + "<R xmlns=\"MORA.PictureService\" a=\"" + QByteArray(1 << 20, 'x') + "\"/>" + close
+            << QStringLiteral("start tag longer than 65536 bytes");
         QTest::newRow("html page") << QByteArray("<html><body>Service Unavailable</body></html>")
                                    << QStringLiteral("not a SOAP envelope");
         QTest::newRow("garbage") << QByteArray("\x01\x02garbage")
                                  << QStringLiteral("unreadable message (line");
-        QTest::newRow("cut off") << (open +
-                                     "<R><Result><F_OPERRESULT>1110</F_OPERRESULT></Result></R></soap:Bo")
+        QTest::newRow("cut off") << (open + "<R "
+                                            "xmlns=\"MORA.PictureService\"><Result><F_OPERRESULT>1110</"
+                                            "F_OPERRESULT></Result></R></soap:Bo")
                                  << QStringLiteral("unreadable message (line");
-        QTest::newRow("bad integer") << open + "<R><Result><F_MAXNUMBER>many</F_MAXNUMBER></Result></R>" +
-                                            close
-                                     << QStringLiteral("F_MAXNUMBER is not an integer");
-        QTest::newRow("integer overflow")
-            << open + "<R><Result><F_ZOOMWDITH>99999999999</F_ZOOMWDITH></Result></R>" + close
-            << QStringLiteral("F_ZOOMWDITH is not an integer");
+        QTest::newRow("bad integer")
+            << open +
+                   "<R xmlns=\"MORA.PictureService\"><Result><F_MAXNUMBER>many</F_MAXNUMBER></Result></R>" +
+                   close
+            << QStringLiteral("F_MAXNUMBER is not an integer");
+        QTest::newRow("integer overflow") << open +
+                                                 "<R "
+                                                 "xmlns=\"MORA.PictureService\"><Result><F_ZOOMWDITH>"
+                                                 "99999999999</F_ZOOMWDITH></Result></R>" +
+                                                 close
+                                          << QStringLiteral("F_ZOOMWDITH is not an integer");
         QTest::newRow("entity expansion") << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE e [<!ENTITY a "
                                                         "\"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
                                                         "<Envelope><Body><R><Result><F_OPERRESULT>&b;</"
                                                         "F_OPERRESULT></Result></R></Body></Envelope>")
                                           << QStringLiteral("document type declaration");
         QTest::newRow("undeclared entity")
-            << open + "<R><Result><F_OPERRESULT>&x;</F_OPERRESULT></Result></R>" + close
+            << open +
+                   "<R xmlns=\"MORA.PictureService\"><Result><F_OPERRESULT>&x;</F_OPERRESULT></Result></R>" +
+                   close
             << QStringLiteral("unreadable message");
     }
     void unreadableAnswers() {

@@ -110,8 +110,9 @@ private slots:
         QTest::newRow("garbage") << http(200, "OK", "\x89PNG garbage")
                                  << QStringLiteral("unreadable message");
         QTest::newRow("empty answer") << http(200, "OK", "") << QStringLiteral("unreadable message");
-        QTest::newRow("no result record") << http(200, "OK", envelope("<Func_QueryCompanyInfoResponse/>"))
-                                          << QStringLiteral("no result record");
+        QTest::newRow("no result record")
+            << http(200, "OK", envelope("<Func_QueryCompanyInfoResponse xmlns=\"MORA.PictureService\"/>"))
+            << QStringLiteral("no result record");
         QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n")
                                   << QStringLiteral("HTTP request to");
     }

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-BoundedTcpServer::BoundedTcpServer(qint64 maxRequestBytes, QObject *parent)
-    : QTcpServer(parent), maxRequestBytes_(maxRequestBytes) {}
+BoundedTcpServer::BoundedTcpServer(qint64 maxRequestBytes, ConnectionLimits limits, QObject *parent)
+    : QTcpServer(parent), maxRequestBytes_(maxRequestBytes), guard_(new ConnectionGuard(limits, this)) {}
 
 std::unique_ptr<QTcpSocket> BoundedTcpServer::openSocket(qintptr socketDescriptor) {
     auto socket = std::make_unique<QTcpSocket>(this);
@@ -20,6 +20,11 @@ void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
         return;
     }
     QTcpSocket *s = socket.get();
+    if (!guard_->admit(s)) {
+        // Closing: owned by this server (its parent) until it is gone.
+        connect(socket.release(), &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        return;
+    }
     // Bytes received since the last answer was sent. This connection is made before the HTTP layer
     // connects its own reader, so it sees every new chunk first.
     auto received = std::make_shared<qint64>(0);

@@ -3,6 +3,8 @@
 // HTTP layer above keeps a whole request body in memory, so an oversized request is answered with
 // HTTP 413 and the connection closed before it can exhaust memory.
 
+#include "ConnectionGuard.h"
+
 #include <QTcpServer>
 
 #include <memory>
@@ -10,7 +12,7 @@
 class BoundedTcpServer : public QTcpServer {
     Q_OBJECT
 public:
-    BoundedTcpServer(qint64 maxRequestBytes, QObject *parent = nullptr);
+    BoundedTcpServer(qint64 maxRequestBytes, ConnectionLimits limits = {}, QObject *parent = nullptr);
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
@@ -19,4 +21,5 @@ protected:
 
 private:
     qint64 maxRequestBytes_;
+    ConnectionGuard *guard_; // child
 };

@@ -1,5 +1,6 @@
 #include "PhotoHttpServer.h"
 
+#include "ConnectionGuard.h"
 #include "RequestLog.h"
 #include "SoapEndpoint.h"
 #include "Wsdl.h"
@@ -39,13 +40,36 @@ QString endpointUrl(const QHttpServerRequest &request, const QTcpSocket *socket)
     return (tls ? QStringLiteral("https://") : QStringLiteral("http://")) + host + kEndpointPath;
 }
 
+// Writes the answer, with "Connection: close" when the connection ends after it.
+struct Responder {
+    QHttpServerResponder responder;
+    bool close;
+
+    void write(const QByteArray &body, const QByteArray &mimeType, Status status) {
+        if (close) {
+            responder.write(body, {{"Content-Type", mimeType}, {"Connection", "close"}}, status);
+        } else {
+            responder.write(body, mimeType, status);
+        }
+    }
+};
+
 } // namespace
 
-PhotoHttpServer::PhotoHttpServer(ServiceLogic &logic, QObject *parent)
-    : QAbstractHttpServer(parent), logic_(logic) {}
+PhotoHttpServer::PhotoHttpServer(ServiceLogic &logic, AccessControl *access, QObject *parent)
+    : QAbstractHttpServer(parent), logic_(logic), access_(access) {}
 
 bool PhotoHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) {
-    QHttpServerResponder responder = makeResponder(request, socket);
+    const bool close = ConnectionGuard::wantsClose(socket);
+    const bool answered = answer(request, socket, close);
+    if (close) {
+        socket->disconnectFromHost(); // an HTTP/1.0 client waits for the end of the connection
+    }
+    return answered;
+}
+
+bool PhotoHttpServer::answer(const QHttpServerRequest &request, QTcpSocket *socket, bool close) {
+    Responder responder{makeResponder(request, socket), close};
     const QString path = request.url().path();
     if (path.compare(kEndpointPath, Qt::CaseInsensitive) != 0) {
         LogRequest(QStringLiteral("%1: not found").arg(path));
@@ -54,7 +78,7 @@ bool PhotoHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocke
     }
     switch (request.method()) {
     case QHttpServerRequest::Method::Post: {
-        const SoapReply reply = AnswerSoapRequest(logic_, request.body());
+        const SoapReply reply = AnswerSoapRequest(logic_, request.body(), access_, request.remoteAddress());
         LogRequest(reply.logLine);
         responder.write(reply.body, kXml, static_cast<Status>(reply.httpStatus));
         return true;

@@ -1,5 +1,7 @@
 #include "ServiceOptions.h"
 
+#include "GuardOptions.h"
+
 namespace {
 
 // "HOST:PORT" with HOST an address or "localhost"; an IPv6 address goes in brackets.
@@ -64,6 +66,11 @@ std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arg
             options.seedDemo = true;
         } else if (arg == QLatin1String("--exit-with-parent")) {
             options.exitWithParent = true;
+        } else if (QString error; const int used = ParseGuardOption(arguments, i, options, error)) {
+            if (used < 0) {
+                return error;
+            }
+            i += used - 1;
         } else {
             return QStringLiteral("unknown argument \"%1\"").arg(arg);
         }

@@ -2,6 +2,9 @@
 // The command line of photo-service:
 //   photo-service --listen HOST:PORT --db FILE|postgresql://USER@HOST:PORT/DBNAME [--seed-demo]
 //                 [--max-request-bytes N] [--exit-with-parent] [--tls-cert FILE --tls-key FILE]
+//                 [guard options, see GuardOptions.h]
+
+#include "ConnectionGuard.h"
 
 #include <QHostAddress>
 #include <QString>
@@ -18,6 +21,8 @@ struct ServiceOptions {
     bool exitWithParent = false;               // stop when the process that started the service ends (tests)
     QString tlsCertFile;                       // both set: HTTPS (see TlsServerSetup.h); both empty: HTTP
     QString tlsKeyFile;
+    bool openAccess = false; // company operations without a login from the address
+    ConnectionLimits connections;
 };
 
 // The options, or a message saying what is wrong with the arguments (program name excluded).
@@ -25,5 +30,5 @@ std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arg
 
 inline constexpr char kServiceUsage[] =
     "usage: photo-service --listen HOST:PORT --db FILE|postgresql://USER@HOST:PORT/DBNAME "
-    "[--seed-demo] [--max-request-bytes N] [--exit-with-parent] "
-    "[--tls-cert FILE --tls-key FILE]";
+    "[--seed-demo] [--max-request-bytes N] [--exit-with-parent] [--tls-cert FILE --tls-key FILE] "
+    "[--idle-timeout S] [--request-timeout S] [--max-connections-per-address N] [--open-access] [--help]";

@@ -9,6 +9,7 @@ namespace {
 template <typename Record> SoapReply reply(Soap::Operation op, const Answer<Record> &answer) {
     SoapReply r;
     r.body = Soap::WriteResponse(op, answer.record);
+    r.resultCode = answer.record.F_OPERRESULT;
     r.logLine = Soap::OperationName(op) + QLatin1Char(' ') + answer.record.F_OPERRESULT;
     if (!answer.detail.isEmpty()) {
         r.logLine += QStringLiteral(" (") + answer.detail + QLatin1Char(')');
@@ -47,15 +48,26 @@ SoapReply dispatch(ServiceLogic &logic, const Soap::Request &q) {
 
 } // namespace
 
-SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body) {
+SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessControl *access,
+                            const QHostAddress &peer) {
     Soap::Request request;
     try {
         request = Soap::ReadRequest(body);
     } catch (const std::exception &e) {
         return fault(QStringLiteral("soap:Client"), QString::fromUtf8(e.what()), QStringLiteral("?"));
     }
+    if (access) {
+        if (const auto why = access->refusal(peer, request.op)) {
+            return fault(QStringLiteral("soap:Client"), QStringLiteral("access refused: ") + *why,
+                         Soap::OperationName(request.op));
+        }
+    }
     try {
-        return dispatch(logic, request);
+        SoapReply answer = dispatch(logic, request);
+        if (access) {
+            access->note(peer, request.op, answer.resultCode);
+        }
+        return answer;
     } catch (const std::exception &e) {
         // A store that fails is the service's fault, not the caller's.
         return fault(QStringLiteral("soap:Server"), QString::fromUtf8(e.what()),

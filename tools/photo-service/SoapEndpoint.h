@@ -2,6 +2,7 @@
 // Turns one SOAP request body into the HTTP answer: the operation's response envelope, or a SOAP
 // fault (HTTP 500) for a message that cannot be read. Nothing thrown inside leaves it.
 
+#include "AccessControl.h"
 #include "ServiceLogic.h"
 
 #include <QByteArray>
@@ -10,7 +11,11 @@
 struct SoapReply {
     int httpStatus = 200;
     QByteArray body;
-    QString logLine; // operation and result code, or the fault
+    QString logLine;    // operation and result code, or the fault
+    QString resultCode; // F_OPERRESULT of an answer; empty for a fault
 };
 
-SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body);
+// With `access`, company operations from `peer` are answered only as it allows (a SOAP fault
+// otherwise), and every answer is noted for it.
+SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessControl *access = nullptr,
+                            const QHostAddress &peer = {});

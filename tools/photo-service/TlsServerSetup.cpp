@@ -54,8 +54,9 @@ std::optional<QSslConfiguration> LoadServerTls(const QString &certFile, const QS
     return tls;
 }
 
-TlsTcpServer::TlsTcpServer(const QSslConfiguration &tls, qint64 maxRequestBytes, QObject *parent)
-    : BoundedTcpServer(maxRequestBytes, parent), tls_(tls) {}
+TlsTcpServer::TlsTcpServer(const QSslConfiguration &tls, qint64 maxRequestBytes, ConnectionLimits limits,
+                           QObject *parent)
+    : BoundedTcpServer(maxRequestBytes, limits, parent), tls_(tls) {}
 
 std::unique_ptr<QTcpSocket> TlsTcpServer::openSocket(qintptr socketDescriptor) {
     auto socket = std::make_unique<QSslSocket>(this);
@@ -77,12 +78,12 @@ std::unique_ptr<QTcpSocket> TlsTcpServer::openSocket(qintptr socketDescriptor) {
 
 std::unique_ptr<BoundedTcpServer> MakeServiceTcpServer(const ServiceOptions &options, QString &error) {
     if (options.tlsCertFile.isEmpty()) {
-        return std::make_unique<BoundedTcpServer>(options.maxRequestBytes);
+        return std::make_unique<BoundedTcpServer>(options.maxRequestBytes, options.connections);
     }
     const std::optional<QSslConfiguration> tls =
         LoadServerTls(options.tlsCertFile, options.tlsKeyFile, error);
     if (!tls) {
         return nullptr;
     }
-    return std::make_unique<TlsTcpServer>(*tls, options.maxRequestBytes);
+    return std::make_unique<TlsTcpServer>(*tls, options.maxRequestBytes, options.connections);
 }

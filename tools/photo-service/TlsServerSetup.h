@@ -18,7 +18,8 @@ std::optional<QSslConfiguration> LoadServerTls(const QString &certFile, const QS
 
 class TlsTcpServer : public BoundedTcpServer {
 public:
-    TlsTcpServer(const QSslConfiguration &tls, qint64 maxRequestBytes, QObject *parent = nullptr);
+    TlsTcpServer(const QSslConfiguration &tls, qint64 maxRequestBytes, ConnectionLimits limits = {},
+                 QObject *parent = nullptr);
 
 protected:
     std::unique_ptr<QTcpSocket> openSocket(qintptr socketDescriptor) override;

@@ -1,8 +1,10 @@
 // photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
 // demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
+#include "AccessControl.h"
 #include "BoundedTcpServer.h"
 #include "DatabaseUrl.h"
 #include "DemoSeed.h"
+#include "GuardOptions.h"
 #include "PhotoDatabase.h"
 #include "PhotoHttpServer.h"
 #include "RequestLog.h"
@@ -36,6 +38,10 @@ QString hostText(const QHostAddress &host) {
 int run(int argc, char *argv[]) {
     const pid_t parent = ::getppid(); // before anything else, so a parent that ends early is noticed
     QCoreApplication app(argc, argv);
+    if (app.arguments().contains(QLatin1String("--help"))) {
+        std::fputs(kServiceHelp, stdout);
+        return 0;
+    }
     const auto parsed = ParseServiceOptions(app.arguments().mid(1));
     if (const QString *error = std::get_if<QString>(&parsed)) {
         printError(*error);
@@ -66,7 +72,8 @@ int run(int argc, char *argv[]) {
     }
 
     ServiceLogic logic(*db);
-    PhotoHttpServer http(logic);
+    AccessControl access(options.openAccess);
+    PhotoHttpServer http(logic, &access);
     QString tlsError;
     std::unique_ptr<BoundedTcpServer> tcp = MakeServiceTcpServer(options, tlsError);
     if (!tcp) {

@@ -1,0 +1,101 @@
+#include "ConnectionGuard.h"
+
+#include "RequestLog.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+const char kHttp10Property[] = "photoservice_http10";
+
+// The timers of one connection, owned by its socket.
+class ConnectionWatch : public QObject {
+public:
+    ConnectionWatch(QTcpSocket *socket, const ConnectionLimits &limits) : QObject(socket), socket_(socket) {
+        idle_.setSingleShot(true);
+        idle_.setInterval(limits.idleTimeoutSeconds * 1000);
+        request_.setSingleShot(true);
+        request_.setInterval(limits.requestTimeoutSeconds * 1000);
+        connect(&idle_, &QTimer::timeout, this, [this] { close(QStringLiteral("idle")); });
+        connect(&request_, &QTimer::timeout, this, [this] { close(QStringLiteral("request not complete")); });
+        // Made before the HTTP layer connects its own reader, so these see every chunk first.
+        connect(socket, &QTcpSocket::readyRead, this, &ConnectionWatch::received);
+        connect(socket, &QTcpSocket::bytesWritten, this, &ConnectionWatch::answered);
+        idle_.start();
+    }
+
+private:
+    void received() {
+        idle_.start();
+        if (!inRequest_) {
+            inRequest_ = true;
+            request_.start();
+        }
+        if (!requestLineSeen_) {
+            // The request line decides whether the answer closes the connection.
+            const QByteArray head = socket_->peek(8192);
+            const qsizetype end = head.indexOf('\n');
+            if (end >= 0) {
+                requestLineSeen_ = true;
+                socket_->setProperty(kHttp10Property, head.left(end).trimmed().endsWith("HTTP/1.0"));
+            }
+        }
+    }
+
+    void answered() {
+        idle_.start();
+        request_.stop();
+        inRequest_ = false;
+        requestLineSeen_ = false;
+    }
+
+    void close(const QString &why) {
+        LogRequest(
+            QStringLiteral("connection from %1 closed: %2").arg(socket_->peerAddress().toString(), why));
+        socket_->abort();
+    }
+
+    QTcpSocket *socket_;
+    QTimer idle_;
+    QTimer request_;
+    bool inRequest_ = false;
+    bool requestLineSeen_ = false;
+};
+
+} // namespace
+
+ConnectionGuard::ConnectionGuard(ConnectionLimits limits, QObject *parent)
+    : QObject(parent), limits_(limits) {}
+
+bool ConnectionGuard::admit(QTcpSocket *socket) {
+    const QHostAddress peer = socket->peerAddress();
+    int &count = perAddress_[peer];
+    if (count >= limits_.maxPerAddress) {
+        LogRequest(QStringLiteral("connection from %1 refused: it holds %2 connections already")
+                       .arg(peer.toString())
+                       .arg(count));
+        socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        socket->disconnectFromHost();
+        return false;
+    }
+    ++count;
+    auto released = std::make_shared<bool>(false);
+    auto release = [this, peer, released] {
+        if (*released) {
+            return;
+        }
+        *released = true;
+        if (--perAddress_[peer] <= 0) {
+            perAddress_.remove(peer);
+        }
+    };
+    connect(socket, &QTcpSocket::disconnected, this, release);
+    connect(socket, &QObject::destroyed, this, release);
+    new ConnectionWatch(socket, limits_); // owned by the socket
+    return true;
+}
+
+bool ConnectionGuard::wantsClose(const QTcpSocket *socket) {
+    return socket->property(kHttp10Property).toBool();
+}

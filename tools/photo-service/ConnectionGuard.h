@@ -1,0 +1,33 @@
+#pragma once
+// Keeps connections from tying up the service: closes a connection that is idle longer than the idle
+// time-out or whose request is not complete within the request time-out, bounds the connections one
+// client address may hold, and marks HTTP/1.0 requests so that their answer closes the connection.
+
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+
+class QTcpSocket;
+
+struct ConnectionLimits {
+    int idleTimeoutSeconds = 30;
+    int requestTimeoutSeconds = 120;
+    int maxPerAddress = 100;
+};
+
+class ConnectionGuard : public QObject {
+    Q_OBJECT
+public:
+    explicit ConnectionGuard(ConnectionLimits limits, QObject *parent = nullptr);
+
+    // Starts watching a new connection; false when its address already holds the most connections
+    // allowed, in which case the connection has been answered with HTTP 503 and is closing.
+    bool admit(QTcpSocket *socket);
+
+    // Whether the request being answered on `socket` was an HTTP/1.0 one.
+    static bool wantsClose(const QTcpSocket *socket);
+
+private:
+    ConnectionLimits limits_;
+    QHash<QHostAddress, int> perAddress_;
+};
