@@ -271,6 +271,8 @@ bool TFrm_UploadMain::FormClose() {
         QFile::remove(appPath + QLatin1String(name));
     }
     TSysOper::DeleteFiles(QStringLiteral("*.jpg"), PhotoCache::Folder());
+    // A cache file whose writer was killed leaves its temporary beside it ("<name>.jpg.XXXXXX").
+    TSysOper::DeleteFiles(QStringLiteral("*.jpg.??????"), PhotoCache::Folder());
     return true;
 }
 
