@@ -9,10 +9,12 @@
 #include "service/SoapCodec.h"
 #include "support/DemoSeed.h"
 
+#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -320,6 +322,62 @@ private slots:
             QVERIFY2(!log.isEmpty(), qPrintable(out.left(2000)));
         }
         QVERIFY2(log.contains(logged), qPrintable(log.right(2000)));
+    }
+
+    // Killed while the list's small versions are being filed, at a later moment in each round: under
+    // a final name the cache holds only whole photos, never a part of one.
+    void killedWhileWritingTheCache() {
+        const QByteArray photo = jpeg() + QByteArray(qsizetype(96) * 1024, '\x5A');
+        TPicResultInfo list;
+        list.F_OPERRESULT = QStringLiteral("1110");
+        list.F_MAXNUMBER = 400;
+        for (int i = 0; i < 200; ++i) {
+            TPictureInfo p;
+            p.F_ID = TStrOper::EncodeBase64(QStringLiteral("W%1").arg(i));
+            p.F_FLAG = TStrOper::EncodeBase64(QStringLiteral("01"));
+            p.F_ISEXISTS = QStringLiteral("1");
+            p.F_SMALLPHOTO = photo;
+            list.F_PICLIST.append(p);
+        }
+        const QByteArray listBytes = ok(Soap::WriteResponse(Soap::Operation::GetCompanyPhotoList, list));
+        int interrupted = 0; // rounds killed with some but not all photos filed
+        for (int round = 0; round < 12; ++round) {
+            FakeHttpServer server;
+            server.replyRaw(loginAnswer());
+            server.replyRaw(queryAnswer());
+            server.replyRaw(listBytes);
+            QTemporaryDir root;
+            const QDir photos(root.filePath(QStringLiteral("Photo")));
+            QVERIFY(photos.mkpath(QStringLiteral(".")));
+            QProcess cli;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("UPLOADPIC_APP_DIR"), root.path());
+            env.insert(QStringLiteral("UPLOADPIC_USER"), QString::fromUtf8(kDemoUser));
+            env.insert(QStringLiteral("UPLOADPIC_PASSWORD"), QString::fromUtf8(kDemoPassword));
+            cli.setProcessEnvironment(env);
+            cli.setWorkingDirectory(root.path());
+            cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/uploadpic-cli"),
+                      {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(QUrl(server.url()).port()),
+                       QStringLiteral("list"), QString::fromUtf8(kDemoCompanyWithPhotos)});
+            QVERIFY(cli.waitForStarted(30'000));
+            // From the first file on, wait a little longer each round, then kill.
+            QDeadlineTimer patience(60'000);
+            while (photos.isEmpty() && !patience.hasExpired()) {
+                QCoreApplication::processEvents(); // the scripted server answers from this thread
+                QThread::usleep(100);
+            }
+            QThread::usleep(ulong(round) * 3000);
+            ::kill(pid_t(cli.processId()), SIGKILL);
+            QVERIFY(cli.waitForFinished(30'000));
+            const QStringList whole = photos.entryList({QStringLiteral("*.jpg")}, QDir::Files);
+            for (const QString &name : whole) {
+                QFile f(photos.filePath(name));
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                QVERIFY2(f.readAll() == photo, qPrintable(QStringLiteral("round %1: %2").arg(round).arg(name)));
+            }
+            interrupted += whole.size() > 0 && whole.size() < 200 ? 1 : 0;
+        }
+        QVERIFY2(interrupted > 0, "no round was killed while the cache was being written");
     }
 };
 
