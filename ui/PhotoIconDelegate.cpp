@@ -30,6 +30,7 @@ void TPhotoIconDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     QStyle *style = widget != nullptr ? widget->style() : QApplication::style();
     opt.text.clear();
     opt.icon = QIcon();
+    opt.showDecorationSelected = true; // the whole cell shows the selection, not only a text rectangle
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
 
     const QRect cell = opt.rect.adjusted(kMargin, kMargin, -kMargin, -kMargin);
