@@ -1,6 +1,6 @@
 #pragma once
-// File operations shared by every part of the client: reading one ini value and the daily run log.
-// The members live in IniFile.cpp (ReadIniFile) and RunLog.cpp (the run log).
+// File operations shared by every part of the client: reading and writing one ini value and the daily
+// run log. The members live in IniFile.cpp (ReadIniFile, WriteIniFile) and RunLog.cpp (the run log).
 
 #include <QDateTime>
 #include <QString>
@@ -14,6 +14,11 @@ public:
     // The value of key in section of the ini file at path; section and key match without regard to
     // case. Empty when the file, section or key is missing; a read failure is logged.
     static QString ReadIniFile(const QString &path, const QString &section, const QString &key);
+    // Sets key in section of the ini file at path to value, keeping every other line as it was and
+    // adding the section or the key where missing; the file (and its folder) is written whole. False
+    // when it could not be written (logged).
+    static bool WriteIniFile(const QString &path, const QString &section, const QString &key,
+                             const QString &value);
 
     // Appends one stamped line to the day's run log in the program folder. Never throws, never
     // reports a failure; safe to call from several threads at once.

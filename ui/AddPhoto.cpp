@@ -31,6 +31,7 @@ TFrm_AddPhoto::TFrm_AddPhoto(QWidget *parent) : QDialog(parent), ui(std::make_un
     connect(ui->Btn_Load, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_LoadClick);
     connect(ui->Btn_Save, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_SaveClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_CloseClick);
+    setAcceptDrops(true);
     Saved = false;
 }
 
@@ -52,7 +53,7 @@ void TFrm_AddPhoto::FormShow() {
         ui->Cb_PhotoType->setEnabled(false); // an existing photo keeps its type
     } else {
         ui->Ed_PhotoNote->clear();
-        ui->Ed_PhotoPath->clear();
+        ui->Ed_PhotoPath->setText(PhotoPath);
         ui->Cb_PhotoType->setCurrentIndex(-1);
     }
 }

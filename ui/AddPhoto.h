@@ -3,6 +3,8 @@
 // JPEG, a photo type and a note; saving prepares the source and small versions, sends them through the
 // operation runner and, once the server has accepted them, files both versions in the photo cache.
 
+#include "PhotoDrop.h"
+
 #include "service/PhotoWorkflow.h"
 #include "service/PictureService.h"
 
@@ -29,9 +31,13 @@ public:
     QString SmallFile;  // the prepared small version's file
     QString SourceFile; // the prepared source version's file
     QString PhotoId;    // edit: the photo's ID; add: the ID given to the saved photo
+    QString PhotoPath;  // add: the image file the dialog opens with (dropped or pasted); empty: none
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // An image file dropped on the dialog becomes its photo path (AddPhotoDrop.cpp).
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void FormShow();
@@ -45,6 +51,7 @@ private:
     void FilePreparedImages();
 
     void Btn_LoadClick();
+    void TakeDroppedPhoto(const PhotoDrop::TPhotoData &data);
     void Btn_SaveClick();
     void Btn_CloseClick();
 

@@ -1,10 +1,33 @@
 #include "PhotoListColumns.h"
 
+#include "PhotoThumbnails.h"
 #include "StateIcons.h"
 
 #include "service/PhotoListModel.h"
 
+void TPhotoListColumns::setThumbnails(TPhotoThumbnails *thumbnails) {
+    thumbnails_ = thumbnails;
+    connect(thumbnails, &TPhotoThumbnails::ready, this, &TPhotoListColumns::thumbnailReady);
+}
+
+void TPhotoListColumns::thumbnailReady(const QString &photoId) {
+    for (int row = 0; row < rowCount(); ++row) {
+        const QModelIndex note = index(row, TPhotoListModel::NoteColumn);
+        if (note.siblingAtColumn(TPhotoListModel::PhotoIdColumn).data().toString() == photoId) {
+            emit dataChanged(note, note, {ThumbnailRole});
+        }
+    }
+}
+
 QVariant TPhotoListColumns::data(const QModelIndex &index, int role) const {
+    if (role == ThumbnailRole) {
+        if (thumbnails_.isNull() || index.column() != TPhotoListModel::NoteColumn) {
+            return {};
+        }
+        const QImage image =
+            thumbnails_->Thumbnail(index.siblingAtColumn(TPhotoListModel::PhotoIdColumn).data().toString());
+        return image.isNull() ? QVariant() : QVariant(image);
+    }
     if (role == Qt::DecorationRole && index.column() == TPhotoListModel::NoteColumn) {
         return StateIcons::Icon(QIdentityProxyModel::data(index, TPhotoListModel::ImageIndexRole).toInt());
     }

@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QThread>
 
@@ -32,7 +33,8 @@ namespace {
 constexpr std::array<int, 8> kPanelWidths{80, 120, 80, 120, 60, 100, 80, 500};
 
 // The working images in the program folder, removed when the user leaves.
-const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg"};
+const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg",
+                                        PhotoDrop::kPastedFileName};
 
 } // namespace
 
@@ -81,6 +83,8 @@ void TFrm_UploadMain::FormCreate() {
     BuildContextMenu();
     ConnectCommands();
     BuildKeyboard();
+    BuildIconView();
+    setAcceptDrops(true);
     for (QPushButton *button : {ui->Btn_Add, ui->Btn_Edit, ui->Btn_Delete, ui->Btn_Right, ui->Btn_Left,
                                 ui->Btn_ZoomOut, ui->Btn_ZoomIn, ui->Btn_ZoomSource}) {
         button->setEnabled(false);
@@ -154,7 +158,9 @@ void TFrm_UploadMain::ConnectCommands() {
 }
 
 bool TFrm_UploadMain::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == ui->Lv_List->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    const bool listViewport =
+        watched == ui->Lv_List->viewport() || (Lv_Icons != nullptr && watched == Lv_Icons->viewport());
+    if (listViewport && event->type() == QEvent::MouseButtonRelease) {
         // After the view has handled the release, so the buttons see the selection it leaves.
         QMetaObject::invokeMethod(this, &TFrm_UploadMain::Lv_ListClick, Qt::QueuedConnection);
     }

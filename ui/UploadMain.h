@@ -5,22 +5,28 @@
 // program ends. Every service call runs behind the operation runner dialog; the rules of the photo
 // work come from service/PhotoWorkflow.h. The members live in UploadMain.cpp (creation, login,
 // status bar, buttons, exit), UploadMainCompany.cpp (company query, refresh), UploadMainPhotos.cpp
-// (the list's commands, download, add, edit, delete), UploadMainPreview.cpp (preview and wheel) and
-// UploadMainKeys.cpp (shortcuts, tab order).
+// (the list's commands, download, add, edit, delete), UploadMainPreview.cpp (preview and wheel),
+// UploadMainKeys.cpp (shortcuts, tab order), UploadMainView.cpp (rows or icons) and
+// UploadMainDrop.cpp (a photo dropped or pasted).
 
 #include "LoadedPhoto.h"
+#include "PhotoDrop.h"
 #include "PreviewText.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
+class QAbstractItemView;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QModelIndex;
+class QToolButton;
 class TFrm_ViewPhoto;
 class TPhotoListColumns;
 class TPhotoListModel;
+class TPhotoThumbnails;
 
 namespace Ui {
 class TFrm_UploadMain;
@@ -63,6 +69,10 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    // A photo file or image dropped on the window becomes a new photo of the company shown.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void FormCreate();
@@ -73,13 +83,19 @@ private:
     void BuildContextMenu();
     void ConnectCommands();
     void BuildKeyboard();
+    void BuildIconView();
+    // Shows the photos as icons (true) or as rows; the other view hides.
+    void ShowIconView(bool icons);
+    // The view of the photo list on screen: Lv_List or Lv_Icons.
+    QAbstractItemView *PhotoListView() const;
 
     // Runs one service operation behind the runner dialog and returns its OperResult.
     int RunOperation(int operType, const QString &notice, const QString &photoId = QString(),
                      const QString &photoFlag = QString());
     // Opens the photo editor; true when it saved. In edit mode the row's values go in; the saved
     // note, ID and type come back either way.
-    bool OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved);
+    bool OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved,
+                    const QString &photoPath = QString());
     int SelectedRow() const;
     void SelectRow(int row);
     void ClearPreview();
@@ -89,6 +105,12 @@ private:
     void Btn_QueryInfoClick();
     void Ed_CompanyIdKeyDown(); // Enter in the company ID box
     void Btn_AddClick();
+    // The add command with the editor's photo path filled in (empty: the user picks one).
+    void AddPhoto(const QString &path);
+    // A dropped or pasted photo: refused with a message, or handed to the add command.
+    void AddPhotoFrom(const PhotoDrop::TPhotoData &data, bool pasted);
+    void N_PastePhotoClick();
+    void Btn_IconViewClick(bool icons);
     void Btn_EditClick();
     void Btn_DeleteClick();
     void Btn_RefPhotoClick();
@@ -119,6 +141,9 @@ private:
     std::unique_ptr<Ui::TFrm_UploadMain> ui;
     std::unique_ptr<TPhotoListModel> photoList_;
     TPhotoListColumns *listColumns_ = nullptr;
+    TPhotoThumbnails *thumbnails_ = nullptr;
+    QListView *Lv_Icons = nullptr;
+    QToolButton *Btn_IconView = nullptr;
     QLineEdit *Ed_CustomerId = nullptr;
     QLineEdit *Ed_SoftWareId = nullptr;
     QLineEdit *Ed_DeviceId = nullptr;

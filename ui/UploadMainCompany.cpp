@@ -73,7 +73,7 @@ void TFrm_UploadMain::RefreshPhotoList() {
         ui->Lb_Size->setText(QStringLiteral("照片大小: 0 KB"));
     } else {
         SelectRow(0);
-        ui->Lv_List->setFocus();
+        PhotoListView()->setFocus();
     }
     UpdateButtonStates();
 }

@@ -1,10 +1,11 @@
 // The main window's keyboard: a shortcut for each command and preview button (named in its tooltip),
-// and a tab order that follows the layout.
+// Ctrl+V for a photo on the clipboard, and a tab order that follows the layout.
 
 #include "UploadMain.h"
 
 #include "ui_UploadMain.h"
 
+#include <QAction>
 #include <QKeySequence>
 
 void TFrm_UploadMain::BuildKeyboard() {
@@ -30,6 +31,12 @@ void TFrm_UploadMain::BuildKeyboard() {
         key.button->setToolTip(QStringLiteral("%1 (%2)").arg(
             key.button->text(), key.sequence.toString(QKeySequence::NativeText)));
     }
+    // A text box keeps Ctrl+V for its own paste.
+    auto *paste = new QAction(QStringLiteral("粘贴照片"), this);
+    paste->setObjectName(QStringLiteral("N_PastePhoto"));
+    paste->setShortcut(QKeySequence::Paste);
+    addAction(paste);
+    connect(paste, &QAction::triggered, this, &TFrm_UploadMain::N_PastePhotoClick);
     QWidget *order[] = {ui->Ed_CompanyId, ui->Btn_QueryInfo, ui->Lv_List,       ui->Btn_Add,   ui->Btn_Edit,
                         ui->Btn_Delete,   ui->Btn_RefPhoto,  ui->Btn_Close,     ui->Btn_Right, ui->Btn_Left,
                         ui->Btn_ZoomOut,  ui->Btn_ZoomIn,    ui->Btn_ZoomSource};

@@ -62,7 +62,7 @@ void TFrm_UploadMain::PM_ListPopup(const QPoint &pos) {
     action("N_DeletePhoto")->setEnabled(row >= 0);
     action("N_AddPhoto")->setEnabled(PhotoList->rowCount() < DM_Main->MaxPhotoNumber);
     action("N_RefPhoto")->setEnabled(true);
-    PM_List->popup(ui->Lv_List->viewport()->mapToGlobal(pos));
+    PM_List->popup(PhotoListView()->viewport()->mapToGlobal(pos));
 }
 
 void TFrm_UploadMain::N_SmallClick() {
@@ -125,7 +125,7 @@ void TFrm_UploadMain::DeletePhoto() {
     PhotoList->removeRows(SelectedRow(), 1);
     if (PhotoList->rowCount() > 0) {
         SelectRow(0);
-        ui->Lv_List->setFocus();
+        PhotoListView()->setFocus();
     }
     changingRows_ = false;
     if (PhotoList->rowCount() > 0) {
@@ -135,9 +135,11 @@ void TFrm_UploadMain::DeletePhoto() {
     TMessageBox::Information(this, QStringLiteral("删除照片成功"));
 }
 
-bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved) {
+bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved,
+                                 const QString &photoPath) {
     TFrm_AddPhoto editor(this);
     editor.OperMode = mode;
+    editor.PhotoPath = photoPath;
     if (mode == TFrm_AddPhoto::ModeEdit) {
         editor.setWindowTitle(QStringLiteral("照片信息修改"));
         editor.PhotoNote = note;
@@ -156,6 +158,10 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
 }
 
 void TFrm_UploadMain::Btn_AddClick() {
+    AddPhoto(QString());
+}
+
+void TFrm_UploadMain::AddPhoto(const QString &path) {
     DM_Main->OperationKind = 2;
     if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(*DM_Main); !refusal.isEmpty()) {
         TMessageBox::Information(this, refusal);
@@ -165,12 +171,12 @@ void TFrm_UploadMain::Btn_AddClick() {
     QString photoId;
     QString type;
     bool imageSaved = false;
-    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type, imageSaved)) {
+    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type, imageSaved, path)) {
         return;
     }
     const int row = PhotoList->appendRow(note, photoId, type, TPhotoListModel::SourceCached);
     SelectRow(row);
-    ui->Lv_List->setFocus();
+    PhotoListView()->setFocus();
     UpdateButtonStates();
 }
 

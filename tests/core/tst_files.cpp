@@ -49,6 +49,35 @@ private slots:
         QVERIFY(app.logTexts().isEmpty());
     }
 
+    // Writing one value keeps the rest of the file as it was.
+    void iniWrites_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("no file") << QByteArray() << QByteArray("[View]\nList=Icon\n");
+        QTest::newRow("key replaced, case kept elsewhere")
+            << QByteArray("; c\r\n[view]\r\nLIST=Report\r\nOther=1\r\n")
+            << QByteArray("; c\r\n[view]\r\nList=Icon\r\nOther=1\r\n");
+        QTest::newRow("key added to its section") << QByteArray("[View]\nA=1\n\n[Next]\nList=x\n")
+                                                  << QByteArray("[View]\nA=1\nList=Icon\n\n[Next]\nList=x\n");
+        QTest::newRow("section added")
+            << QByteArray("[Other]\nList=x") << QByteArray("[Other]\nList=x\n[View]\nList=Icon\n");
+    }
+    void iniWrites() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        TempAppDir app;
+        const QString path = app.file(QStringLiteral("sub/v.ini"));
+        if (!before.isEmpty()) {
+            QVERIFY(QDir().mkpath(app.file(QStringLiteral("sub"))));
+            writeFile(path, before);
+        }
+        QVERIFY(TFileOper::WriteIniFile(path, QStringLiteral("View"), QStringLiteral("List"),
+                                        QStringLiteral("Icon")));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), after);
+    }
+
     void missingIniFileIsEmptyAndSilent() {
         TempAppDir app;
         QCOMPARE(TFileOper::ReadIniFile(app.file(QStringLiteral("none.ini")), QStringLiteral("A"),

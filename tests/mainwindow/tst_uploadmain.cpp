@@ -5,6 +5,7 @@
 #include "ConfigWriter.h"
 #include "Login.h"
 #include "MessageBox.h"
+#include "PhotoListColumns.h"
 #include "UploadMain.h"
 #include "ViewPhoto.h"
 #include "core/MainDataModule.h"
@@ -20,12 +21,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -426,6 +431,43 @@ private slots:
                            rowRect(*w, 1).center());
         QTRY_COMPARE(list->state(1), TPhotoListModel::SmallCached);
         QCOMPARE(buttonState(*w), QStringLiteral("1111111")); // no further click needed
+    }
+
+    // The icon view shows the same rows through the same selection: a click shows the photo, a double
+    // click downloads, and each photo shows its small version or, without a readable one, its state icon.
+    void iconViewWorksLikeTheRows() {
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        TPhotoListModel *list = w->window->PhotoList;
+        QFile broken(w->cache(list->subItem(1, TPhotoListModel::PhotoIdColumn), "_0.jpg"));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate) && broken.write("broken") > 0);
+        broken.close();
+        QVERIFY(QFile::remove(w->cache(list->subItem(2, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
+        list->setState(2, TPhotoListModel::NotDownloaded);
+        auto *icons = w->find<QListView>("Lv_Icons");
+        QSignalSpy changed(icons->model(), &QAbstractItemModel::dataChanged);
+        w->find<QToolButton>("Btn_IconView")->click();
+        QVERIFY(icons->isVisible() && !w->find<QTableView>("Lv_List")->isVisible());
+        const auto thumbnail = [icons](int row) {
+            return icons->model()->index(row, 0).data(TPhotoListColumns::ThumbnailRole).value<QImage>();
+        };
+        QVERIFY(thumbnail(2).isNull());
+        thumbnail(1);
+        QTRY_VERIFY(!thumbnail(0).isNull());
+        QVERIFY(thumbnail(0).width() <= 160 && thumbnail(0).height() <= 120);
+        QTRY_VERIFY(std::any_of(changed.cbegin(), changed.cend(), [](const QList<QVariant> &args) {
+            return args.at(0).toModelIndex().row() == 1;
+        }));
+        QVERIFY(thumbnail(1).isNull()); // read and found unreadable
+
+        const QPoint third = icons->visualRect(icons->model()->index(2, 0)).center();
+        TScriptedMessageBoxes boxes;
+        QTest::mouseClick(icons->viewport(), Qt::LeftButton, {}, third);
+        QCOMPARE(list->selectedRow(), 2);
+        QVERIFY(showsNotice(*w));
+        QTest::mouseDClick(icons->viewport(), Qt::LeftButton, {}, third);
+        QTRY_COMPARE(list->state(2), TPhotoListModel::SmallCached);
+        QTRY_VERIFY(!thumbnail(2).isNull());
+        QVERIFY(boxes.Texts().isEmpty());
     }
 
     void answeringNoShowsTheNoticeNotTheLastPhoto() {
