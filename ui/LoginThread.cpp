@@ -54,7 +54,7 @@ void TLoginThread::Notify(int code) {
     // would. The dialog is looked up there, so it cannot disappear between the check and the send.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [dialog = dialog_, code, control = control_] {
+        [dialog = dialog_, code, control = control_.get()] { // alive: this thread waits for the call
             // The cancel is set on this thread too, so this look decides alone whether the user gets
             // the outcome.
             if (control && control->IsCancelled()) {
