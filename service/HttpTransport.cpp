@@ -1,12 +1,13 @@
 #include "HttpTransport.h"
 
 #include "TlsSettings.h"
+#include "TransferWatch.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
+#include <QStringList>
 
 #include <memory>
 
@@ -25,8 +26,31 @@ bool isBrokenTransfer(QNetworkReply::NetworkError error) {
 
 } // namespace
 
+MinimumRate ConfiguredMinimumRate() {
+    // Read once: every call of the process follows the same rule.
+    static const MinimumRate rate = [] {
+        const QStringList parts = qEnvironmentVariable("UPLOADPIC_MIN_RATE").split(u'/');
+        bool bytesOk = false;
+        bool secondsOk = false;
+        const qint64 bytes = parts.size() == 2 ? parts.at(0).toLongLong(&bytesOk) : 0;
+        const double seconds = parts.size() == 2 ? parts.at(1).toDouble(&secondsOk) : 0;
+        if (!bytesOk || !secondsOk || bytes <= 0 || seconds <= 0 || seconds > 86400) {
+            return kMinimumRate;
+        }
+        return MinimumRate{bytes, std::chrono::milliseconds(qint64(seconds * 1000))};
+    }();
+    return rate;
+}
+
 HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray &body,
-                std::chrono::milliseconds idleTimeout, qint64 maxBytes, const QString &caFile) {
+                const PostOptions &options) {
+    const auto cancelled = [&options] {
+        options.control->MarkHonoured();
+        return TransferCancelled();
+    };
+    if (options.control && options.control->IsCancelled()) {
+        throw cancelled();
+    }
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml; charset=utf-8"));
@@ -34,41 +58,38 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     const bool tls = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
     if (tls) {
-        request.setSslConfiguration(TlsSettings::ClientConfiguration(caFile));
+        request.setSslConfiguration(TlsSettings::ClientConfiguration(options.caFile));
     }
 
     std::unique_ptr<QNetworkReply> reply(manager.post(request, body));
     reply->setReadBufferSize(kReadChunk);
 
     QEventLoop loop;
-    QTimer idle;
-    idle.setSingleShot(true);
-    idle.setInterval(idleTimeout);
+    TransferWatch watch(options, body.size(), [&reply] { reply->abort(); });
 
     QByteArray received;
-    bool timedOut = false;
     bool tooLarge = false;
-    const auto abortWith = [&](bool &flag) {
-        flag = true;
+    const auto refuseAsTooLarge = [&] {
+        tooLarge = true;
+        watch.End();
         reply->abort();
     };
-    const auto progress = [&] { idle.start(); };
     const auto take = [&] {
-        idle.start();
         const qint64 available = reply->bytesAvailable();
-        if (received.size() + available > maxBytes) {
-            abortWith(tooLarge);
+        if (received.size() + available > options.maxBytes) {
+            refuseAsTooLarge();
             return;
         }
         received.append(reply->read(available));
+        watch.Received(received.size());
     };
-    QObject::connect(&idle, &QTimer::timeout, &loop, [&] { abortWith(timedOut); });
-    QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop, progress);
+    QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop,
+                     [&](qint64 sent, qint64 total) { watch.Sent(sent, total); });
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
-        progress();
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > maxBytes) {
-            abortWith(tooLarge);
+        watch.AnswerStarted(length.isValid() ? length.toLongLong() : -1);
+        if (length.isValid() && length.toLongLong() > options.maxBytes) {
+            refuseAsTooLarge();
         }
     });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
@@ -80,27 +101,33 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
         });
     }
 
-    idle.start();
+    watch.Start();
     if (!reply->isFinished()) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // With a control the user must reach its cancel button; the modal window that shows it keeps
+        // every other window from taking input meanwhile.
+        loop.exec(options.control ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     }
-    idle.stop();
+    watch.End();
 
-    if (timedOut) {
-        throw TransportError(QStringLiteral("no answer from %1 for %2 s")
-                                 .arg(url.toString())
-                                 .arg(std::chrono::duration<double>(idleTimeout).count()));
+    // A cancel that came in while the answer completed still wins: the caller was told it would stop.
+    if (watch.stopped() == TransferWatch::Stop::Cancelled ||
+        (options.control && options.control->IsCancelled())) {
+        throw cancelled();
+    }
+    if (watch.stopped() != TransferWatch::Stop::None) {
+        throw TransportError(watch.Reason(url));
     }
     if (tooLarge) {
-        throw TransportError(
-            QStringLiteral("the answer from %1 is larger than %2 bytes").arg(url.toString()).arg(maxBytes));
+        throw TransportError(QStringLiteral("the answer from %1 is larger than %2 bytes")
+                                 .arg(url.toString())
+                                 .arg(options.maxBytes));
     }
     if (reply->bytesAvailable() > 0) {
         take();
         if (tooLarge) {
             throw TransportError(QStringLiteral("the answer from %1 is larger than %2 bytes")
                                      .arg(url.toString())
-                                     .arg(maxBytes));
+                                     .arg(options.maxBytes));
         }
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -1,19 +1,38 @@
 #pragma once
-// One blocking HTTP POST of a SOAP message. Usable on the GUI thread (user input is held back while it
-// waits) and on any worker thread: the network objects live on the calling thread for one call.
-// A server that stops making progress for the idle time-out, or an answer above the size cap, ends the
-// call with an exception instead of a frozen client or exhausted memory.
+// One blocking HTTP POST of a SOAP message. Usable on the GUI thread and on any worker thread: the
+// network objects live on the calling thread for one call. User input is held back while it waits,
+// unless the caller hands in a TransferControl: then its modal window stays usable so that the user
+// can follow the bytes and cancel.
+//
+// Three rules end a call that would otherwise hold the client: no progress at all for the idle
+// time-out (60 s); an answer above the size cap (256 MiB); and a minimum rate, because a server that
+// trickles a byte every few seconds resets the idle time-out each time. The rate rule: while the
+// request is being sent or the answer is arriving, every window of 30 s must move at least 16 KiB
+// (about 550 bytes a second, below the slowest mobile data link a photo is sent over). The first
+// window of each phase is the grace period; the wait between the sent request and the first bytes of
+// the answer, while the server works, falls under the idle time-out only. There is no total deadline:
+// a big photo over a slow but steady link takes as long as it takes. For tests and trials the
+// environment variable UPLOADPIC_MIN_RATE=BYTES/SECONDS replaces the rate (e.g. "64/1").
+
+#include "TransferControl.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 
 class TransportError : public std::runtime_error {
 public:
     explicit TransportError(const QString &message) : std::runtime_error(message.toStdString()) {}
+};
+
+// The user stopped the call through its TransferControl; nothing of the answer was taken.
+class TransferCancelled : public TransportError {
+public:
+    TransferCancelled() : TransportError(QStringLiteral("cancelled by the user")) {}
 };
 
 struct HttpAnswer {
@@ -27,12 +46,40 @@ namespace HttpTransport {
 inline constexpr std::chrono::milliseconds kIdleTimeout{60'000};
 inline constexpr qint64 kMaxAnswerBytes = qint64(256) * 1024 * 1024;
 
+// At least `bytes` in every `window` while data should be flowing.
+struct MinimumRate {
+    qint64 bytes = 0;
+    std::chrono::milliseconds window{0};
+};
+inline constexpr MinimumRate kMinimumRate{qint64(16) * 1024, std::chrono::milliseconds(30'000)};
+
+// kMinimumRate, or UPLOADPIC_MIN_RATE when it holds a valid BYTES/SECONDS.
+MinimumRate ConfiguredMinimumRate();
+
+struct PostOptions {
+    std::chrono::milliseconds idleTimeout = kIdleTimeout;
+    qint64 maxBytes = kMaxAnswerBytes;
+    QString caFile; // https: the CAs to check the server against; empty: the system's
+    MinimumRate minimumRate = ConfiguredMinimumRate();
+    std::shared_ptr<TransferControl> control; // progress and cancel; may be null
+};
+
 // Posts body as text/xml; charset=utf-8 with the SOAPAction header. Returns the answer whatever its
 // HTTP status; throws TransportError when no complete answer arrived (connection failure, idle
-// time-out, answer larger than maxBytes, an https server whose certificate fails verification against
-// caFile or, when it is empty, the system's CAs; the message then names the reasons).
+// time-out, too slow a transfer, answer larger than maxBytes, an https server whose certificate fails
+// verification against caFile or, when it is empty, the system's CAs; the message then names the
+// reasons), and TransferCancelled when the control was cancelled before the call returned.
 HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray &body,
-                std::chrono::milliseconds idleTimeout = kIdleTimeout, qint64 maxBytes = kMaxAnswerBytes,
-                const QString &caFile = QString());
+                const PostOptions &options);
+
+inline HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray &body,
+                       std::chrono::milliseconds idleTimeout = kIdleTimeout,
+                       qint64 maxBytes = kMaxAnswerBytes, const QString &caFile = QString()) {
+    PostOptions options;
+    options.idleTimeout = idleTimeout;
+    options.maxBytes = maxBytes;
+    options.caFile = caFile;
+    return Post(url, soapAction, body, options);
+}
 
 } // namespace HttpTransport

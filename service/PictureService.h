@@ -5,11 +5,15 @@
 
 #include "core/HeaderFields.h"
 
+#include <memory>
+
 #include <QByteArray>
 #include <QLatin1String>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+class TransferControl;
 
 inline constexpr char kServiceNamespace[] = "MORA.PictureService";
 
@@ -79,6 +83,8 @@ public:
     virtual ~MORA_PictureServiceSoap() = default;
 
     virtual void SetHeader(const Header &header) = 0;
+    // Lets the calls that follow be followed and cancelled; a service without transfers ignores it.
+    virtual void SetTransferControl(std::shared_ptr<TransferControl> control) { (void)control; }
 
     virtual TPicResultInfo Func_GetCompanyPhotoList() = 0;
     virtual TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) = 0;

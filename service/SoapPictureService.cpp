@@ -24,9 +24,12 @@ void TSoapPictureService::SetHeader(const Header &header) {
 
 QByteArray TSoapPictureService::call(Soap::Request request) const {
     request.header = header_;
+    HttpTransport::PostOptions options;
+    options.idleTimeout = idleTimeout_;
+    options.caFile = caFile_;
+    options.control = control_;
     const HttpAnswer answer =
-        HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request),
-                            idleTimeout_, HttpTransport::kMaxAnswerBytes, caFile_);
+        HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request), options);
     if (answer.status == 200) {
         return answer.body;
     }

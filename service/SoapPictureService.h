@@ -9,6 +9,8 @@
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
+#include <utility>
 
 class TSoapPictureService : public MORA_PictureServiceSoap {
 public:
@@ -19,6 +21,9 @@ public:
     void SetHeader(const Header &header) override;
     // For an https endpoint: the CA certificates to check the server against instead of the system's.
     void SetCaFile(const QString &caFile) { caFile_ = caFile; }
+    void SetTransferControl(std::shared_ptr<TransferControl> control) override {
+        control_ = std::move(control);
+    }
 
     TPicResultInfo Func_GetCompanyPhotoList() override;
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override;
@@ -36,4 +41,5 @@ private:
     std::chrono::milliseconds idleTimeout_;
     Header header_;
     QString caFile_;
+    std::shared_ptr<TransferControl> control_;
 };

@@ -1,5 +1,6 @@
 #include "UploadPictureLib.h"
 
+#include "HttpTransport.h"
 #include "ResultCodes.h"
 #include "SoapPictureService.h"
 #include "UploadPictureMessages.h"
@@ -38,6 +39,10 @@ TUploadPicture::TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service)
 
 TUploadPicture::~TUploadPicture() = default;
 
+void TUploadPicture::SetTransferControl(std::shared_ptr<TransferControl> control) {
+    FService->SetTransferControl(std::move(control));
+}
+
 QString TUploadPicture::EndpointUrl(const TDM_Main &dm) {
     const QString port = dm.ServerPort.trimmed();
     const QString scheme = dm.ServerScheme == u"https" ? QStringLiteral("https") : QStringLiteral("http");
@@ -60,6 +65,8 @@ int TUploadPicture::Func_ValidateUserLogin() {
             }
             TFileOper::WriteLog(LoginCodeMessage(code));
         }
+    } catch (const TransferCancelled &) {
+        TFileOper::WriteLog(LoginCancelledText());
     } catch (const std::exception &e) {
         TFileOper::WriteLog(LoginExceptionText() + QString::fromUtf8(e.what()));
     }
@@ -85,6 +92,8 @@ void TUploadPicture::Func_QueryCompanyInfo(QString &Code) {
         company.CompanyType = info.F_COMPANYTYPE;
         company.DeviceId = info.F_DEVICEID;
         company.CompanyName = TStrOper::DecodeBase64(info.F_COMPANYNAME);
+    } catch (const TransferCancelled &) {
+        TFileOper::WriteLog(QueryCancelledText());
     } catch (const std::exception &e) {
         TFileOper::WriteLog(QueryExceptionText() + QString::fromUtf8(e.what()));
     }

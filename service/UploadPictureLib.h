@@ -13,6 +13,7 @@
 #include <memory>
 
 class TDM_Main;
+class TransferControl;
 
 // What a photo fetch left in the photo cache.
 struct TCacheWrite {
@@ -33,6 +34,10 @@ public:
     // "http://" (or "https://" when the configuration says so) + trimmed address + (":" + trimmed port unless
     // empty) + "/PictureService.asmx".
     static QString EndpointUrl(const TDM_Main &dm);
+
+    // Lets the user follow and cancel the calls of this instance. A cancelled call logs that it was
+    // cancelled, leaves Code at "1111" and carries out none of its success steps.
+    void SetTransferControl(std::shared_ptr<TransferControl> control);
 
     // Photo operations: Code is "1110" on success, the server's code otherwise, "1111" when no answer
     // was read.

@@ -81,6 +81,12 @@ QString PhotoExceptionText(PhotoOperation op) {
     return text(t.failed) + QStringLiteral(",TUploadInfo->") + text(t.method) + QStringLiteral("中错误:");
 }
 
+QString PhotoCancelledText(PhotoOperation op) {
+    const PhotoTexts &t = textsOf(op);
+    // The failure text names the operation and ends in "失败".
+    return text(t.failed).chopped(2) + QStringLiteral("已被用户取消,TUploadInfo->") + text(t.method);
+}
+
 QString LoginCodeMessage(const QString &code) {
     if (code == ResultCode::kBadHeader) {
         return QStringLiteral("登录验证失败,解密表头错误");
@@ -107,6 +113,14 @@ QString LoginExceptionText() {
 
 QString QueryExceptionText() {
     return QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:");
+}
+
+QString LoginCancelledText() {
+    return QStringLiteral("登录验证已被用户取消,TUploadInfo->Func_ValidateUserLogin");
+}
+
+QString QueryCancelledText() {
+    return QStringLiteral("查询企业信息已被用户取消,TUploadInfo->Func_QueryCompanyInfo");
 }
 
 QString FillListExceptionText() {

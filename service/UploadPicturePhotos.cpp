@@ -2,6 +2,7 @@
 
 #include "UploadPictureLib.h"
 
+#include "HttpTransport.h"
 #include "PhotoListModel.h"
 #include "PhotoWorkflow.h"
 #include "ResultCodes.h"
@@ -35,9 +36,10 @@ TPhotoListModel &photoList() {
 }
 
 // The common frame of the photo operations: send the header, call, then the success steps or the
-// code's log line; a failure is logged with the operation's exception text.
+// code's log line; a failure is logged with the operation's exception text. True when the user
+// cancelled the call.
 template <typename Call, typename OnSuccess>
-void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op,
+bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op,
                        QString &Code, Call call, OnSuccess onSuccess) {
     Code = ResultCode::kNoAnswer;
     try {
@@ -49,10 +51,14 @@ void runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, P
         } else {
             TFileOper::WriteLog(PhotoCodeMessage(op, Code));
         }
+    } catch (const TransferCancelled &) {
+        TFileOper::WriteLog(PhotoCancelledText(op));
+        return true;
     } catch (const std::exception &e) {
         Code = ResultCode::kNoAnswer; // a failed success step is no success
         TFileOper::WriteLog(PhotoExceptionText(op) + QString::fromUtf8(e.what()));
     }
+    return false;
 }
 
 void noSuccessSteps(const TPicResultInfo &) {}
@@ -76,7 +82,7 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
                                                  QString &Code) {
     const QString folder = PhotoCache::Folder();
     TCacheWrite written;
-    runPhotoOperation(
+    const bool cancelled = runPhotoOperation(
         *FService, FHeader, PhotoOperation::Fetch, Code,
         [&] {
             return FService->Func_GetCompanyPhoto(TStrOper::EncodeBase64(PhotoId),
@@ -113,8 +119,9 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
             }
             list.setState(row, small ? TPhotoListModel::SmallCached : TPhotoListModel::SourceCached);
         });
-    if (Code != ResultCode::kSuccess && DM_Main && DM_Main->PhotoListView) {
-        // A failed fetch shows the "not downloaded" icon; the state text stays as it was.
+    if (Code != ResultCode::kSuccess && !cancelled && DM_Main && DM_Main->PhotoListView) {
+        // A cancelled fetch leaves the row as it was. A failed fetch shows the "not downloaded" icon; the
+        // state text stays as it was.
         DM_Main->PhotoListView->setImageIndex(DM_Main->PhotoListView->selectedRow(),
                                               TPhotoListModel::NotDownloaded);
     }

@@ -146,6 +146,7 @@ bool TFrm_AddPhoto::SavePhotoInfo(const TPictureInfo &info) {
         }
         runner.PicInfo = &info;
         runner.exec();
+        saveCancelled_ = runner.OperResult == TFrm_DataNetCommunication::ResultCancelled;
         return runner.OperResult == TFrm_DataNetCommunication::ResultOk;
     } catch (const std::exception &e) {
         TFileOper::WriteLog(QStringLiteral("保存照片信息失败,SavePhotoInfo中错误:") + errorText(e));
@@ -179,8 +180,11 @@ void TFrm_AddPhoto::Btn_SaveClick() {
     if (!CheckInput()) {
         return;
     }
+    saveCancelled_ = false;
     if (!GetPhotoInfo()) {
-        TMessageBox::Warning(this, QStringLiteral("保存照片失败"));
+        if (!saveCancelled_) {
+            TMessageBox::Warning(this, QStringLiteral("保存照片失败"));
+        }
         return;
     }
     Saved = true;

@@ -61,4 +61,5 @@ private:
     std::unique_ptr<Ui::TFrm_AddPhoto> ui;
     PhotoWorkflow::TPreparedPhoto prepared_; // the versions of the chosen image the last save prepared
     bool shown_ = false;
+    bool saveCancelled_ = false; // the user stopped the last save; the runner told them
 };

@@ -2,7 +2,10 @@
 // The notice window every service call of the windows runs behind: the caller sets the notice text, the
 // operation and its inputs, shows it modally and reads OperResult once it has closed itself. The call
 // starts half a second after the window appears, so the notice is on screen first, and the window
-// keeps painting while the call waits for the server.
+// keeps painting while the call waits for the server. A transfer of more than 1 MB shows its bytes;
+// after two seconds the window offers 取消 (Btn_Cancel), which stops the call and leaves everything as
+// it was before (OperResult 3). A change the server may already hold (the whole request sent for an
+// insert, change or delete) can no longer be cancelled.
 
 #include "service/PictureService.h"
 
@@ -13,6 +16,8 @@
 class QLabel;
 class QTimer;
 class TUploadPicture;
+class TransferControl;
+struct TransferProgress;
 
 namespace Ui {
 class TFrm_DataNetCommunication;
@@ -31,7 +36,9 @@ public:
         OpQueryCompanyInfo = 5,
     };
     // OperResult values.
-    enum : int { ResultFailed = 0, ResultOk = 1, ResultNoCompany = 2 };
+    enum : int { ResultFailed = 0, ResultOk = 1, ResultNoCompany = 2, ResultCancelled = 3 };
+    // How long a call runs before the window offers to cancel it.
+    static constexpr int kCancelOfferMs = 2000;
 
     // The service client is built now, so its request header follows the data module's OperationKind
     // at this moment.
@@ -58,6 +65,12 @@ protected:
 private:
     void FormCreate();
     void TimerTimer();
+    void CancelTimerTimer();
+    void Btn_CancelClick();
+    void ShowProgress(const TransferProgress &progress);
+    void ShowProgressRow();
+    bool ChangesServer() const;
+    QString CancelledNotice() const;
 
     void GetCompanyPhotoList();
     void GetCompanyPhotoInfo();
@@ -71,5 +84,8 @@ private:
 
     std::unique_ptr<Ui::TFrm_DataNetCommunication> ui;
     QTimer *Timer;
+    QTimer *CancelTimer; // offers Btn_Cancel once the call has run for kCancelOfferMs
+    std::shared_ptr<TransferControl> control_;
+    bool requestSent_ = false; // the server has the whole request
     bool operationStarted_ = false;
 };

@@ -6,6 +6,7 @@
 #include "core/MainDataModule.h"
 #include "service/LoginMessages.h"
 #include "service/PhotoWorkflow.h"
+#include "service/TransferControl.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -48,12 +49,17 @@ QPixmap drawMark(bool person) {
 
 TFrm_Login::TFrm_Login(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      ui(std::make_unique<Ui::TFrm_Login>()), Timer(new QTimer(this)) {
+      ui(std::make_unique<Ui::TFrm_Login>()), Timer(new QTimer(this)), CancelTimer(new QTimer(this)) {
     ui->setupUi(this);
     setFixedSize(size());
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(1000);
     connect(Timer, &QTimer::timeout, this, &TFrm_Login::TimerTimer);
+    CancelTimer->setObjectName(QStringLiteral("CancelTimer"));
+    CancelTimer->setInterval(2000);
+    CancelTimer->setSingleShot(true);
+    connect(CancelTimer, &QTimer::timeout, this, &TFrm_Login::CancelTimerTimer);
+    connect(ui->Btn_CancelLogin, &QPushButton::clicked, this, &TFrm_Login::Btn_CancelLoginClick);
 
     ui->Image1->setPixmap(drawMark(true));
     ui->Image2->setPixmap(drawMark(false));
@@ -111,6 +117,9 @@ void TFrm_Login::SetInputEnabled(bool enabled) {
     ui->ProgressBar->setVisible(!enabled);
     ui->Lb_Info->setVisible(!enabled);
     if (enabled) {
+        check_.reset();
+        CancelTimer->stop();
+        ui->Btn_CancelLogin->setVisible(false);
         Timer->stop();
     } else {
         Timer->start();
@@ -120,8 +129,27 @@ void TFrm_Login::SetInputEnabled(bool enabled) {
 void TFrm_Login::StartLogin() {
     PhotoWorkflow::BeginLogin(*DM_Main, ui->Ed_UserName->text(), ui->Ed_UserPass->text());
     SetInputEnabled(false);
-    TLoginThread::Start(this, clientFactory_);
+    check_ = std::make_shared<TransferControl>();
+    TLoginThread::Start(this, clientFactory_, check_);
     Timer->start();
+    CancelTimer->start();
+}
+
+void TFrm_Login::CancelTimerTimer() {
+    if (check_) {
+        ui->Btn_CancelLogin->setVisible(true);
+        ui->Btn_CancelLogin->setFocus();
+    }
+}
+
+void TFrm_Login::Btn_CancelLoginClick() {
+    if (!check_) {
+        return;
+    }
+    // The check stops on its thread; its log line says the login check was cancelled.
+    check_->Cancel();
+    SetInputEnabled(true);
+    TMessageBox::Information(this, QStringLiteral("已取消登录验证"), true);
 }
 
 void TFrm_Login::TimerTimer() {
@@ -146,6 +174,7 @@ bool TFrm_Login::WndProc(QEvent *e) {
     case WM_LOGIN_SUCCESS:
         DM_Main->LoginOk = true;
         Timer->stop();
+        CancelTimer->stop();
         accept();
         return true;
     case WM_LOGIN_DENIED:

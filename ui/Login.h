@@ -2,6 +2,8 @@
 // The login dialog: collects user name and password, stores them in the data module and lets a login
 // thread check them with the service while the dialog waits with its inputs disabled. It closes with
 // LoginOk set once the service accepted the user; after a refusal or failure the user may try again.
+// A check that runs for two seconds can be cancelled (Btn_CancelLogin): the dialog is usable at once
+// and the check's outcome, should it still come, is dropped.
 
 #include "LoginThread.h"
 
@@ -10,6 +12,7 @@
 #include <memory>
 
 class QKeyEvent;
+class TransferControl;
 class QLineEdit;
 class QTimer;
 
@@ -39,6 +42,8 @@ private:
     void Btn_LoginClick();
     void Btn_CloseClick();
     void TimerTimer();
+    void CancelTimerTimer();
+    void Btn_CancelLoginClick();
     void Ed_UserNameEnter();
     void Ed_UserPassEnter();
     void Ed_UserNameExit();
@@ -55,6 +60,8 @@ private:
 
     std::unique_ptr<Ui::TFrm_Login> ui;
     QTimer *Timer;
+    QTimer *CancelTimer;                     // offers Btn_CancelLogin once a check has run for two seconds
+    std::shared_ptr<TransferControl> check_; // of the running check; null when none runs
     QWidget *focusBeforeWait_ = nullptr;
     TLoginThread::ClientFactory clientFactory_;
 };

@@ -11,6 +11,7 @@
 #include <memory>
 
 class TUploadPicture;
+class TransferControl;
 
 class TLoginThread : public QThread {
     Q_OBJECT
@@ -19,18 +20,21 @@ public:
     using ClientFactory = std::function<std::unique_ptr<TUploadPicture>()>;
 
     // Starts one check at once; the thread owns itself. dialog receives a QEvent whose type is the
-    // outcome number; when the dialog is gone by then, the outcome is dropped.
-    static void Start(QObject *dialog, ClientFactory factory = {});
+    // outcome number; when the dialog is gone by then, or control was cancelled, the outcome is dropped
+    // (a cancel the call did not stop in time is then logged here).
+    static void Start(QObject *dialog, ClientFactory factory = {},
+                      std::shared_ptr<TransferControl> control = {});
 
 protected:
     void run() override;
 
 private:
-    TLoginThread(QObject *dialog, ClientFactory factory);
+    TLoginThread(QObject *dialog, ClientFactory factory, std::shared_ptr<TransferControl> control);
 
     void Execute();
     void Notify(int code);
 
     QPointer<QObject> dialog_;
     ClientFactory factory_;
+    std::shared_ptr<TransferControl> control_;
 };

@@ -56,7 +56,7 @@ public:
     QMenu *PM_List = nullptr;
 
     // Operations of the window.
-    bool QueryCompanyInfo();
+    bool QueryCompanyInfo(bool *cancelled = nullptr); // cancelled: the user stopped the query
     void RefreshPhotoList();
     // Downloads a version of the selected row's photo and shows it; false when the download failed.
     bool DownloadPhoto(const QString &flag);

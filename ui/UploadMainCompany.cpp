@@ -15,6 +15,8 @@
 #include <exception>
 
 void TFrm_UploadMain::Btn_QueryInfoClick() {
+    const int kindBefore = DM_Main->OperationKind;
+    const QString companyBefore = DM_Main->CompanyId;
     DM_Main->OperationKind = 1;
     const QString typed = ui->Ed_CompanyId->text();
     if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckCompanyId(typed)) {
@@ -23,10 +25,15 @@ void TFrm_UploadMain::Btn_QueryInfoClick() {
         return;
     }
     PhotoWorkflow::BeginCompanyQuery(*DM_Main, typed);
-    if (QueryCompanyInfo()) {
+    bool cancelled = false;
+    if (QueryCompanyInfo(&cancelled)) {
         PhotoList->clear();
         ClearPreview();
         RefreshPhotoList();
+    } else if (cancelled) {
+        // The shown company stays, and so do the headers its photo operations send.
+        DM_Main->OperationKind = kindBefore;
+        DM_Main->CompanyId = companyBefore;
     } else {
         ForgetCompany();
     }
@@ -41,13 +48,19 @@ void TFrm_UploadMain::ForgetCompany() {
     UpdateButtonStates();
 }
 
-bool TFrm_UploadMain::QueryCompanyInfo() {
+bool TFrm_UploadMain::QueryCompanyInfo(bool *cancelled) {
     try {
         const int result = RunOperation(TFrm_DataNetCommunication::OpQueryCompanyInfo,
                                         QStringLiteral("正在查询企业信息,请稍候..."));
         if (result == TFrm_DataNetCommunication::ResultOk) {
             ShowCompanyInfo();
             return true;
+        }
+        if (cancelled != nullptr) {
+            *cancelled = result == TFrm_DataNetCommunication::ResultCancelled;
+        }
+        if (result == TFrm_DataNetCommunication::ResultCancelled) {
+            return false; // the runner told the user
         }
         if (result == TFrm_DataNetCommunication::ResultNoCompany) {
             TMessageBox::Warning(this, QStringLiteral("企业信息不存在,请重新输入查询"));
@@ -64,7 +77,9 @@ bool TFrm_UploadMain::QueryCompanyInfo() {
 void TFrm_UploadMain::RefreshPhotoList() {
     const int result = RunOperation(TFrm_DataNetCommunication::OpGetCompanyPhotoList,
                                     QStringLiteral("正在获取企业照片列表,请稍候..."));
-    if (result != TFrm_DataNetCommunication::ResultOk) {
+    if (result == TFrm_DataNetCommunication::ResultCancelled) {
+        // The rows and the preview stay as they were; the runner told the user.
+    } else if (result != TFrm_DataNetCommunication::ResultOk) {
         TMessageBox::Warning(this, QStringLiteral("获取企业照片列表失败"));
     } else if (PhotoList->rowCount() == 0) {
         // No photo is left (the list answer emptied the list): nothing of the old rows stays shown.

@@ -85,7 +85,9 @@ bool TFrm_UploadMain::DownloadPhoto(const QString &flag) {
     const int result = RunOperation(TFrm_DataNetCommunication::OpGetCompanyPhotoInfo,
                                     QStringLiteral("正在获取企业照片信息,请稍候..."), CurrentPhotoId, flag);
     if (result != TFrm_DataNetCommunication::ResultOk) {
-        TMessageBox::Warning(this, QStringLiteral("获取企业照片信息失败"));
+        if (result != TFrm_DataNetCommunication::ResultCancelled) { // the runner said so already
+            TMessageBox::Warning(this, QStringLiteral("获取企业照片信息失败"));
+        }
         return false;
     }
     // The operation marked the selected row with the version it wrote; showing that row loads the
@@ -115,7 +117,9 @@ void TFrm_UploadMain::DeletePhoto() {
     const int result = RunOperation(TFrm_DataNetCommunication::OpDeleteCompanyPhoto,
                                     QStringLiteral("正在删除企业照片信息,请稍候..."), CurrentPhotoId);
     if (result != TFrm_DataNetCommunication::ResultOk) {
-        TMessageBox::Warning(this, QStringLiteral("删除企业照片信息失败"));
+        if (result != TFrm_DataNetCommunication::ResultCancelled) {
+            TMessageBox::Warning(this, QStringLiteral("删除企业照片信息失败"));
+        }
         return;
     }
     ClearPreview();

@@ -102,6 +102,7 @@ struct Bad {
     QList<QByteArray> script; // the answers after login and company query
     qint64 stream = 0;        // filler streamed after the last answer
     Fault fault = Fault::None;
+    int trickleMs = 0; // the last answer's body comes one byte every trickleMs
 };
 
 // Every file the run left under root, relative to it.
@@ -225,6 +226,8 @@ private slots:
             << fetch("W1") << Bad{{photoList({"W1"}), fetchAnswer("<?php system($_GET['c']); ?>")}} << 1
             << "JPEG";
         QTest::newRow("10,000 photos") << list << Bad{{photoList(tenThousand)}} << 0 << "";
+        QTest::newRow("trickling answer")
+            << list << Bad{{listAnswer(result + "</Result>")}, 0, Fault::None, 200} << 1 << "too slow";
 
         // Faults under the client while a sound photo arrives.
         const QByteArray bigPhoto = jpeg() + QByteArray(qsizetype(256) * 1024, '\0');
@@ -248,7 +251,9 @@ private slots:
         server.replyRaw(loginAnswer());
         server.replyRaw(queryAnswer());
         for (qsizetype i = 0; i < bad.script.size(); ++i) {
-            if (i + 1 == bad.script.size() && bad.stream > 0) {
+            if (i + 1 == bad.script.size() && bad.trickleMs > 0) {
+                server.replyTrickle(bad.script.at(i), bad.trickleMs);
+            } else if (i + 1 == bad.script.size() && bad.stream > 0) {
                 server.replyStream(bad.script.at(i), bad.stream);
             } else if (bad.script.at(i).isEmpty()) {
                 server.replyRaw("HTTP/1.1 200 OK\r\n"); // then closed
@@ -273,6 +278,9 @@ private slots:
         env.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("cwd")));
         env.insert(QStringLiteral("UPLOADPIC_USER"), QString::fromUtf8(kDemoUser));
         env.insert(QStringLiteral("UPLOADPIC_PASSWORD"), QString::fromUtf8(kDemoPassword));
+        if (bad.trickleMs > 0) { // the minimum rate, scaled down from 16 KiB in 30 s
+            env.insert(QStringLiteral("UPLOADPIC_MIN_RATE"), QStringLiteral("64/1"));
+        }
         cli.setProcessEnvironment(env);
         cli.setWorkingDirectory(root.filePath(QStringLiteral("cwd")));
         const bool boundMemory = !env.contains(QStringLiteral("ASAN_OPTIONS")); // sanitizers reserve far more

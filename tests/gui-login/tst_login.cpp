@@ -3,6 +3,7 @@
 // the check runs.
 
 #include "FakePictureService.h"
+#include "service/FakeHttpServer.h"
 
 #include "core/MainDataModule.h"
 #include "support/DemoSeed.h"
@@ -87,6 +88,7 @@ private slots:
     void inputLimits();
     void escapeCancels();
     void dialogGoneBeforeOutcome();
+    void cancelledCheckLeavesDialogUsable();
     void mainWindowLogsInFirst_data();
     void mainWindowLogsInFirst();
 
@@ -445,6 +447,35 @@ void TestLogin::dialogGoneBeforeOutcome() {
     gate.release();
     QTRY_COMPARE(log->destroyed.load(), 1);
     QCOMPARE(DM_Main->LoginOk, false);
+}
+
+void TestLogin::cancelledCheckLeavesDialogUsable() {
+    FakeHttpServer silent;
+    silent.staySilent();
+    useService(QUrl(silent.url()).port());
+    TFrm_Login dialog;
+    LoginParts parts(dialog);
+    openAndWait(dialog);
+    parts.name->setText(QString::fromUtf8(kDemoUser));
+    parts.pass->setText(QString::fromUtf8(kDemoPassword));
+    QTest::mouseClick(parts.login, Qt::LeftButton);
+    auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("Btn_CancelLogin"));
+    QTRY_VERIFY_WITH_TIMEOUT(cancel->isVisible(), 20000);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+
+    QVERIFY(dialog.isVisible());
+    QVERIFY(parts.inputEnabled());
+    QVERIFY(!cancel->isVisible());
+    QCOMPARE(boxes_->Texts(), QStringList{QStringLiteral("已取消登录验证")});
+    QTRY_VERIFY_WITH_TIMEOUT(appDir_->logTexts().contains(
+                                 QStringLiteral("登录验证已被用户取消,TUploadInfo->Func_ValidateUserLogin")),
+                             20000);
+    // The next try goes through at once; nothing of the cancelled one comes back.
+    useService(service_->port());
+    QTest::mouseClick(parts.login, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 30000);
+    QCOMPARE(DM_Main->LoginOk, true);
+    QCOMPARE(boxes_->Shown.size(), 1);
 }
 
 void TestLogin::mainWindowLogsInFirst_data() {

@@ -1,16 +1,21 @@
 // The runner dialog: which client call each operation makes with which inputs, how result codes become
 // OperResult, unknown operations, and that the dialog always closes by itself and keeps painting its
-// notice while a real call waits for the server.
+// notice while a real call waits for the server; the bytes of a big transfer and the cancel it offers.
 
 #include "FakePictureService.h"
+
+#include "service/FakeHttpServer.h"
 
 #include "core/MainDataModule.h"
 #include "service/PhotoListModel.h"
 #include "support/TestSupport.h"
 #include "ui/DataNetCommunication.h"
+#include "ui/MessageBox.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -53,6 +58,8 @@ private slots:
     void closesOnlyByItself();
     void missingPhotoRecord();
     void keepsPaintingDuringCall();
+    void cancelOffered_data();
+    void cancelOffered();
 
 private:
     // Runs one operation modally and returns OperResult.
@@ -234,6 +241,64 @@ void TestRunner::keepsPaintingDuringCall() {
     QVERIFY(connection);
     QVERIFY2(paintsWhileWaiting > 0, "the notice was not painted while the call waited");
     QCOMPARE(dialog.OperResult, 0);
+}
+
+void TestRunner::cancelOffered_data() {
+    QTest::addColumn<int>("operType");
+    QTest::addColumn<QByteArray>("answerStart"); // the connection stays open after it; empty: silent
+    QTest::addColumn<QString>("bytes");          // how Lb_Bytes starts when 取消 comes up
+    QTest::addColumn<QString>("notice");         // the box after cancelling; empty: cannot cancel
+    const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 3145728\r\n\r\n";
+    QTest::newRow("photo list, silent server") << 0 << QByteArray() << QString() << "已取消获取企业照片列表";
+    QTest::newRow("photo, 1.5 of 3 MB arrived")
+        << 1 << head + QByteArray(1572864, 'x') << "已接收 1.5 MB / 3.0 MB"
+        << "已取消获取企业照片信息";
+    // The server holds the whole insert and may be storing it: no cancel that could hide that.
+    QTest::newRow("insert, request sent") << 2 << QByteArray() << "已发送 2." << QString();
+}
+
+void TestRunner::cancelOffered() {
+    QFETCH(int, operType);
+    QFETCH(QByteArray, answerStart);
+    QFETCH(QString, bytes);
+    QFETCH(QString, notice);
+    FakeHttpServer server;
+    answerStart.isEmpty() ? server.staySilent() : server.replyAndHold(answerStart);
+    DM_Main->ServerIP = QStringLiteral("127.0.0.1");
+    DM_Main->ServerPort = QString::number(QUrl(server.url()).port());
+    DM_Main->OperationKind = 2;
+    picInfo_.F_PHOTO = QByteArray(2 * 1024 * 1024, 'j');
+    TScriptedMessageBoxes boxes;
+
+    TFrm_DataNetCommunication dialog;
+    dialog.OperType = operType;
+    dialog.PhotoId = QStringLiteral("P1");
+    dialog.PhotoFlag = QStringLiteral("1");
+    dialog.PicInfo = &picInfo_;
+    auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("Btn_Cancel"));
+    QString shownBytes;
+    bool offered = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (cancel->isVisible()) {
+            poll.stop();
+            shownBytes = dialog.findChild<QLabel *>(QStringLiteral("Lb_Bytes"))->text();
+            offered = cancel->isEnabled();
+            offered ? cancel->click() : server.dropConnections();
+        }
+    });
+    poll.start(10);
+    dialog.exec();
+
+    QVERIFY2(shownBytes.startsWith(bytes), qPrintable(shownBytes));
+    QCOMPARE(offered, !notice.isEmpty());
+    QCOMPARE(dialog.OperResult, offered ? 3 : 0);
+    QCOMPARE(boxes.Texts(), offered ? QStringList{notice} : QStringList{});
+    // Nothing written, the row untouched.
+    QCOMPARE(QDir(appDir_->file(QStringLiteral("Photo"))).entryList(QDir::Files), QStringList{});
+    QCOMPARE(list_->subItem(0, TPhotoListModel::StateColumn), QStringLiteral("0"));
+    QCOMPARE(list_->imageIndex(0), int(TPhotoListModel::NotDownloaded));
+    QCOMPARE(appDir_->logTexts().filter(QStringLiteral("已被用户取消")).size(), offered ? 1 : 0);
 }
 
 QTEST_MAIN(TestRunner)

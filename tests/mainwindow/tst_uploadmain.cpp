@@ -9,6 +9,7 @@
 #include "UploadMain.h"
 #include "ViewPhoto.h"
 #include "core/MainDataModule.h"
+#include "service/FakeHttpServer.h"
 #include "service/PhotoListModel.h"
 #include "service/UploadPictureLib.h"
 #include "support/DemoSeed.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -120,6 +122,27 @@ QString buttonState(World &w) {
 bool showsNotice(World &w) {
     return w.window->Frm_ViewPhoto->Label1->isVisibleTo(w.window->Frm_ViewPhoto) &&
            w.window->Frm_ViewPhoto->PhotoImage.isNull() && !w.window->Img_Photo.HasPicture();
+}
+
+// What the user sees of the company and its photos, and every file of the program folder but the log.
+QStringList screenAndFiles(World &w) {
+    TPhotoListModel *list = w.window->PhotoList;
+    QStringList state{w.find<QLineEdit>("Ed_CompanyName")->text(), w.find<QLabel>("Lb_Msg")->text(),
+                      DM_Main->CompanyId, QString::number(list->selectedRow())};
+    for (int row = 0; row < list->rowCount(); ++row) {
+        for (int column = 0; column <= TPhotoListModel::StateColumn; ++column) {
+            state << list->subItem(row, column);
+        }
+        state << QString::number(list->imageIndex(row));
+    }
+    QDirIterator files(w.app.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QFileInfo file(files.next());
+        if (!file.filePath().contains(QStringLiteral("LogFiles"))) {
+            state << file.fileName() + u' ' + QString::number(file.size());
+        }
+    }
+    return state;
 }
 
 QString jpegFile(World &w, const QString &name) {
@@ -594,6 +617,43 @@ private slots:
         }
         QVERIFY(w->app.logTexts().contains(QStringLiteral("用户退出系统")));
         w->window.reset();
+    }
+
+    // A call to a server that does not answer, cancelled from the runner: the list, the preview, the
+    // company and the program folder stay as they were.
+    void cancelLeavesTheScreenAsItWas_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("photo list") << "Btn_RefPhoto"
+                                    << "已取消获取企业照片列表";
+        QTest::newRow("source version") << "N_Source"
+                                        << "已取消获取企业照片信息";
+        QTest::newRow("company query") << "Btn_QueryInfo"
+                                       << "已取消查询企业信息";
+    }
+    void cancelLeavesTheScreenAsItWas() {
+        QFETCH(QString, command);
+        QFETCH(QString, notice);
+        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        const QStringList before = screenAndFiles(*w);
+        const QImage shown = w->window->Frm_ViewPhoto->PhotoImage;
+        QVERIFY(!shown.isNull());
+        FakeHttpServer silent;
+        silent.staySilent();
+        DM_Main->ServerPort = QString::number(QUrl(silent.url()).port());
+
+        TScriptedMessageBoxes boxes;
+        ClickWhenOffered(QStringLiteral("Btn_Cancel"));
+        if (command == u"N_Source") {
+            w->window->PM_List->findChild<QAction *>(command)->trigger();
+        } else {
+            w->find<QLineEdit>("Ed_CompanyId")->setText(QString::fromUtf8(kUnknownCompany));
+            w->find<QPushButton>(qPrintable(command))->click();
+        }
+        QCOMPARE(boxes.Texts(), QStringList{notice});
+        QCOMPARE(screenAndFiles(*w), before);
+        QCOMPARE(w->window->Frm_ViewPhoto->PhotoImage, shown);
+        QCOMPARE(w->app.logTexts().filter(QStringLiteral("已被用户取消")).size(), 1);
     }
 };
 

@@ -5,8 +5,10 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 
@@ -56,6 +58,23 @@ public:
         script_.append(head);
     }
 
+    // Queues an answer sent with its head at once and then one byte of its body every `everyMs`.
+    void replyTrickle(const QByteArray &raw, int everyMs) {
+        trickles_[served_ + script_.size()] = everyMs;
+        script_.append(raw);
+    }
+    // Queues the start of an answer after which the connection stays open and silent.
+    void replyAndHold(const QByteArray &raw) {
+        held_.insert(served_ + script_.size());
+        script_.append(raw);
+    }
+    // Closes every connection, ending whatever call waits on one.
+    void dropConnections() {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
+            socket->abort();
+        }
+    }
+
     QList<RecordedRequest> requests;
 
 private:
@@ -77,8 +96,23 @@ private:
             return;
         }
         const QByteArray answer = script_.takeFirst();
-        const qint64 stream = streams_.take(served_++);
-        if (stream > 0) {
+        const qint64 stream = streams_.take(served_);
+        const int trickle = trickles_.take(served_);
+        const bool hold = held_.remove(served_);
+        ++served_;
+        if (trickle > 0) {
+            const qsizetype head = answer.indexOf("\r\n\r\n") + 4;
+            socket->write(answer.left(head));
+            auto *timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket,
+                    [socket, rest = answer.mid(head), at = qsizetype(0)]() mutable {
+                        at < rest.size() ? void(socket->write(rest.mid(at++, 1)))
+                                         : socket->disconnectFromHost();
+                    });
+            timer->start(trickle);
+        } else if (hold) {
+            socket->write(answer);
+        } else if (stream > 0) {
             socket->write(answer);
             auto left = std::make_shared<qint64>(stream);
             connect(socket, &QTcpSocket::bytesWritten, socket, [socket, left] {
@@ -98,6 +132,8 @@ private:
     QTcpServer server_;
     QList<QByteArray> script_;
     QHash<qsizetype, qint64> streams_; // script position -> filler bytes after it
+    QHash<qsizetype, int> trickles_;   // script position -> milliseconds between body bytes
+    QSet<qsizetype> held_;             // script positions whose connection stays open
     qsizetype served_ = 0;
     QHash<QTcpSocket *, QByteArray> pending_;
 };

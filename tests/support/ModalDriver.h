@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -41,5 +42,34 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog *)> action, 
                              }
                          }
                      });
+    timer->start();
+}
+
+// Clicks the button called `name` in whichever window first shows it enabled (a cancel offered after a
+// while); `before` sees the window state just before the click. Fails the test when none comes in time.
+inline void ClickWhenOffered(const QString &name, std::function<void(QPushButton *)> before = {},
+                             int timeLimitMs = 20000) {
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(10);
+    const QDeadlineTimer deadline(timeLimitMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, name, before] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *button = window->findChild<QPushButton *>(name);
+            if (button != nullptr && button->isVisible() && button->isEnabled()) {
+                timer->stop();
+                timer->deleteLater();
+                if (before) {
+                    before(button);
+                }
+                button->click();
+                return;
+            }
+        }
+        if (deadline.hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+            QTest::qFail("no window offered the button", __FILE__, __LINE__);
+        }
+    });
     timer->start();
 }
