@@ -97,6 +97,12 @@ struct Reader {
     int orientation = ExifOrientation::kNormal;
 
     Reader(const QByteArray &bytes, ImageKind kind) : data(bytes), buffer(&data), reader(&buffer, formatOf(kind)) {
+        // Qt refuses images over 128 MB by default, less than a 48-megapixel photo takes at four bytes
+        // a pixel. The limit is Qt's one for the whole program; it is only ever raised here.
+        constexpr int kAllocationLimitMB = 512;
+        if (QImageReader::allocationLimit() < kAllocationLimitMB) {
+            QImageReader::setAllocationLimit(kAllocationLimitMB);
+        }
         reader.setDecideFormatFromContent(false);
         reader.setAutoTransform(false);
         const QSize size = reader.size();
