@@ -56,7 +56,8 @@ TImgOper::TReduction TImgOper::ConvertToJpeg(const QString &fileName, QString &o
     } catch (const std::exception &e) {
         result = {false, {}, QString::fromUtf8(e.what())};
         outFile.clear();
-        TFileOper::WriteLog(QStringLiteral("转换图片为JPEG失败,TImgOper->ConvertToJpeg中错误:") + result.error);
+        TFileOper::WriteLog(QStringLiteral("转换图片为JPEG失败,TImgOper->ConvertToJpeg中错误:") +
+                            result.error);
     }
     return result;
 }

@@ -12,7 +12,8 @@ QString DateTakenFromApp1(const std::uint8_t *payload, std::size_t length) {
     const ExifEntry *entry = exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], EXIF_TAG_DATE_TIME_ORIGINAL);
     // "YYYY:MM:DD HH:MM:SS": 19 characters, read only when the entry really holds them.
     constexpr std::size_t kLength = 19;
-    if (entry == nullptr || entry->format != EXIF_FORMAT_ASCII || entry->data == nullptr || entry->size < kLength) {
+    if (entry == nullptr || entry->format != EXIF_FORMAT_ASCII || entry->data == nullptr ||
+        entry->size < kLength) {
         return {};
     }
     const QString text = QString::fromLatin1(reinterpret_cast<const char *>(entry->data), kLength);

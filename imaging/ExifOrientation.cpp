@@ -58,8 +58,8 @@ void UprightRow(const TRgbImage &stored, int orientation, int y, std::uint8_t *o
     }
     for (int x = 0; x < upright.width; ++x) {
         const TPoint at = StoredPosition(orientation, upright, x, y);
-        std::memcpy(out + 3 * static_cast<std::size_t>(x), stored.row(at.y) + 3 * static_cast<std::size_t>(at.x),
-                    3);
+        std::memcpy(out + 3 * static_cast<std::size_t>(x),
+                    stored.row(at.y) + 3 * static_cast<std::size_t>(at.x), 3);
     }
 }
 

@@ -26,7 +26,8 @@ struct OptionsFree {
 
 void check(const heif_error &error) {
     if (error.code != heif_error_Ok) {
-        throw std::runtime_error(std::string("HEIF: ") + (error.message != nullptr ? error.message : "error"));
+        throw std::runtime_error(std::string("HEIF: ") +
+                                 (error.message != nullptr ? error.message : "error"));
     }
 }
 

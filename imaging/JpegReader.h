@@ -1,6 +1,6 @@
 #pragma once
-// Reads one JPEG file: its size, EXIF orientation and date taken from the header alone, then its pixels shrunk
-// to a given size while they are decoded. libjpeg decodes at the smallest DCT scale (n/8) that is
+// Reads one JPEG file: its size, EXIF orientation and date taken from the header alone, then its pixels
+// shrunk to a given size while they are decoded. libjpeg decodes at the smallest DCT scale (n/8) that is
 // still at least the target, and area averaging takes the rows from there to the exact size, so
 // the full-size image is never held in memory.
 

@@ -96,7 +96,8 @@ struct Reader {
     SizeRules::TSize stored;
     int orientation = ExifOrientation::kNormal;
 
-    Reader(const QByteArray &bytes, ImageKind kind) : data(bytes), buffer(&data), reader(&buffer, formatOf(kind)) {
+    Reader(const QByteArray &bytes, ImageKind kind)
+        : data(bytes), buffer(&data), reader(&buffer, formatOf(kind)) {
         // Qt refuses images over 128 MB by default, less than a 48-megapixel photo takes at four bytes
         // a pixel. The limit is Qt's one for the whole program; it is only ever raised here.
         constexpr int kAllocationLimitMB = 512;

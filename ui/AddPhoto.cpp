@@ -83,8 +83,9 @@ void TFrm_AddPhoto::Btn_LoadClick() {
         this, QStringLiteral("选择照片"),
         {QStringLiteral("照片 (*.jpg *.jpeg *.heic *.heif *.png *.webp *.tif *.tiff *.bmp)"),
          QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)"),
-         QStringLiteral("HEIC/HEIF (*.heic *.heif)"), QStringLiteral("PNG (*.png)"), QStringLiteral("WebP (*.webp)"),
-         QStringLiteral("TIFF (*.tif *.tiff)"), QStringLiteral("BMP (*.bmp)")});
+         QStringLiteral("HEIC/HEIF (*.heic *.heif)"), QStringLiteral("PNG (*.png)"),
+         QStringLiteral("WebP (*.webp)"), QStringLiteral("TIFF (*.tif *.tiff)"),
+         QStringLiteral("BMP (*.bmp)")});
     if (!chosen.isEmpty()) {
         ui->Ed_PhotoPath->setText(chosen);
     }

@@ -1,6 +1,7 @@
 #pragma once
-// The texts above the preview: the size label of a shown photo, the facts shown on hover, and the wheel notches one wheel event
-// turns (120 units a notch, remainders carried to the next event as the platform does).
+// The texts above the preview: the size label of a shown photo, the facts shown on hover, and the wheel
+// notches one wheel event turns (120 units a notch, remainders carried to the next event as the platform
+// does).
 
 #include "imaging/PhotoFacts.h"
 

@@ -31,16 +31,19 @@ QColor centreOfQuadrant(const QImage &image, int quadrant) {
 }
 
 bool near(const QColor &a, const QColor &b) {
-    return qAbs(a.red() - b.red()) <= 16 && qAbs(a.green() - b.green()) <= 16 && qAbs(a.blue() - b.blue()) <= 16;
+    return qAbs(a.red() - b.red()) <= 16 && qAbs(a.green() - b.green()) <= 16 &&
+           qAbs(a.blue() - b.blue()) <= 16;
 }
 
 // What the photo editor and the CLI would tell the user about the file; empty when it can be sent.
 QString problemOf(const QString &path) {
-    if (const auto problem = PhotoWorkflow::CheckPhotoInput(PhotoWorkflow::EditMode::Add, path, true, QStringLiteral("n"))) {
+    if (const auto problem =
+            PhotoWorkflow::CheckPhotoInput(PhotoWorkflow::EditMode::Add, path, true, QStringLiteral("n"))) {
         return problem.text;
     }
     const PhotoWorkflow::TPreparedPhoto photo = PhotoWorkflow::PreparePhoto(path, 640, 480);
-    return photo.hasImage() ? QString() : PhotoWorkflow::UnusablePhotoText(path, photo.failedSteps.join(u"; "));
+    return photo.hasImage() ? QString()
+                            : PhotoWorkflow::UnusablePhotoText(path, photo.failedSteps.join(u"; "));
 }
 
 } // namespace

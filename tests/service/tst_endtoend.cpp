@@ -275,8 +275,9 @@ private slots:
         image.fill(Qt::darkCyan);
         QVERIFY(photoformats::writePhoto(app.file(file), image, format));
         runCli(app, {"add", company, file, type, QStringLiteral("门头")}, true, 0, "");
-        const QString added = QStringLiteral("W%1%2%3").arg(
-            kDemoCompanyWithPhotosCustomerId, QDate::currentDate().toString(QStringLiteral("yyyyMMdd")), type);
+        const QString added =
+            QStringLiteral("W%1%2%3").arg(kDemoCompanyWithPhotosCustomerId,
+                                          QDate::currentDate().toString(QStringLiteral("yyyyMMdd")), type);
         QFile::remove(app.file(QStringLiteral("Photo/%1_1.jpg").arg(added)));
         runCli(app, {"fetch", company, added, "source"}, true, 0, "");
         QFile fetched(app.file(QStringLiteral("Photo/%1_1.jpg").arg(added)));

@@ -19,12 +19,12 @@ inline bool writeHeic(const QString &path, const QImage &stored, int orientation
     heif_encoder *encoder = nullptr;
     heif_image *image = nullptr;
     heif_encoding_options *options = heif_encoding_options_alloc();
-    bool ok = heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code == heif_error_Ok &&
-              heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB,
-                                &image)
-                      .code == heif_error_Ok &&
-              heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 8).code ==
-                  heif_error_Ok;
+    bool ok =
+        heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code == heif_error_Ok &&
+        heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image)
+                .code == heif_error_Ok &&
+        heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 8).code ==
+            heif_error_Ok;
     if (ok) {
         int stride = 0;
         std::uint8_t *plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
@@ -50,16 +50,17 @@ inline bool writeHeic(const QString &path, const QImage &stored, int orientation
 // Qt's name of the transformation an EXIF orientation asks for.
 inline QImageIOHandler::Transformations qtTransformation(int orientation) {
     static const QImageIOHandler::Transformations kByOrientation[] = {
-        QImageIOHandler::TransformationNone,           QImageIOHandler::TransformationNone,
-        QImageIOHandler::TransformationMirror,         QImageIOHandler::TransformationRotate180,
-        QImageIOHandler::TransformationFlip,           QImageIOHandler::TransformationFlipAndRotate90,
-        QImageIOHandler::TransformationRotate90,       QImageIOHandler::TransformationMirrorAndRotate90,
+        QImageIOHandler::TransformationNone,     QImageIOHandler::TransformationNone,
+        QImageIOHandler::TransformationMirror,   QImageIOHandler::TransformationRotate180,
+        QImageIOHandler::TransformationFlip,     QImageIOHandler::TransformationFlipAndRotate90,
+        QImageIOHandler::TransformationRotate90, QImageIOHandler::TransformationMirrorAndRotate90,
         QImageIOHandler::TransformationRotate270};
     return kByOrientation[orientation >= 1 && orientation <= 8 ? orientation : 0];
 }
 
 // format: "heic", "png", "webp", "tiff" or "bmp".
-inline bool writePhoto(const QString &path, const QImage &stored, const QByteArray &format, int orientation = 1) {
+inline bool writePhoto(const QString &path, const QImage &stored, const QByteArray &format,
+                       int orientation = 1) {
     if (format == "heic") {
         return writeHeic(path, stored, orientation);
     }
