@@ -35,8 +35,8 @@ QByteArray toJpeg(const QByteArray &bytes, ImageKind kind) {
 } // namespace
 
 TImgOper::TReduction TImgOper::ConvertToJpeg(const QString &fileName, QString &outFile) {
-    const QString input =
-        fileName; // NOLINT(performance-unnecessary-copy-initialization): outFile may be fileName
+    // outFile may be fileName itself.
+    const QString input = fileName; // NOLINT(performance-unnecessary-copy-initialization)
     outFile = input;
     TReduction result;
     try {
