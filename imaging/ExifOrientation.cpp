@@ -1,33 +1,16 @@
 #include "ExifOrientation.h"
 
-#include <libexif/exif-data.h>
+#include "ExifBlock.h"
 
 #include <cstring>
-#include <memory>
 
 namespace ExifOrientation {
-namespace {
-
-struct ExifDataUnref {
-    void operator()(ExifData *data) const { exif_data_unref(data); }
-};
-
-} // namespace
 
 int FromApp1(const std::uint8_t *payload, std::size_t length) {
-    static constexpr char kHeader[] = "Exif\0";
-    if (payload == nullptr || length < 6 || std::memcmp(payload, kHeader, 6) != 0) {
-        return kNormal;
-    }
-    std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
+    const TExifBlock data = LoadExifBlock(payload, length);
     if (!data) {
         return kNormal;
     }
-    // Read the block as it is, skipping unknown tags only: libexif's default repairs would add entries we
-    // never look at.
-    exif_data_unset_option(data.get(), static_cast<ExifDataOption>(~0U));
-    exif_data_set_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
-    exif_data_load_data(data.get(), payload, static_cast<unsigned int>(length));
     ExifEntry *entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
     if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 ||
         entry->data == nullptr || entry->size < 2) {
@@ -45,46 +28,38 @@ SizeRules::TSize Turn(SizeRules::TSize size, int orientation) {
     return SwapsSides(orientation) ? SizeRules::TSize{size.height, size.width} : size;
 }
 
+TPoint StoredPosition(int orientation, SizeRules::TSize upright, int x, int y) {
+    // Per the tag's meaning of row 0 and column 0.
+    switch (orientation) {
+    case 2:
+        return {upright.width - 1 - x, y};
+    case 3:
+        return {upright.width - 1 - x, upright.height - 1 - y};
+    case 4:
+        return {x, upright.height - 1 - y};
+    case 5:
+        return {y, x};
+    case 6:
+        return {y, upright.width - 1 - x};
+    case 7:
+        return {upright.height - 1 - y, upright.width - 1 - x};
+    case 8:
+        return {upright.height - 1 - y, x};
+    default:
+        return {x, y};
+    }
+}
+
 void UprightRow(const TRgbImage &stored, int orientation, int y, std::uint8_t *out) {
-    const int uprightWidth = SwapsSides(orientation) ? stored.height : stored.width;
-    const int uprightHeight = SwapsSides(orientation) ? stored.width : stored.height;
+    const SizeRules::TSize upright = Turn({stored.width, stored.height}, orientation);
     if (orientation == 1 || orientation == 4) {
-        const std::uint8_t *row = stored.row(orientation == 1 ? y : stored.height - 1 - y);
-        std::memcpy(out, row, stored.stride());
+        std::memcpy(out, stored.row(StoredPosition(orientation, upright, 0, y).y), stored.stride());
         return;
     }
-    // Stored pixel (sx, sy) shown at upright (x, y), per the tag's meaning of row 0 and column 0.
-    for (int x = 0; x < uprightWidth; ++x) {
-        int sx = 0;
-        int sy = 0;
-        switch (orientation) {
-        case 2:
-            sx = uprightWidth - 1 - x;
-            sy = y;
-            break;
-        case 3:
-            sx = uprightWidth - 1 - x;
-            sy = uprightHeight - 1 - y;
-            break;
-        case 5:
-            sx = y;
-            sy = x;
-            break;
-        case 6:
-            sx = y;
-            sy = uprightWidth - 1 - x;
-            break;
-        case 7:
-            sx = uprightHeight - 1 - y;
-            sy = uprightWidth - 1 - x;
-            break;
-        default:
-            sx = uprightHeight - 1 - y;
-            sy = x;
-            break; // 8
-        }
-        std::memcpy(out + 3 * static_cast<std::size_t>(x), stored.row(sy) + 3 * static_cast<std::size_t>(sx),
-                    3);
+    for (int x = 0; x < upright.width; ++x) {
+        const TPoint at = StoredPosition(orientation, upright, x, y);
+        std::memcpy(out + 3 * static_cast<std::size_t>(x),
+                    stored.row(at.y) + 3 * static_cast<std::size_t>(at.x), 3);
     }
 }
 

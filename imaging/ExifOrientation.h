@@ -22,6 +22,14 @@ bool SwapsSides(int orientation);
 // The upright size of a stored size, and back (the same exchange both ways).
 SizeRules::TSize Turn(SizeRules::TSize size, int orientation);
 
+struct TPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// The stored pixel shown at upright pixel (x, y) of an upright image of the given size.
+TPoint StoredPosition(int orientation, SizeRules::TSize upright, int x, int y);
+
 // Writes row y of the upright view of stored (width = Turn(stored).width pixels) into out.
 void UprightRow(const TRgbImage &stored, int orientation, int y, std::uint8_t *out);
 

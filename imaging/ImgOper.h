@@ -1,7 +1,7 @@
 #pragma once
 // Operations on image files: their sizes, JPEG files to bytes and back, and the reduction and
 // compression of photos to the limits the service sets. The members live in FileSize.cpp,
-// ImageBytes.cpp and ZipImage.cpp.
+// ImageBytes.cpp, ConvertImage.cpp and ZipImage.cpp.
 
 #include <QByteArray>
 #include <QString>
@@ -37,6 +37,12 @@ public:
         QByteArray written;
         QString error;
     };
+
+    // Turns a photo that is no JPEG (HEIC/HEIF, PNG, WebP, TIFF, BMP) upright into "ConvertPhoto.jpg"
+    // in the program folder, so that the reductions below and the service only ever see JPEGs.
+    // outFile names the file to go on with: fileName itself for a JPEG (nothing written), the new
+    // file, or empty when the work failed (logged; error names the reason).
+    static TReduction ConvertToJpeg(const QString &fileName, QString &outFile);
 
     // Reduces a JPEG photo to maxWidth x maxHeight (see CalculateZipRate) into "ZoomPhoto.jpg" in the
     // program folder at quality 90. outFile names the file to use: the new file, or fileName itself

@@ -1,10 +1,10 @@
 #include "JpegReader.h"
 
 #include "AreaResampler.h"
+#include "ExifDate.h"
 #include "ExifOrientation.h"
+#include "ImageFile.h"
 #include "JpegErrors.h"
-
-#include <QFile>
 
 #include <array>
 #include <string>
@@ -39,16 +39,13 @@ int DctScaleNumerator(SizeRules::TSize stored, SizeRules::TSize target) {
     return 8;
 }
 
-// The file is read into memory rather than mapped: another program that truncates a mapped file
-// while it is decoded kills the process with SIGBUS. This bounds what is read.
-constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
-
 struct TJpegReader::Impl {
     QByteArray data;
     jpeg_decompress_struct cinfo{};
     TJpegErrorManager errors{};
     jpeg_progress_mgr progress{};
     int orientation = ExifOrientation::kNormal;
+    QString dateTaken;
     bool created = false;
 
     ~Impl() {
@@ -58,25 +55,7 @@ struct TJpegReader::Impl {
     }
 
     void open(const QString &path) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            throw std::runtime_error(file.errorString().toStdString());
-        }
-        const qint64 size = file.size();
-        if (size > kMaxFileBytes) {
-            throw std::runtime_error("the file is larger than the 512 MiB accepted");
-        }
-        // As many bytes as the file has now: a file cut meanwhile gives fewer, which the decoder
-        // reports as a photo that ends too early.
-        data.resize(static_cast<qsizetype>(size));
-        const qint64 got = file.read(data.data(), size);
-        if (got < 0) {
-            throw std::runtime_error(file.errorString().toStdString());
-        }
-        data.truncate(static_cast<qsizetype>(got));
-        if (data.isEmpty()) {
-            throw std::runtime_error("the file is empty");
-        }
+        data = ReadImageFile(path);
         InstallJpegErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
         JpegGuarded(errors, [&] { jpeg_create_decompress(&cinfo); });
         created = true;
@@ -97,9 +76,11 @@ struct TJpegReader::Impl {
         for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
             if (m->marker == JPEG_APP0 + 1) {
                 const int found = ExifOrientation::FromApp1(m->data, m->data_length);
-                if (found != ExifOrientation::kNormal) {
+                if (orientation == ExifOrientation::kNormal) {
                     orientation = found;
-                    break;
+                }
+                if (dateTaken.isEmpty()) {
+                    dateTaken = DateTakenFromApp1(m->data, m->data_length);
                 }
             }
         }
@@ -118,6 +99,10 @@ SizeRules::TSize TJpegReader::StoredSize() const {
 
 int TJpegReader::Orientation() const {
     return impl_->orientation;
+}
+
+QString TJpegReader::DateTaken() const {
+    return impl_->dateTaken;
 }
 
 SizeRules::TSize TJpegReader::UprightSize() const {

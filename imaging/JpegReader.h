@@ -1,6 +1,6 @@
 #pragma once
-// Reads one JPEG file: its size and EXIF orientation from the header alone, then its pixels shrunk
-// to a given size while they are decoded. libjpeg decodes at the smallest DCT scale (n/8) that is
+// Reads one JPEG file: its size, EXIF orientation and date taken from the header alone, then its pixels
+// shrunk to a given size while they are decoded. libjpeg decodes at the smallest DCT scale (n/8) that is
 // still at least the target, and area averaging takes the rows from there to the exact size, so
 // the full-size image is never held in memory.
 
@@ -31,6 +31,7 @@ public:
     SizeRules::TSize StoredSize() const;
     int Orientation() const; // EXIF orientation, 1 to 8
     SizeRules::TSize UprightSize() const;
+    QString DateTaken() const; // EXIF DateTimeOriginal as "yyyy-MM-dd HH:mm:ss"; empty when none
 
     // Decodes the pixels into a bitmap of exactly target, in stored orientation; target must not
     // exceed the stored size. Throws std::runtime_error on corrupt or truncated data. Once only.

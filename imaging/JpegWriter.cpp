@@ -69,8 +69,7 @@ struct Compressor {
 
 } // namespace
 
-QByteArray EncodeJpeg(const TRgbImage &stored, int orientation, int quality) {
-    const SizeRules::TSize size = ExifOrientation::Turn({stored.width, stored.height}, orientation);
+QByteArray EncodeJpegRows(SizeRules::TSize size, int quality, const TRowSource &rowAt) {
     QByteArray out;
     ByteArrayDestination dest;
     dest.out = &out;
@@ -92,18 +91,23 @@ QByteArray EncodeJpeg(const TRgbImage &stored, int orientation, int quality) {
         jpeg_set_quality(&c.cinfo, quality, TRUE);
         jpeg_start_compress(&c.cinfo, TRUE);
     });
-    const bool asStored = orientation == ExifOrientation::kNormal;
-    std::vector<std::uint8_t> upright(asStored ? 0 : static_cast<std::size_t>(size.width) * 3);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size.width) * 3);
     for (int y = 0; y < size.height; ++y) {
-        JSAMPROW row = nullptr;
-        if (asStored) {
-            row = const_cast<JSAMPROW>(stored.row(y)); // libjpeg only reads input rows
-        } else {
-            ExifOrientation::UprightRow(stored, orientation, y, upright.data());
-            row = upright.data();
-        }
+        const std::uint8_t *given = rowAt(y, buffer.data());
+        auto row = const_cast<JSAMPROW>(given); // libjpeg only reads input rows
         JpegGuarded(c.errors, [&] { jpeg_write_scanlines(&c.cinfo, &row, 1); });
     }
     JpegGuarded(c.errors, [&] { jpeg_finish_compress(&c.cinfo); });
     return out;
+}
+
+QByteArray EncodeJpeg(const TRgbImage &stored, int orientation, int quality) {
+    const SizeRules::TSize size = ExifOrientation::Turn({stored.width, stored.height}, orientation);
+    return EncodeJpegRows(size, quality, [&](int y, std::uint8_t *buffer) -> const std::uint8_t * {
+        if (orientation == ExifOrientation::kNormal) {
+            return stored.row(y);
+        }
+        ExifOrientation::UprightRow(stored, orientation, y, buffer);
+        return buffer;
+    });
 }

@@ -9,12 +9,25 @@ namespace PhotoWorkflow {
 
 TPreparedPhoto PreparePhoto(const QString &path, int maxWidth, int maxHeight) {
     TPreparedPhoto photo;
-    const TImgOper::TReduction shrunk = TImgOper::ZipImage(path, photo.sourceFile);
+    QString jpegFile;
+    const TImgOper::TReduction converted = TImgOper::ConvertToJpeg(path, jpegFile);
+    if (!converted.ok) {
+        // The chosen file itself must not stand in: the service takes JPEGs only.
+        photo.failedSteps.append(QStringLiteral("turning the photo into a JPEG: ") + converted.error);
+        return photo;
+    }
+    const TImgOper::TReduction shrunk = TImgOper::ZipImage(jpegFile, photo.sourceFile);
     if (!shrunk.ok) {
         photo.failedSteps.append(QStringLiteral("shrinking by file size: ") + shrunk.error);
     }
     // The bytes a step wrote are already in memory; only a file the steps left alone is read.
-    photo.source = shrunk.written.isEmpty() ? TImgOper::ImgPathToByte(photo.sourceFile) : shrunk.written;
+    if (!shrunk.written.isEmpty()) {
+        photo.source = shrunk.written;
+    } else if (!converted.written.isEmpty()) {
+        photo.source = converted.written;
+    } else {
+        photo.source = TImgOper::ImgPathToByte(photo.sourceFile);
+    }
     const TImgOper::TReduction reduced = TImgOper::ZipImageSize(
         photo.sourceFile, qMax(maxWidth, kMinSmallWidth), qMax(maxHeight, kMinSmallHeight), photo.smallFile);
     if (!reduced.ok) {

@@ -7,7 +7,7 @@
 #include "core/Gbk.h"
 #include "core/MainDataModule.h"
 #include "core/StrOper.h"
-#include "imaging/JpegReader.h"
+#include "imaging/ImageCheck.h"
 
 #include <QFileInfo>
 
@@ -19,17 +19,6 @@ namespace {
 
 TInputProblem refuse(Input input, const QString &text) {
     return {input, text};
-}
-
-// Whether the file holds a JPEG photo whose header can be read; the service only takes JPEGs, and a
-// file that is none would be sent as it is.
-bool isReadableJpeg(const QString &path) {
-    try {
-        const TJpegReader reader(path);
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
 }
 
 } // namespace
@@ -97,9 +86,14 @@ TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChose
         if (!QFileInfo(file).isFile()) {
             return refuse(Input::PhotoPath, QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"));
         }
-        if (!isReadableJpeg(file)) {
+        // Every photo is sent as a JPEG: other kinds are turned into one when they are prepared.
+        const TImageCheck image = CheckImageFile(file);
+        if (image.kind == ImageKind::NotImage) {
             return refuse(Input::PhotoPath,
                           QStringLiteral("您选择的【照片路径】不是可读取的JPEG照片,请重新选择"));
+        }
+        if (!image.usable()) {
+            return refuse(Input::PhotoPath, UnusablePhotoText(file, image.error));
         }
     }
     if (!typeChosen) {
@@ -114,6 +108,10 @@ TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChose
         return refuse(Input::Note, QStringLiteral("【照片描述】中含有无法保存的字符,请修改"));
     }
     return {};
+}
+
+QString UnusablePhotoText(const QString &path, const QString &reason) {
+    return QStringLiteral("无法使用照片文件【%1】:%2").arg(path, reason);
 }
 
 TPictureInfo PhotoRecord(const TCurrentCompany &company, const QString &photoId, const QString &typeCode,

@@ -49,9 +49,13 @@ QString PhotoLimitProblem(const TDM_Main &dm);
 enum class EditMode { Add, Edit };
 
 // The photo editor's checks, in order: a path is needed to add; a given path must name an existing
-// JPEG photo that can be read; a type must be chosen; the note (trimmed) must not be empty and must
-// hold only characters the service can store (it keeps notes in GBK).
+// image file (JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP) whose header can be read; a type must be chosen; the
+// note (trimmed) must not be empty and must hold only characters the service can store (it keeps notes in
+// GBK).
 TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChosen, const QString &note);
+
+// The text that refuses a damaged or unsupported photo file, naming the file and the reason.
+QString UnusablePhotoText(const QString &path, const QString &reason);
 
 // The type choice and the new photo's ID: PhotoTypeChoice.h.
 
@@ -70,9 +74,10 @@ struct TPreparedPhoto {
 inline constexpr int kMinSmallWidth = 640;
 inline constexpr int kMinSmallHeight = 480;
 
-// Shrinks a large photo file, then reduces it to the limits (at least 640 x 480), writing the
-// working files "TempZip.jpg" and "ZoomPhoto.jpg" in the program folder; the bytes are handed on as
-// prepared.
+// Turns a photo that is no JPEG into one (upright, "ConvertPhoto.jpg"), shrinks a large photo file, then
+// reduces it to the limits (at least 640 x 480), writing the working files "TempZip.jpg" and "ZoomPhoto.jpg"
+// in the program folder; the bytes are handed on as prepared. A photo that cannot be turned into a JPEG gives
+// no image (nothing may be sent) and the reason in failedSteps.
 TPreparedPhoto PreparePhoto(const QString &path, int maxWidth, int maxHeight);
 
 // The record an add (photoId empty) or an edit sends: the company's identity, the type code, the

@@ -82,7 +82,11 @@ bool TFrm_AddPhoto::IsPhotoTypeUsed(const QString &code) const {
 void TFrm_AddPhoto::Btn_LoadClick() {
     const QString chosen = TOpenFileDialog::GetOpenFileName(
         this, QStringLiteral("选择照片"),
-        {QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)")});
+        {QStringLiteral("照片 (*.jpg *.jpeg *.heic *.heif *.png *.webp *.tif *.tiff *.bmp)"),
+         QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)"),
+         QStringLiteral("HEIC/HEIF (*.heic *.heif)"), QStringLiteral("PNG (*.png)"),
+         QStringLiteral("WebP (*.webp)"), QStringLiteral("TIFF (*.tif *.tiff)"),
+         QStringLiteral("BMP (*.bmp)")});
     if (!chosen.isEmpty()) {
         ui->Ed_PhotoPath->setText(chosen);
     }
@@ -120,6 +124,11 @@ bool TFrm_AddPhoto::CreatePhotoInfo(TPictureInfo &info) {
         prepared_ = {};
         if (!path.isEmpty()) {
             prepared_ = PhotoWorkflow::PreparePhoto(path, DM_Main->ZoomWidth, DM_Main->ZoomHeight);
+            if (!prepared_.hasImage()) {
+                // A file that passed the header check but cannot be decoded: nothing is sent.
+                return Refuse(PhotoWorkflow::UnusablePhotoText(path, prepared_.failedSteps.join(u"; ")),
+                              ui->Btn_Load);
+            }
         }
         SourceFile = prepared_.sourceFile;
         SmallFile = prepared_.smallFile;

@@ -1,5 +1,7 @@
 #include "PreviewText.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace PreviewText {
@@ -10,17 +12,36 @@ QString twoDecimals(double value) {
     return QString::number(std::round(value * 100.0) / 100.0, 'f', 2);
 }
 
+// Kilobytes with two decimals and "KB", or megabytes and "M" above 1024 KB.
+QString sizeText(std::int64_t bytes) {
+    const double kilobytes = static_cast<double>(bytes) / 1024.0;
+    if (kilobytes > 1024.0) {
+        return twoDecimals(kilobytes / 1024.0) + QStringLiteral("M");
+    }
+    return twoDecimals(kilobytes) + QStringLiteral("KB");
+}
+
 } // namespace
 
 QString SizeLabel(std::int64_t bytes) {
     if (bytes <= 0) {
         return {};
     }
-    const double kilobytes = static_cast<double>(bytes) / 1024.0;
-    if (kilobytes > 1024.0) {
-        return QStringLiteral("照片大小:") + twoDecimals(kilobytes / 1024.0) + QStringLiteral("M");
+    return QStringLiteral("照片大小:") + sizeText(bytes);
+}
+
+QString FactsText(const TPhotoFacts &facts) {
+    QStringList lines;
+    if (facts.size.width > 0 && facts.size.height > 0) {
+        lines.append(QStringLiteral("尺寸:%1 × %2 像素").arg(facts.size.width).arg(facts.size.height));
     }
-    return QStringLiteral("照片大小:") + twoDecimals(kilobytes) + QStringLiteral("KB");
+    if (facts.bytes > 0) {
+        lines.append(QStringLiteral("文件大小:") + sizeText(facts.bytes));
+    }
+    if (!facts.dateTaken.isEmpty()) {
+        lines.append(QStringLiteral("拍摄时间:") + facts.dateTaken);
+    }
+    return lines.join(u'\n');
 }
 
 } // namespace PreviewText

@@ -33,7 +33,7 @@ namespace {
 constexpr std::array<int, 8> kPanelWidths{80, 120, 80, 120, 60, 100, 80, 500};
 
 // The working images in the program folder, removed when the user leaves.
-const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg",
+const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg", "ConvertPhoto.jpg",
                                         PhotoDrop::kPastedFileName};
 
 } // namespace

@@ -65,6 +65,7 @@ public:
     void ShowCompanyInfo();
     void SelectPhotoInfo(int row);
     void ShowCurrentPhoto();
+    void ShowPhotoFacts(const QString &file); // empty: no photo, no facts
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -111,4 +111,5 @@ void TFrm_UploadMain::ClearPreview() {
     CurrentPhotoFile.clear();
     Frm_ViewPhoto->PhotoImage = QImage();
     Frm_ViewPhoto->update();
+    ShowPhotoFacts(QString());
 }

@@ -12,6 +12,7 @@
 #include "core/PhotoCache.h"
 #include "core/SysOper.h"
 #include "imaging/ImgOper.h"
+#include "imaging/PhotoFacts.h"
 #include "service/PhotoListModel.h"
 #include "service/PictureService.h"
 
@@ -73,6 +74,7 @@ void TFrm_UploadMain::ShowCurrentPhoto() {
         Frm_ViewPhoto->Label1->setVisible(true);
         ui->Lb_Msg->setText(QStringLiteral(" 当前没有下载照片,请双击照片列表或右键下载照片"));
         ui->Lb_Size->setText(QStringLiteral("照片大小: 0 KB"));
+        ShowPhotoFacts(QString());
         UpdateButtonStates();
         return;
     }
@@ -87,6 +89,7 @@ void TFrm_UploadMain::ShowCurrentPhoto() {
     if (!size.isEmpty()) {
         ui->Lb_Size->setText(size);
     }
+    ShowPhotoFacts(shown);
     Frm_ViewPhoto->PhotoFile = shown;
     if (Frm_ViewPhoto->isVisible()) {
         Frm_ViewPhoto->InitSystem();
@@ -97,6 +100,14 @@ void TFrm_UploadMain::ShowCurrentPhoto() {
     }
     // The buttons follow the shown photo at once, as after a click on its row.
     UpdateButtonStates();
+}
+
+// The facts appear on hover over the size label and over the photo (the viewer has no tooltip of its
+// own, so the pane's shows).
+void TFrm_UploadMain::ShowPhotoFacts(const QString &file) {
+    const QString facts = file.isEmpty() ? QString() : PreviewText::FactsText(ReadPhotoFacts(file));
+    ui->Lb_Size->setToolTip(facts);
+    ui->ScrollBox_Photo->setToolTip(facts);
 }
 
 void TFrm_UploadMain::Btn_RightClick() {

@@ -15,6 +15,7 @@
 #include "support/TestSupport.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QLineEdit>
@@ -108,8 +109,10 @@ void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
         QWidget *focus;
     };
     const QString photo = makeJpeg(QStringLiteral("check.jpg"), QSize(320, 240));
-    const QString notPhoto = fx->data.filePath(QStringLiteral("png-with-jpeg-extension.jpg"));
-    QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(notPhoto, "PNG"));
+    const QString notPhoto = fx->data.filePath(QStringLiteral("text-with-jpeg-extension.jpg"));
+    QFile text(notPhoto);
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("a note, not a photo\n") > 0);
+    text.close();
     const std::vector<Step> steps{
         {[] {}, QStringLiteral("请选择【照片路径】"), child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(fx->data.filePath(QStringLiteral("gone.jpg"))); },

@@ -2,6 +2,7 @@
 // on a free loopback port with the demo data.
 
 #include "support/DemoSeed.h"
+#include "support/PhotoFormats.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
@@ -255,6 +256,36 @@ private slots:
             file.close();
         }
         runCli(app, arguments, true, exitCode, output);
+    }
+
+    // A photo as phones and cameras write it goes to the service as a JPEG, which comes back as one.
+    void cliAddSendsJpeg_data() {
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("heic") << QByteArray("heic");
+        QTest::newRow("png") << QByteArray("png");
+        QTest::newRow("webp") << QByteArray("webp");
+    }
+    void cliAddSendsJpeg() {
+        QFETCH(QByteArray, format);
+        TempAppDir app;
+        const QString company = QString::fromUtf8(kDemoCompanyWithPhotos);
+        const QString type = QString::fromUtf8(kDemoFreeTypeCode);
+        const QString file = QStringLiteral("p.") + QString::fromLatin1(format);
+        QImage image(900, 700, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(photoformats::writePhoto(app.file(file), image, format));
+        runCli(app, {"add", company, file, type, QStringLiteral("门头")}, true, 0, "");
+        const QString added =
+            QStringLiteral("W%1%2%3").arg(kDemoCompanyWithPhotosCustomerId,
+                                          QDate::currentDate().toString(QStringLiteral("yyyyMMdd")), type);
+        QFile::remove(app.file(QStringLiteral("Photo/%1_1.jpg").arg(added)));
+        runCli(app, {"fetch", company, added, "source"}, true, 0, "");
+        QFile fetched(app.file(QStringLiteral("Photo/%1_1.jpg").arg(added)));
+        QVERIFY(fetched.open(QIODevice::ReadOnly));
+        const QByteArray stored = fetched.readAll();
+        runCli(app, {"delete", company, added}, true, 0, ""); // the type is free again for the next row
+        QVERIFY(stored.startsWith("\xFF\xD8\xFF"));
+        QCOMPARE(QImage::fromData(stored, "JPEG").size(), QSize(900, 700));
     }
 
     // Scripts read one JSON object instead of text; the exit status is the same.

@@ -54,11 +54,12 @@ void describe(const QString &version, const QString &path) {
 int RunPrepare(const QStringList &args, const Options & /*options*/) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Prepare a photo as the photo editor does before sending it: shrink a file of more than\n"
+        "Prepare a photo as the photo editor does before sending it: turn a photo that is no JPEG\n"
+        "(HEIC/HEIF, PNG, WebP, TIFF, BMP) upright into one (ConvertPhoto.jpg), shrink a file of more than\n"
         "1024 KB (TempZip.jpg), then reduce it to the size limits (ZoomPhoto.jpg; limits below\n"
         "640 x 480 are raised to them). Prints 'source PATH WIDTHxHEIGHT BYTES' and\n"
         "'small PATH WIDTHxHEIGHT BYTES'; exits 1 when a step failed."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The JPEG photo."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The photo: JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP."));
     const QCommandLineOption maxWidth(QStringLiteral("max-width"),
                                       QStringLiteral("Width limit (default 640)."), QStringLiteral("W"),
                                       QStringLiteral("640"));

@@ -101,7 +101,7 @@ int RunAdd(const QStringList &args, const Options &options) {
     QCommandLineParser parser;
     const LoginOptions login;
     parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The JPEG photo."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The photo: JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP."));
     parser.addPositionalArgument(QStringLiteral("TYPECODE"),
                                  QStringLiteral("Photo type code, e.g. 05: a type no listed photo has."));
     parser.addPositionalArgument(QStringLiteral("NOTE"), QStringLiteral("The photo's note."));
@@ -112,7 +112,7 @@ int RunAdd(const QStringList &args, const Options &options) {
             QStringLiteral(
                 "Add a photo to a company: prepare it as the photo editor does, send it and print the\n"
                 "new photo ID (\"W\" + customer ID + today's date yyyyMMdd + type code). Inputs the\n"
-                "photo editor refuses (no readable JPEG, a type in use, a note the service cannot\n"
+                "photo editor refuses (no readable photo, a type in use, a note the service cannot\n"
                 "store) exit 2 before the photo is sent."),
             args, 4, 4, options, session, exitCode)) {
         return exitCode;
