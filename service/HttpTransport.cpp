@@ -45,7 +45,8 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     idle.setSingleShot(true);
     idle.setInterval(idleTimeout);
 
-    QByteArray received;
+    QByteArrayList received;
+    qint64 receivedBytes = 0;
     bool timedOut = false;
     bool tooLarge = false;
     const auto abortWith = [&](bool &flag) {
@@ -56,11 +57,12 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     const auto take = [&] {
         idle.start();
         const qint64 available = reply->bytesAvailable();
-        if (received.size() + available > maxBytes) {
+        if (receivedBytes + available > maxBytes) {
             abortWith(tooLarge);
             return;
         }
         received.append(reply->read(available));
+        receivedBytes += received.constLast().size();
     };
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] { abortWith(timedOut); });
     QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop, progress);

@@ -5,6 +5,7 @@
 // call with an exception instead of a frozen client or exhausted memory.
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QUrl>
 
@@ -19,7 +20,9 @@ public:
 struct HttpAnswer {
     int status = 0; // HTTP status code
     QString reason; // its reason phrase
-    QByteArray body;
+    // The body in the pieces it arrived in, not joined: a large answer is read piece by piece and
+    // each piece freed once read (QByteArrayList::join() gives one array).
+    QByteArrayList body;
 };
 
 namespace HttpTransport {
