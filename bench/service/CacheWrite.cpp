@@ -1,0 +1,41 @@
+// bench_cachewrite DIR COUNT BYTES RUNS: writes COUNT files of BYTES bytes whole into DIR, synced
+// to the disk (as every file was written before) and unsynced (as the photo cache is now); prints
+// "synced SECONDS" and "unsynced SECONDS" for each run.
+#include "imaging/WholeFile.h"
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+namespace {
+
+double writeAll(const QString &dir, int count, const QByteArray &bytes, WholeFileSync sync) {
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        WriteWholeFile(dir + QStringLiteral("/P%1_0.jpg").arg(i), bytes, sync);
+    }
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (argc != 5) {
+        std::fputs("usage: bench_cachewrite DIR COUNT BYTES RUNS\n", stderr);
+        return 2;
+    }
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    const int count = std::atoi(argv[2]);
+    const QByteArray bytes(std::atoi(argv[3]), 'j');
+    try {
+        for (int run = std::atoi(argv[4]); run > 0; --run) {
+            std::printf("synced %.4f\n", writeAll(dir, count, bytes, WholeFileSync::Synced));
+            std::printf("unsynced %.4f\n", writeAll(dir, count, bytes, WholeFileSync::Unsynced));
+        }
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench_cachewrite: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
