@@ -3,9 +3,11 @@
 // "synced SECONDS" and "unsynced SECONDS" for each run.
 #include "imaging/WholeFile.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -29,9 +31,14 @@ int main(int argc, char *argv[]) {
     const int count = std::atoi(argv[2]);
     const QByteArray bytes(std::atoi(argv[3]), 'j');
     try {
+        // Each run into new folders, as a list writes into an emptied cache.
         for (int run = std::atoi(argv[4]); run > 0; --run) {
-            std::printf("synced %.4f\n", writeAll(dir, count, bytes, WholeFileSync::Synced));
-            std::printf("unsynced %.4f\n", writeAll(dir, count, bytes, WholeFileSync::Unsynced));
+            for (const auto &[name, sync] : {std::pair{"synced", WholeFileSync::Synced},
+                                             std::pair{"unsynced", WholeFileSync::Unsynced}}) {
+                const QString folder = dir + QStringLiteral("/%1-%2").arg(QLatin1String(name)).arg(run);
+                QDir().mkpath(folder);
+                std::printf("%s %.4f\n", name, writeAll(folder, count, bytes, sync));
+            }
         }
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench_cachewrite: %s\n", e.what());
