@@ -1,31 +1,17 @@
 #include "StrOper.h"
 
+#include "Base64.h"
 #include "FileOper.h"
 #include "Gbk.h"
 
 #include <QRandomGenerator>
 
-#include <array>
 #include <exception>
 
 namespace {
 
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int kLineLength = 76;
-
-// Maps a byte to its 6-bit value, or -1 for bytes outside the alphabet.
-constexpr std::array<int, 256> makeDecodeTable() {
-    std::array<int, 256> table{};
-    for (int &v : table) {
-        v = -1;
-    }
-    for (int i = 0; i < 64; ++i) {
-        table[static_cast<unsigned char>(kAlphabet[i])] = i;
-    }
-    return table;
-}
-constexpr std::array<int, 256> kDecodeTable = makeDecodeTable();
 
 bool isBlankOrControl(QChar c) {
     return c.unicode() <= 32;
@@ -62,44 +48,9 @@ QByteArray TStrOper::EncodeBase64Bytes(const QByteArray &bytes) {
 }
 
 QByteArray TStrOper::DecodeBase64Bytes(const QByteArray &base64) {
-    QByteArray out;
-    out.reserve(base64.size() / 4 * 3 + 3);
-    unsigned int group = 0;
-    int count = 0;
-    for (const char ch : base64) {
-        if (ch == '=') {
-            // A fill character ends the group early: two sextets give one byte, three give two.
-            if (count == 2) {
-                out.append(static_cast<char>((group >> 4) & 0xFF));
-            } else if (count == 3) {
-                out.append(static_cast<char>((group >> 10) & 0xFF));
-                out.append(static_cast<char>((group >> 2) & 0xFF));
-            }
-            group = 0;
-            count = 0;
-            continue;
-        }
-        const int value = kDecodeTable[static_cast<unsigned char>(ch)];
-        if (value < 0) {
-            continue;
-        }
-        group = (group << 6) | static_cast<unsigned int>(value);
-        if (++count == 4) {
-            out.append(static_cast<char>((group >> 16) & 0xFF));
-            out.append(static_cast<char>((group >> 8) & 0xFF));
-            out.append(static_cast<char>(group & 0xFF));
-            group = 0;
-            count = 0;
-        }
-    }
-    // A trailing partial group without fill characters still yields its whole bytes.
-    if (count == 2) {
-        out.append(static_cast<char>((group >> 4) & 0xFF));
-    } else if (count == 3) {
-        out.append(static_cast<char>((group >> 10) & 0xFF));
-        out.append(static_cast<char>((group >> 2) & 0xFF));
-    }
-    return out;
+    Base64Decoder decoder;
+    decoder.feed(QByteArrayView(base64));
+    return decoder.take();
 }
 
 QString TStrOper::EncodeBase64(const QString &text) {

@@ -31,7 +31,8 @@ QByteArray TImgOper::ImgPathToByte(const QString &fileName) {
     return {};
 }
 
-bool TImgOper::SaveImgInfo(const QString &fileName, const QByteArray &bytes, QString *error) {
+bool TImgOper::SaveImgInfo(const QString &fileName, const QByteArray &bytes, QString *error,
+                           WholeFileSync sync) {
     try {
         if (bytes.isEmpty()) {
             if (error != nullptr) {
@@ -39,7 +40,7 @@ bool TImgOper::SaveImgInfo(const QString &fileName, const QByteArray &bytes, QSt
             }
             return false;
         }
-        WriteWholeFile(fileName, bytes);
+        WriteWholeFile(fileName, bytes, sync);
         return true;
     } catch (const std::exception &e) {
         const QString reason = QString::fromUtf8(e.what());

@@ -3,6 +3,8 @@
 // compression of photos to the limits the service sets. The members live in FileSize.cpp,
 // ImageBytes.cpp, ConvertImage.cpp and ZipImage.cpp.
 
+#include "WholeFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,8 +24,9 @@ public:
 
     // Writes bytes as the whole new content of fileName, replacing the old file only once every byte
     // is written. False for empty bytes (nothing is touched) and for a failed write (logged); error,
-    // when given, then receives the reason.
-    static bool SaveImgInfo(const QString &fileName, const QByteArray &bytes, QString *error = nullptr);
+    // when given, then receives the reason. Files of the photo cache pass WholeFileSync::Unsynced.
+    static bool SaveImgInfo(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
+                            WholeFileSync sync = WholeFileSync::Synced);
 
     // Scale factor that brings width x height within the limits (1.0 keeps the size); 1.0 and a log
     // line when there is no such factor.

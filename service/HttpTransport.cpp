@@ -67,7 +67,8 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     QEventLoop loop;
     TransferWatch watch(options, body.size(), [&reply] { reply->abort(); });
 
-    QByteArray received;
+    QByteArrayList received;
+    qint64 receivedBytes = 0;
     bool tooLarge = false;
     const auto refuseAsTooLarge = [&] {
         tooLarge = true;
@@ -76,12 +77,13 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     };
     const auto take = [&] {
         const qint64 available = reply->bytesAvailable();
-        if (received.size() + available > options.maxBytes) {
+        if (receivedBytes + available > options.maxBytes) {
             refuseAsTooLarge();
             return;
         }
         received.append(reply->read(available));
-        watch.Received(received.size());
+        receivedBytes += received.constLast().size();
+        watch.Received(receivedBytes);
     };
     QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop,
                      [&](qint64 sent, qint64 total) { watch.Sent(sent, total); });

@@ -17,6 +17,7 @@
 #include "TransferControl.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QUrl>
 
@@ -38,7 +39,9 @@ public:
 struct HttpAnswer {
     int status = 0; // HTTP status code
     QString reason; // its reason phrase
-    QByteArray body;
+    // The body in the pieces it arrived in, not joined: a large answer is read piece by piece and
+    // each piece freed once read (QByteArrayList::join() gives one array).
+    QByteArrayList body;
 };
 
 namespace HttpTransport {

@@ -7,6 +7,7 @@
 #include "PictureService.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QStringView>
 
@@ -71,6 +72,9 @@ QByteArray WriteFault(const QString &faultCode, const QString &faultString);
 // Client side: the result record of an answer. Throw SoapFault for a fault, SoapError for anything
 // unreadable (including an answer without a result record). Fields the answer leaves out stay empty.
 TPicResultInfo ReadPicResult(const QByteArray &envelope);
+// The same for an answer kept in the pieces it arrived in, each freed once read, so that a large
+// list does not hold the message and its photos at once.
+TPicResultInfo ReadPicResult(QByteArrayList &&parts);
 TUserInfo ReadUserInfo(const QByteArray &envelope);
 TCompanyInfo ReadCompanyInfo(const QByteArray &envelope);
 

@@ -22,20 +22,20 @@ void TSoapPictureService::SetHeader(const Header &header) {
     header_ = header;
 }
 
-QByteArray TSoapPictureService::call(Soap::Request request) const {
+QByteArrayList TSoapPictureService::call(Soap::Request request) const {
     request.header = header_;
     HttpTransport::PostOptions options;
     options.idleTimeout = idleTimeout_;
     options.caFile = caFile_;
     options.control = control_;
-    const HttpAnswer answer =
+    HttpAnswer answer =
         HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request), options);
     if (answer.status == 200) {
-        return answer.body;
+        return std::move(answer.body);
     }
     // A SOAP fault usually travels with status 500: its fault string says more than the status.
     try {
-        Soap::ReadUserInfo(answer.body);
+        Soap::ReadUserInfo(answer.body.join());
     } catch (const Soap::SoapFault &) {
         throw;
     } catch (const std::exception &) {
@@ -74,9 +74,9 @@ TPicResultInfo TSoapPictureService::Func_DeleteCompanyPhoto(const QString &aPhot
 }
 
 TUserInfo TSoapPictureService::Func_ValidateUserLogin() {
-    return Soap::ReadUserInfo(call(requestFor(Soap::Operation::ValidateUserLogin)));
+    return Soap::ReadUserInfo(call(requestFor(Soap::Operation::ValidateUserLogin)).join());
 }
 
 TCompanyInfo TSoapPictureService::Func_QueryCompanyInfo() {
-    return Soap::ReadCompanyInfo(call(requestFor(Soap::Operation::QueryCompanyInfo)));
+    return Soap::ReadCompanyInfo(call(requestFor(Soap::Operation::QueryCompanyInfo)).join());
 }

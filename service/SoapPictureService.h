@@ -35,7 +35,7 @@ public:
 
 private:
     // Posts the request for op and returns the body of a successful answer.
-    QByteArray call(Soap::Request request) const;
+    QByteArrayList call(Soap::Request request) const;
 
     QUrl endpoint_;
     std::chrono::milliseconds idleTimeout_;

@@ -1,19 +1,39 @@
 // Reading requests (server) and answers (client). Elements are matched by local name whatever their
 // prefix or namespace declarations; a DTD is refused before anything in it could be expanded.
 
+#include "ChunkedBytes.h"
 #include "SoapCodec.h"
 #include "XmlTagGuard.h"
 
-#include "core/StrOper.h"
+#include "core/Base64.h"
 
+#include <QBuffer>
 #include <QXmlStreamReader>
+
+#include <memory>
 
 namespace Soap {
 namespace {
 
 class Reader {
 public:
-    explicit Reader(const QByteArray &envelope) : xml_(guarded(envelope)) {}
+    // The reader takes the message through a device, a few kilobytes at a time, rather than turning
+    // all of it into UTF-16 text at once.
+    explicit Reader(const QByteArray &envelope) {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(guarded(envelope)); // shared, not copied
+        buffer->open(QIODevice::ReadOnly);
+        input_ = std::move(buffer);
+        xml_.setDevice(input_.get());
+    }
+    // A message in the pieces it arrived in; each piece is freed once read.
+    explicit Reader(QByteArrayList &&parts) {
+        if (const auto refused = CheckXmlTags(parts)) {
+            throw SoapError(*refused);
+        }
+        input_ = std::make_unique<ChunkDevice>(std::move(parts));
+        xml_.setDevice(input_.get());
+    }
 
     // Moves to the next element child of the current element; false once the current element ends.
     bool nextChild() {
@@ -64,7 +84,29 @@ public:
         return n;
     }
 
-    QByteArray bytes() { return TStrOper::DecodeBase64Bytes(text().toLatin1()); }
+    // A Base64 element, decoded from the reader's own text as it comes (characters outside the
+    // alphabet are skipped; child elements are skipped whole, as for text()).
+    QByteArray bytes() {
+        Base64Decoder decoder;
+        while (true) {
+            switch (xml_.readNext()) {
+            case QXmlStreamReader::Characters:
+            case QXmlStreamReader::EntityReference:
+                decoder.feed(xml_.text());
+                break;
+            case QXmlStreamReader::StartElement:
+                skip();
+                break;
+            case QXmlStreamReader::EndElement:
+                return decoder.take();
+            case QXmlStreamReader::EndDocument:
+            case QXmlStreamReader::Invalid:
+                fail();
+            default:
+                break; // comments, processing instructions
+            }
+        }
+    }
 
     // Reads the current element's children with field(reader, localName) for each; the field
     // function either consumes the element or leaves it for skip().
@@ -110,6 +152,7 @@ private:
                             .arg(xml_.errorString()));
     }
 
+    std::unique_ptr<QIODevice> input_;
     QXmlStreamReader xml_;
     QString fieldName_;
 };
@@ -258,8 +301,8 @@ template <typename OnHeader, typename OnBody> void readEnvelope(Reader &r, OnHea
 
 // The result record of an answer: the only element child of the response element, or among
 // several the one named Result or Return.
-template <typename Record> Record readAnswer(const QByteArray &envelope) {
-    Reader r(envelope);
+template <typename Record, typename Envelope> Record readAnswer(Envelope &&envelope) {
+    Reader r(std::forward<Envelope>(envelope));
     Record result;
     std::optional<SoapFault> fault;
     QString problem;
@@ -363,6 +406,9 @@ Request ReadRequest(const QByteArray &envelope) {
 
 TPicResultInfo ReadPicResult(const QByteArray &envelope) {
     return readAnswer<TPicResultInfo>(envelope);
+}
+TPicResultInfo ReadPicResult(QByteArrayList &&parts) {
+    return readAnswer<TPicResultInfo>(std::move(parts));
 }
 TUserInfo ReadUserInfo(const QByteArray &envelope) {
     return readAnswer<TUserInfo>(envelope);

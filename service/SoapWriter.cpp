@@ -3,6 +3,9 @@
 #include "SoapCodec.h"
 #include "SoapNames_p.h"
 
+#include "core/Base64.h"
+
+#include <QBuffer>
 #include <QXmlStreamWriter>
 
 namespace Soap {
@@ -14,7 +17,12 @@ using namespace Soap::detail;
 // default namespace of the header and operation elements, so every descendant inherits it.
 class EnvelopeWriter {
 public:
-    EnvelopeWriter() : xml_(&bytes_) {
+    // `reserve`: the bytes the whole message is expected to take, so that it is not reallocated as it grows.
+    explicit EnvelopeWriter(qsizetype reserve = 0) {
+        bytes_.reserve(reserve);
+        buffer_.setBuffer(&bytes_);
+        buffer_.open(QIODevice::WriteOnly);
+        xml_.setDevice(&buffer_);
         xml_.writeStartDocument();
         xml_.writeNamespace(QString::fromLatin1(kEnvelopeNamespace), QStringLiteral("soap"));
         xml_.writeNamespace(QString::fromLatin1(kXsiNamespace), QStringLiteral("xsi"));
@@ -47,18 +55,25 @@ public:
         xml_.writeCharacters(from == 0 ? value : value.mid(from));
         xml_.writeEndElement();
     }
+    // Base64 needs no escaping, so it is encoded straight into the message.
     void bytes(const QString &name, const QByteArray &value) {
-        xml_.writeTextElement(name, QString::fromLatin1(value.toBase64()));
+        xml_.writeStartElement(name);
+        xml_.writeCharacters(QString()); // closes the start tag
+        AppendBase64(bytes_, value);
+        buffer_.seek(bytes_.size());
+        xml_.writeEndElement();
     }
     void number(const QString &name, int value) { xml_.writeTextElement(name, QString::number(value)); }
 
     QByteArray finish() {
         xml_.writeEndDocument(); // closes every open element
-        return bytes_;
+        buffer_.close();
+        return std::move(bytes_);
     }
 
 private:
     QByteArray bytes_;
+    QBuffer buffer_;
     QXmlStreamWriter xml_;
 };
 
@@ -124,7 +139,12 @@ QByteArray WriteRequest(const Request &request) {
 }
 
 QByteArray WriteResponse(Operation op, const TPicResultInfo &result) {
-    EnvelopeWriter w;
+    qsizetype blobs = result.F_PHOTO.size();
+    for (const TPictureInfo &info : result.F_PICLIST) {
+        blobs += info.F_PHOTO.size() + info.F_SMALLPHOTO.size();
+    }
+    // Base64 takes 4 bytes for 3, each entry's fields about 400 more.
+    EnvelopeWriter w(blobs / 3 * 4 + 400 * (result.F_PICLIST.size() + 4));
     startAnswer(w, op);
     w.text(QStringLiteral("F_OPERRESULT"), result.F_OPERRESULT);
     w.number(QStringLiteral("F_MAXNUMBER"), result.F_MAXNUMBER);

@@ -107,7 +107,7 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
                 written.error = QStringLiteral("the answer carries no photo bytes");
             } else if (!HasJpegSignature(result.F_PHOTO)) {
                 throw std::runtime_error("the photo in the answer is not a JPEG");
-            } else if (!TImgOper::SaveImgInfo(file, result.F_PHOTO, &written.error)) {
+            } else if (!TImgOper::SaveImgInfo(file, result.F_PHOTO, &written.error, WholeFileSync::Unsynced)) {
                 throw std::runtime_error("the photo was not written to the cache: " +
                                          written.error.toStdString());
             } else {
@@ -163,7 +163,8 @@ void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {
             if (!PhotoCache::IsPlainFileName(id)) {
                 PhotoCache::LogUnsafePhotoId(id);
             } else if (info.F_ISEXISTS == u"1") {
-                TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, id), info.F_SMALLPHOTO);
+                TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, id), info.F_SMALLPHOTO, nullptr,
+                                      WholeFileSync::Unsynced);
                 state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? TPhotoListModel::SourceCached
                                                                                : TPhotoListModel::SmallCached;
             } else if (PhotoCache::Exists(PhotoCache::SourceFile(folder, id))) {

@@ -1,30 +1,45 @@
 #include "XmlTagGuard.h"
 
+#include "ChunkedBytes.h"
+
 #include <cstring>
 
 namespace Soap {
 namespace {
 
+// A message in one piece, with the searches the check uses (ChunkedBytes has the same for pieces).
+class ContiguousBytes {
+public:
+    explicit ContiguousBytes(const QByteArray &bytes) : bytes_(bytes) {}
+    qsizetype size() const { return bytes_.size(); }
+    char at(qsizetype i) const { return bytes_.at(i); }
+    qsizetype indexOf(char c, qsizetype from = 0) const { return bytes_.indexOf(c, from); }
+    qsizetype indexOf(const char *text, qsizetype from) const { return bytes_.indexOf(text, from); }
+    bool startsWithAt(qsizetype i, const char *text) const {
+        return QByteArrayView(bytes_).sliced(i).startsWith(text);
+    }
+
+private:
+    const QByteArray &bytes_;
+};
+
 // The position just past `end` searched from `from`, or the message size when it never comes.
-qsizetype skipPast(const QByteArray &message, qsizetype from, const char *end) {
+template <typename Text> qsizetype skipPast(const Text &message, qsizetype from, const char *end) {
     const qsizetype at = message.indexOf(end, from);
     return at < 0 ? message.size() : at + static_cast<qsizetype>(std::strlen(end));
 }
 
-} // namespace
-
-std::optional<QString> CheckXmlTags(const QByteArray &message) {
+template <typename Text> std::optional<QString> checkTags(const Text &message) {
     const qsizetype size = message.size();
     qsizetype i = message.indexOf('<');
     while (i >= 0 && i < size) {
-        const QByteArrayView rest = QByteArrayView(message).sliced(i);
-        if (rest.startsWith("<!--")) {
+        if (message.startsWithAt(i, "<!--")) {
             i = skipPast(message, i + 4, "-->");
-        } else if (rest.startsWith("<![CDATA[")) {
+        } else if (message.startsWithAt(i, "<![CDATA[")) {
             i = skipPast(message, i + 9, "]]>");
-        } else if (rest.startsWith("<?")) {
+        } else if (message.startsWithAt(i, "<?")) {
             i = skipPast(message, i + 2, "?>");
-        } else if (rest.startsWith("</") || rest.startsWith("<!")) {
+        } else if (message.startsWithAt(i, "</") || message.startsWithAt(i, "<!")) {
             i = skipPast(message, i + 2, ">");
         } else {
             // A start tag: count attributes (each has one '=' outside quotes) up to its '>'.
@@ -59,6 +74,16 @@ std::optional<QString> CheckXmlTags(const QByteArray &message) {
         }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> CheckXmlTags(const QByteArray &message) {
+    return checkTags(ContiguousBytes(message));
+}
+
+std::optional<QString> CheckXmlTags(const QByteArrayList &parts) {
+    return checkTags(ChunkedBytes(parts));
 }
 
 } // namespace Soap

@@ -5,6 +5,7 @@
 // of more than a few hundred bytes.
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 #include <optional>
@@ -18,5 +19,7 @@ inline constexpr int kMaxTagAttributes = 16;
 
 // Why the message is refused, or nothing when every start tag is within the bounds above.
 std::optional<QString> CheckXmlTags(const QByteArray &message);
+// The same for a message kept in the pieces it arrived in.
+std::optional<QString> CheckXmlTags(const QByteArrayList &parts);
 
 } // namespace Soap

@@ -1,5 +1,6 @@
 // Base64 of texts, the text before a separator, and header tokens.
 
+#include "core/Base64.h"
 #include "core/Gbk.h"
 #include "core/StrOper.h"
 
@@ -53,11 +54,30 @@ private slots:
         QTest::newRow("two fills give one byte") << QStringLiteral("YQ==") << QByteArray("a");
         QTest::newRow("groups after a fill go on") << QStringLiteral("YQ==YWJj") << QByteArray("aabc");
         QTest::newRow("only junk") << QStringLiteral("!!--**") << QByteArray();
+        QTest::newRow("partial group at the end") << QStringLiteral("YWJjYWI") << QByteArray("abcab");
+        QTest::newRow("non-Latin-1 characters skipped") << QStringLiteral("YW门Jj") << QByteArray("abc");
     }
     void base64DecodingSkipsJunkAndStopsGroupsAtFill() {
         QFETCH(QString, input);
         QFETCH(QByteArray, bytes);
-        QCOMPARE(TStrOper::DecodeBase64Bytes(input.toLatin1()), bytes);
+        if (input.toLatin1() == input.toUtf8()) {
+            QCOMPARE(TStrOper::DecodeBase64Bytes(input.toLatin1()), bytes);
+        }
+        // The reader's text comes in pieces, split anywhere.
+        Base64Decoder decoder;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            decoder.feed(QStringView(input).sliced(i, 1));
+        }
+        QCOMPARE(decoder.take(), bytes);
+    }
+
+    void base64OfBytesIsAppended() {
+        QByteArray bytes("\x00\xff\x10 binary\r\n", 12);
+        for (qsizetype n = 0; n <= bytes.size(); ++n) {
+            QByteArray out("<x>");
+            AppendBase64(out, bytes.left(n));
+            QCOMPARE(out, "<x>" + bytes.left(n).toBase64());
+        }
     }
 
     void textBeforeSeparator_data() {

@@ -110,10 +110,13 @@ private slots:
         QByteArray bytes = fixtures::jpegBytes(fixtures::quadrants(40, 30));
         bytes.append('\0').append("\xFF\x00tail", 6);
         const QString path = app.file(QStringLiteral("photo.jpg"));
-        QVERIFY(fixtures::writeFile(path, QByteArray(bytes.size() * 3, 'x'))); // longer old content
-        QVERIFY(TImgOper::SaveImgInfo(path, bytes));
-        QCOMPARE(QFileInfo(path).size(), bytes.size());
-        QCOMPARE(TImgOper::ImgPathToByte(path), bytes);
+        for (const WholeFileSync sync : {WholeFileSync::Synced, WholeFileSync::Unsynced}) {
+            QVERIFY(fixtures::writeFile(path, QByteArray(bytes.size() * 3, 'x'))); // longer old content
+            QVERIFY(TImgOper::SaveImgInfo(path, bytes, nullptr, sync));
+            QCOMPARE(TImgOper::ImgPathToByte(path), bytes);
+            QVERIFY(QFileInfo(path).permissions().testFlag(QFile::ReadOther));
+        }
+        QCOMPARE(leftovers(app), QStringList{QStringLiteral("photo.jpg")});
         QVERIFY(app.logTexts().isEmpty());
     }
 
@@ -152,10 +155,12 @@ private slots:
     void failedSaveIsLoggedAndLeavesNoFile() {
         TempAppDir app;
         QVERIFY(QDir(app.path()).mkdir(QStringLiteral("Photo.jpg")));
-        QVERIFY(!TImgOper::SaveImgInfo(app.file(QStringLiteral("Photo.jpg")), "bytes"));
-        QVERIFY(!TImgOper::SaveImgInfo(app.file(QStringLiteral("nofolder/x.jpg")), "bytes"));
+        for (const WholeFileSync sync : {WholeFileSync::Synced, WholeFileSync::Unsynced}) {
+            QVERIFY(!TImgOper::SaveImgInfo(app.file(QStringLiteral("Photo.jpg")), "bytes", nullptr, sync));
+            QVERIFY(!TImgOper::SaveImgInfo(app.file(QStringLiteral("nofolder/x.jpg")), "bytes", nullptr, sync));
+        }
         const QStringList log = app.logTexts();
-        QCOMPARE(log.size(), 2);
+        QCOMPARE(log.size(), 4);
         for (const QString &line : log) {
             QVERIFY(line.startsWith(
                 QStringLiteral("将byte数组保存为图片文件时失败,TImgOper->SaveImgInfo中错误:")));

@@ -425,12 +425,41 @@ private slots:
     void unreadableAnswers() {
         QFETCH(QByteArray, xml);
         QFETCH(QString, problem);
-        try {
-            ReadPicResult(xml);
-            QFAIL("no error");
-        } catch (const SoapError &e) {
-            QVERIFY2(QString::fromUtf8(e.what()).contains(problem), e.what());
+        // Whole, and in the pieces an answer arrives in, split anywhere.
+        for (const qsizetype piece : {qsizetype(0), qsizetype(7), qsizetype(4096)}) {
+            try {
+                piece == 0 ? ReadPicResult(xml) : ReadPicResult(pieces(xml, piece));
+                QFAIL("no error");
+            } catch (const SoapError &e) {
+                QVERIFY2(QString::fromUtf8(e.what()).contains(problem), e.what());
+            }
         }
+    }
+
+    void answerInPiecesReadsAsWhole() {
+        TPicResultInfo sent;
+        sent.F_OPERRESULT = QStringLiteral("1110");
+        for (int i = 0; i < 3; ++i) {
+            TPictureInfo &info = sent.F_PICLIST.emplace_back();
+            info.F_ID = QStringLiteral("W%1").arg(i);
+            info.F_SMALLPHOTO = QByteArray(1000 + i, char(i)) + "\xff\xd8";
+        }
+        const QByteArray xml = WriteResponse(Operation::GetCompanyPhotoList, sent);
+        const TPicResultInfo read = ReadPicResult(pieces(xml, 5));
+        QCOMPARE(read.F_PICLIST.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(read.F_PICLIST[i].F_ID, sent.F_PICLIST[i].F_ID);
+            QCOMPARE(read.F_PICLIST[i].F_SMALLPHOTO, sent.F_PICLIST[i].F_SMALLPHOTO);
+        }
+    }
+
+private:
+    static QByteArrayList pieces(const QByteArray &bytes, qsizetype size) {
+        QByteArrayList parts;
+        for (qsizetype at = 0; at < bytes.size(); at += size) {
+            parts.append(bytes.mid(at, size));
+        }
+        return parts;
     }
 };
 

@@ -9,6 +9,7 @@ std::optional<QString> AccessControl::refusal(const QHostAddress &address, Soap:
     if (op == Soap::Operation::ValidateUserLogin) {
         return std::nullopt;
     }
+    const QMutexLocker lock(&mutex_);
     const TimePoint now = clock_();
     const auto found = callers_.constFind(address);
     const bool known = found != callers_.constEnd();
@@ -26,6 +27,7 @@ std::optional<QString> AccessControl::refusal(const QHostAddress &address, Soap:
 }
 
 void AccessControl::note(const QHostAddress &address, Soap::Operation op, const QString &resultCode) {
+    const QMutexLocker lock(&mutex_);
     const TimePoint now = clock_();
     if (op == Soap::Operation::ValidateUserLogin) {
         if (!open_ && resultCode == QLatin1String(ResultCode::kSuccess)) {

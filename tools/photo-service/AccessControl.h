@@ -10,12 +10,14 @@
 
 #include <QHash>
 #include <QHostAddress>
+#include <QMutex>
 #include <QString>
 
 #include <chrono>
 #include <functional>
 #include <optional>
 
+// Shared by the threads that answer requests; every member may be called from any of them.
 class AccessControl {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -45,5 +47,6 @@ private:
 
     bool open_;
     Clock clock_;
+    QMutex mutex_; // guards callers_
     QHash<QHostAddress, Caller> callers_;
 };

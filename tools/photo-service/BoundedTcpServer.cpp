@@ -9,6 +9,13 @@
 BoundedTcpServer::BoundedTcpServer(qint64 maxRequestBytes, ConnectionLimits limits, QObject *parent)
     : QTcpServer(parent), maxRequestBytes_(maxRequestBytes), guard_(new ConnectionGuard(limits, this)) {}
 
+void BoundedTcpServer::shareGuard(ConnectionGuard *guard) {
+    if (guard_->parent() == this) {
+        delete guard_;
+    }
+    guard_ = guard;
+}
+
 std::unique_ptr<QTcpSocket> BoundedTcpServer::openSocket(qintptr socketDescriptor) {
     auto socket = std::make_unique<QTcpSocket>(this);
     return socket->setSocketDescriptor(socketDescriptor) ? std::move(socket) : nullptr;

@@ -14,6 +14,13 @@ class BoundedTcpServer : public QTcpServer {
 public:
     BoundedTcpServer(qint64 maxRequestBytes, ConnectionLimits limits = {}, QObject *parent = nullptr);
 
+    // Several servers, one per answering thread, count the connections of an address together:
+    // `guard` replaces this server's own and must outlive it.
+    void shareGuard(ConnectionGuard *guard);
+    // A connection accepted by another thread's listening server becomes this server's, as if it had
+    // accepted it itself. Call it in this server's thread.
+    void takeConnection(qintptr socketDescriptor) { incomingConnection(socketDescriptor); }
+
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
     // The socket over an accepted connection, null when it cannot be used; TlsTcpServer's speaks TLS.
@@ -21,5 +28,5 @@ protected:
 
 private:
     qint64 maxRequestBytes_;
-    ConnectionGuard *guard_; // child
+    ConnectionGuard *guard_; // child, or shared
 };

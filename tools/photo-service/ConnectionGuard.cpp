@@ -70,28 +70,33 @@ ConnectionGuard::ConnectionGuard(ConnectionLimits limits, QObject *parent)
 
 bool ConnectionGuard::admit(QTcpSocket *socket) {
     const QHostAddress peer = socket->peerAddress();
+    QMutexLocker lock(&mutex_);
     int &count = perAddress_[peer];
     if (count >= limits_.maxPerAddress) {
         LogRequest(QStringLiteral("connection from %1 refused: it holds %2 connections already")
                        .arg(peer.toString())
                        .arg(count));
+        lock.unlock();
         socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         socket->disconnectFromHost();
         return false;
     }
     ++count;
+    lock.unlock();
     auto released = std::make_shared<bool>(false);
+    // Run in the socket's own thread, so the count is down before that thread admits anything else.
     auto release = [this, peer, released] {
         if (*released) {
             return;
         }
         *released = true;
+        const QMutexLocker relock(&mutex_);
         if (--perAddress_[peer] <= 0) {
             perAddress_.remove(peer);
         }
     };
-    connect(socket, &QTcpSocket::disconnected, this, release);
-    connect(socket, &QObject::destroyed, this, release);
+    connect(socket, &QTcpSocket::disconnected, release);
+    connect(socket, &QObject::destroyed, release);
     new ConnectionWatch(socket, limits_); // owned by the socket
     return true;
 }

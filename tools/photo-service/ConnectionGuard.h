@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QHostAddress>
+#include <QMutex>
 #include <QObject>
 
 class QTcpSocket;
@@ -15,6 +16,7 @@ struct ConnectionLimits {
     int maxPerAddress = 100;
 };
 
+// One guard may watch the connections of several threads: it must outlive every socket it admitted.
 class ConnectionGuard : public QObject {
     Q_OBJECT
 public:
@@ -29,5 +31,6 @@ public:
 
 private:
     ConnectionLimits limits_;
+    QMutex mutex_; // guards perAddress_
     QHash<QHostAddress, int> perAddress_;
 };

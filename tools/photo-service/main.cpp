@@ -1,19 +1,17 @@
 // photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
 // demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
 #include "AccessControl.h"
-#include "BoundedTcpServer.h"
 #include "DatabaseUrl.h"
 #include "DemoSeed.h"
 #include "GuardOptions.h"
 #include "PhotoDatabase.h"
-#include "PhotoHttpServer.h"
 #include "RequestLog.h"
-#include "ServiceLogic.h"
 #include "ServiceOptions.h"
+#include "ServiceWorkers.h"
 #include "ShutdownSignals.h"
-#include "TlsServerSetup.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <csignal>
 #include <cstdio>
@@ -71,24 +69,23 @@ int run(int argc, char *argv[]) {
         return 1;
     }
 
-    ServiceLogic logic(*db);
+    db.reset(); // each answering thread opens its own connection
+
     AccessControl access(options.openAccess);
-    PhotoHttpServer http(logic, &access);
-    QString tlsError;
-    std::unique_ptr<BoundedTcpServer> tcp = MakeServiceTcpServer(options, tlsError);
-    if (!tcp) {
-        printError(tlsError);
-        return 1;
-    }
-    if (!tcp->listen(options.host, options.port)) {
+    ServiceWorkers server;
+    if (!server.listen(options.host, options.port)) {
         printError(QStringLiteral("cannot listen on %1:%2: %3")
                        .arg(hostText(options.host))
                        .arg(options.port)
-                       .arg(tcp->errorString()));
+                       .arg(server.errorString()));
         return 1;
     }
-    const quint16 port = tcp->serverPort();
-    http.bind(tcp.release()); // the HTTP server becomes its parent
+    QString error;
+    if (!server.startWorkers(options, access, QThread::idealThreadCount(), error)) {
+        printError(error);
+        return 1;
+    }
+    const quint16 port = server.serverPort();
 
     std::printf("listening on %s:%u\n", hostText(options.host).toLatin1().constData(), unsigned(port));
     std::fflush(stdout);

@@ -1,0 +1,34 @@
+#pragma once
+// The threads that answer requests. One listening server accepts connections in the main thread and
+// hands each, in turn, to one of several threads; each thread has its own database connection, its
+// own HTTP server and sockets, so a large answer built in one does not hold up the others. Login
+// state and the per-address connection count are shared by all of them.
+
+#include "AccessControl.h"
+#include "ServiceOptions.h"
+
+#include <QTcpServer>
+
+#include <memory>
+#include <vector>
+
+class ServiceWorker;
+
+class ServiceWorkers : public QTcpServer {
+    Q_OBJECT
+public:
+    explicit ServiceWorkers(QObject *parent = nullptr);
+    // Once listening: starts `count` answering threads; false with the reason (and no longer
+    // listening) when one cannot open the database or the TLS files are unusable.
+    bool startWorkers(const ServiceOptions &options, AccessControl &access, int count, QString &error);
+    // Stops the threads; connections still open are closed.
+    ~ServiceWorkers() override;
+
+protected:
+    void incomingConnection(qintptr socketDescriptor) override;
+
+private:
+    std::unique_ptr<ConnectionGuard> guard_; // before the workers: they use it until they end
+    std::vector<std::unique_ptr<ServiceWorker>> workers_;
+    std::size_t next_ = 0;
+};
