@@ -107,7 +107,7 @@ QString SavePastedImage(const QImage &image, QString &error) {
         return {};
     }
     try {
-        const QString path = TSysOper::GetAppPath() + QLatin1String(kPastedFileName);
+        QString path = TSysOper::GetAppPath() + QLatin1String(kPastedFileName);
         if (TImgOper::SaveImgInfo(path, EncodeJpeg(rgbOf(image), 1, kPastedQuality), &error)) {
             return path;
         }
