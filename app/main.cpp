@@ -1,5 +1,6 @@
-// The GUI client's entry: one running copy per user, then the data module, then the main window, whose
-// first show runs the login. The command line is not read.
+// The GUI client's entry: one running copy per user, then the data module, then the login dialog, and
+// only once the user is in the main window: the dialog appears as soon as it can. The command line is
+// not read.
 
 #include "core/MainDataModule.h"
 #include "ui/AppLocale.h"
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QIcon>
+
+#include <memory>
 
 namespace {
 
@@ -49,12 +52,15 @@ int main(int argc, char *argv[]) {
         return 0;
     }
 
-    TFrm_UploadMain mainWindow;
-    QObject::connect(&guard, &TSingleInstance::activationRequested, &mainWindow,
-                     [&mainWindow] { BringRunningCopyToFront(&mainWindow); });
-    mainWindow.showMaximized();
-    if (mainWindow.TerminateRequested()) {
+    // A later start brings forward what there is: the login dialog while it runs, then the main window.
+    std::unique_ptr<TFrm_UploadMain> mainWindow;
+    QObject::connect(&guard, &TSingleInstance::activationRequested, &guard,
+                     [&mainWindow] { BringRunningCopyToFront(mainWindow.get()); });
+    if (!TFrm_UploadMain::UserLogin()) {
         return 0;
     }
+    mainWindow = std::make_unique<TFrm_UploadMain>();
+    mainWindow->LoginDone();
+    mainWindow->showMaximized();
     return QApplication::exec();
 }

@@ -1,15 +1,35 @@
 #include "PhotoViewCache.h"
 
 #include <QPainter>
+#include <QPromise>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
+
+void TPhotoViewCache::TLaterDelete::operator()(QObject *job) const {
+    // No more word from it; it goes once the event that may be telling of it now is handled.
+    job->disconnect();
+    job->deleteLater();
+}
+
+TPhotoViewCache::TPhotoViewCache(std::function<void()> smoothReady) : SmoothReady(std::move(smoothReady)) {
+    Worker.setMaxThreadCount(1);
+}
+
+TPhotoViewCache::~TPhotoViewCache() = default;
 
 void TPhotoViewCache::Draw(QPainter &painter, const QImage &photo, const QRect &target,
                            const QRegion &exposed, const QRect &viewport) {
     if (photo.isNull() || target.isEmpty()) {
         return;
     }
+    // The copy of the last scale goes once this paint is done.
+    QImage dropped;
+    const auto letGo = qScopeGuard([&dropped] { LetGo(std::move(dropped)); });
     if (photo.cacheKey() != PhotoKey || target.size() != ScaledSize) {
+        dropped = std::exchange(Whole, QImage());
         Clear();
         PhotoKey = photo.cacheKey();
         ScaledSize = target.size();
@@ -20,6 +40,13 @@ void TPhotoViewCache::Draw(QPainter &painter, const QImage &photo, const QRect &
     }
     const qint64 scaledPixels = qint64(ScaledSize.width()) * ScaledSize.height();
     if (Whole.isNull() && !WholeRefused && scaledPixels <= MaxScaledPixels) {
+        if (scaledPixels + qint64(photo.width()) * photo.height() > MaxPixelsScaledInPaint) {
+            // Painted before the copy is started, so that the two do not share the processor.
+            DrawUnfiltered(painter, photo, target, wanted);
+            Photo = photo;
+            StartSmoothCopy();
+            return;
+        }
         // Smooth scaling averages the pixels a reduction drops, which a per-pixel filter cannot.
         Whole = photo.scaled(ScaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         WholeRefused = Whole.isNull();
@@ -30,6 +57,64 @@ void TPhotoViewCache::Draw(QPainter &painter, const QImage &photo, const QRect &
         // Too large to hold whole, or memory for it was refused.
         DrawVisible(painter, photo, target, wanted, viewport);
     }
+}
+
+void TPhotoViewCache::StartSmoothCopy() {
+    if (Job) {
+        return; // when it is done, SmoothCopyMade asks for the size wanted then
+    }
+    JobKey = PhotoKey;
+    JobSize = ScaledSize;
+    // The copy travels in a slot of its own rather than in the future, so that this thread holds the
+    // only reference to it once it is done.
+    JobResult = std::make_shared<QImage>();
+    auto promise = std::make_shared<QPromise<void>>();
+    Job.reset(new QFutureWatcher<void>());
+    QObject::connect(Job.get(), &QFutureWatcherBase::finished, Job.get(), [this] { SmoothCopyMade(); });
+    Job->setFuture(promise->future());
+    Worker.start([promise, result = JobResult, photo = Photo, size = ScaledSize] {
+        promise->start();
+        *result = photo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        promise->finish();
+    });
+}
+
+void TPhotoViewCache::SmoothCopyMade() {
+    QImage copy = std::exchange(*JobResult, QImage());
+    JobResult.reset();
+    Job.reset();
+    if (Photo.isNull() || JobKey != PhotoKey || JobSize != ScaledSize) {
+        LetGo(std::move(copy));
+        if (!Photo.isNull()) {
+            StartSmoothCopy(); // the scale or the photo changed while this one was being made
+        }
+        return;
+    }
+    Whole = std::move(copy);
+    WholeRefused = Whole.isNull();
+    Photo = QImage();
+    if (SmoothReady) {
+        SmoothReady();
+    }
+}
+
+void TPhotoViewCache::LetGo(QImage image) {
+    // Handing back the pages of a large image takes milliseconds a zoom step cannot spare.
+    if (qint64(image.width()) * image.height() > MaxPixelsScaledInPaint) {
+        QThreadPool::globalInstance()->start([image = std::move(image)]() mutable { image = QImage(); });
+    }
+}
+
+void TPhotoViewCache::DrawUnfiltered(QPainter &painter, const QImage &photo, const QRect &target,
+                                     const QRegion &wanted) {
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    for (const QRect &r : wanted) {
+        // A rectangular clip lets the scaling run over just these pixels.
+        painter.setClipRect(r);
+        painter.drawImage(QRectF(target), photo);
+    }
+    painter.restore();
 }
 
 void TPhotoViewCache::DrawWhole(QPainter &painter, const QRect &target, const QRegion &wanted) {
@@ -119,11 +204,12 @@ void TPhotoViewCache::DrawVisible(QPainter &painter, const QImage &photo, const 
 void TPhotoViewCache::Clear() {
     PhotoKey = 0;
     ScaledSize = QSize();
-    Whole = QImage();
+    LetGo(std::exchange(Whole, QImage()));
     WholeRefused = false;
     Visible = QPixmap();
     VisibleValid = QRegion();
     VisibleWindow = QRect();
+    Photo = QImage();
 }
 
 qint64 TPhotoViewCache::CachedPixels() const {

@@ -179,7 +179,7 @@ void TFrm_UploadMain::setVisible(bool visible) {
 }
 
 void TFrm_UploadMain::FormShow() {
-    if (!UserLogin()) {
+    if (!loginDone_ && !UserLogin()) {
         terminateRequested_ = true;
         // Before the application's loop runs (the first show from the entry) the entry reads
         // TerminateRequested instead: a quit issued then would end every later loop at once.

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: the company query, the photo list with its download states, the photo commands
 // (download, add, change, delete, refresh) and the preview of the selected photo in the docked viewer.
-// Before it first appears it runs the login; without a successful login it never shows and the
-// program ends. Every service call runs behind the operation runner dialog; the rules of the photo
+// Before it first appears it runs the login, unless the entry ran it already (LoginDone); without a
+// successful login it never shows and the program ends. Every service call runs behind the operation runner dialog; the rules of the photo
 // work come from service/PhotoWorkflow.h. The members live in UploadMain.cpp (creation, login,
 // status bar, buttons, exit), UploadMainCompany.cpp (company query, refresh), UploadMainPhotos.cpp
 // (the list's commands, download, add, edit, delete), UploadMainPreview.cpp (preview and wheel),
@@ -39,7 +39,9 @@ public:
     ~TFrm_UploadMain() override;
 
     // Shows the login dialog modally; true when the login succeeded.
-    bool UserLogin();
+    static bool UserLogin();
+    // The login succeeded before this window was built: its first show does not ask again.
+    void LoginDone() { loginDone_ = true; }
 
     // True once the login was refused or cancelled: the window stays hidden and the application has
     // been asked to quit.
@@ -151,6 +153,7 @@ private:
     QLineEdit *Ed_CompanyName = nullptr;
     TWheelNotches wheelNotches_;
     bool shownOnce_ = false;
+    bool loginDone_ = false;
     bool terminateRequested_ = false;
     bool closing_ = false;
     bool changingRows_ = false; // rows are being removed: selection changes show nothing yet

@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <exception>
 
-TFrm_ViewPhoto::TFrm_ViewPhoto(QWidget *parent) : QWidget(parent) {
+TFrm_ViewPhoto::TFrm_ViewPhoto(QWidget *parent) : QWidget(parent), Cache([this] { update(); }) {
     FormCreate();
 }
 

@@ -91,6 +91,7 @@ private slots:
     void cancelledCheckLeavesDialogUsable();
     void mainWindowLogsInFirst_data();
     void mainWindowLogsInFirst();
+    void windowBuiltAfterLoginAsksNoMore();
 
 private:
     void useService(quint16 port);
@@ -508,6 +509,21 @@ void TestLogin::mainWindowLogsInFirst() {
     QCOMPARE(window.isVisible(), succeed);
     QCOMPARE(window.TerminateRequested(), !succeed);
     QCOMPARE(DM_Main->LoginOk, succeed);
+}
+
+// The entry runs the login before it builds the window: the first show asks no more.
+void TestLogin::windowBuiltAfterLoginAsksNoMore() {
+    TFrm_UploadMain window;
+    window.LoginDone();
+    // A login dialog opened by mistake is cancelled, which leaves the window hidden.
+    QTimer::singleShot(0, &window, [] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    });
+    window.show();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.TerminateRequested());
 }
 
 QTEST_MAIN(TestLogin)

@@ -140,8 +140,10 @@ void Send(TFrm_ViewPhoto &v, QEvent::Type command, int times = 1) {
     }
 }
 
+// Zoom steps, then the smooth copy of a large photo, which follows them from the worker thread.
 void Zoom(TFrm_ViewPhoto &v, int steps) {
     Send(v, steps > 0 ? WM_VIEW_ZOOMIN : WM_VIEW_ZOOMOUT, std::abs(steps));
+    QTRY_VERIFY(!v.ViewCache().SmoothPending());
 }
 
 void Mouse(TFrm_ViewPhoto &v, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
@@ -267,6 +269,30 @@ private slots:
                 }
             }
         }
+    }
+
+    // A zoom step on a large photo is painted at once from the photo's own pixels; the smooth copy
+    // follows and is painted over it, the one of the last scale when steps come while it is made.
+    void smoothCopyFollowsZoomSteps_data() {
+        QTest::addColumn<int>("steps");
+        QTest::newRow("one step") << -1;
+        QTest::newRow("steps while the copy is made") << -3;
+    }
+    void smoothCopyFollowsZoomSteps() {
+        QFETCH(int, steps);
+        TempAppDir app;
+        auto v = OpenViewer(Save(PatternPhoto(QSize(1600, 1200)), app.file(QStringLiteral("TempGID.png"))));
+        QVERIFY(v);
+        Send(*v, WM_VIEW_ZOOMOUT, -steps);
+        QVERIFY(v->ViewCache().SmoothPending());
+        QVERIFY(!v->ViewCache().HoldsWholePhoto());
+
+        QTRY_VERIFY(!v->ViewCache().SmoothPending());
+        const QRect picture = v->ViewState().DrawRect.ToQRect();
+        QCOMPARE(v->ViewCache().CachedPixels(), qint64(picture.width()) * picture.height());
+        const QImage smooth =
+            v->PhotoImage.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QTRY_COMPARE(Screen(*v), smooth.copy(QRect(QPoint(0, 0), ViewerSize)).convertToFormat(QImage::Format_RGB32));
     }
 
     void commandsNeedAPhoto_data() {
