@@ -10,6 +10,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -140,15 +141,18 @@ QByteArray QtImageToJpeg(const QByteArray &bytes, ImageKind kind, int quality) {
     if (image.isNull()) {
         failReading(kind, read.reader);
     }
+    return ImageToJpeg(std::move(image), read.orientation, quality);
+}
+
+QByteArray ImageToJpeg(QImage image, int orientation, int quality) {
     // Rows are read as 32-bit pixels; other formats (grey, palette, 16 bits a channel) are converted
     // once, which frees the decoded copy.
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
         image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         if (image.isNull()) {
-            fail(kind, QStringLiteral("not enough memory to convert the image"));
+            throw std::runtime_error("not enough memory to convert the image");
         }
     }
-    const int orientation = read.orientation;
     const SizeRules::TSize stored{image.width(), image.height()};
     const SizeRules::TSize upright = ExifOrientation::Turn(stored, orientation);
     return EncodeJpegRows(upright, quality, [&](int y, std::uint8_t *out) {

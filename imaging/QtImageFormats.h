@@ -15,3 +15,8 @@ SizeRules::TSize QtImageUprightSize(const QByteArray &bytes, ImageKind kind);
 // The image as upright JPEG bytes of the given quality; transparent parts are laid on white. Throws
 // std::runtime_error naming the reason.
 QByteArray QtImageToJpeg(const QByteArray &bytes, ImageKind kind, int quality);
+
+class QImage;
+// An image already in memory (a pasted one, a decoded file) as JPEG bytes, turned upright by the
+// EXIF orientation; transparent parts are laid on white. Throws std::runtime_error naming the reason.
+QByteArray ImageToJpeg(QImage image, int orientation, int quality);

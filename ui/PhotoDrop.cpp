@@ -3,15 +3,14 @@
 #include "core/FileOper.h"
 #include "core/SysOper.h"
 #include "imaging/ImgOper.h"
-#include "imaging/JpegWriter.h"
+#include "imaging/ExifOrientation.h"
+#include "imaging/QtImageFormats.h"
 #include "service/PhotoWorkflow.h"
 
 #include <QFile>
 #include <QMimeData>
-#include <QPainter>
 #include <QUrl>
 
-#include <cstring>
 #include <exception>
 
 namespace PhotoDrop {
@@ -19,21 +18,6 @@ namespace PhotoDrop {
 namespace {
 
 constexpr int kPastedQuality = 95;
-
-// The image as plain RGB rows; transparent parts become white, as they look on a page.
-TRgbImage rgbOf(const QImage &image) {
-    QImage flat(image.size(), QImage::Format_RGB888);
-    flat.fill(Qt::white);
-    {
-        QPainter painter(&flat);
-        painter.drawImage(0, 0, image);
-    }
-    TRgbImage rgb(flat.width(), flat.height());
-    for (int y = 0; y < flat.height(); ++y) {
-        std::memcpy(rgb.row(y), flat.constScanLine(y), rgb.stride());
-    }
-    return rgb;
-}
 
 } // namespace
 
@@ -108,7 +92,7 @@ QString SavePastedImage(const QImage &image, QString &error) {
     }
     try {
         QString path = TSysOper::GetAppPath() + QLatin1String(kPastedFileName);
-        if (TImgOper::SaveImgInfo(path, EncodeJpeg(rgbOf(image), 1, kPastedQuality), &error)) {
+        if (TImgOper::SaveImgInfo(path, ImageToJpeg(image, ExifOrientation::kNormal, kPastedQuality), &error)) {
             return path;
         }
     } catch (const std::exception &e) {
