@@ -9,7 +9,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 
 namespace {
 
@@ -34,7 +36,34 @@ constexpr const char *kSchema[] = {
     " type_code TEXT NOT NULL, note TEXT NOT NULL, source {blob} NOT NULL, small {blob} NOT NULL,"
     " input_time TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS photos_by_company ON photos (company_id, input_time)",
+    // A new random stamp for a company at every change of its photos, from any connection or process:
+    // whoever keeps a list in memory compares stamps to know whether it still holds.
+    "CREATE TABLE IF NOT EXISTS photo_stamps (company_id TEXT PRIMARY KEY, stamp TEXT NOT NULL)",
 };
+
+// The triggers that set the stamps, in each store's own language; {stamp} is a new random stamp.
+constexpr const char *kSqliteStampTriggers[] = {
+    "CREATE TRIGGER IF NOT EXISTS photos_inserted AFTER INSERT ON photos BEGIN"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (NEW.company_id, {stamp}); END",
+    "CREATE TRIGGER IF NOT EXISTS photos_updated AFTER UPDATE ON photos BEGIN"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (OLD.company_id, {stamp});"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (NEW.company_id, {stamp}); END",
+    "CREATE TRIGGER IF NOT EXISTS photos_deleted AFTER DELETE ON photos BEGIN"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (OLD.company_id, {stamp}); END",
+};
+constexpr const char *kPostgresStampTriggers[] = {
+    "CREATE OR REPLACE FUNCTION photos_changed() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+    " IF TG_OP <> 'INSERT' THEN INSERT INTO photo_stamps VALUES (OLD.company_id, {stamp})"
+    " ON CONFLICT (company_id) DO UPDATE SET stamp = excluded.stamp; END IF;"
+    " IF TG_OP <> 'DELETE' THEN INSERT INTO photo_stamps VALUES (NEW.company_id, {stamp})"
+    " ON CONFLICT (company_id) DO UPDATE SET stamp = excluded.stamp; END IF;"
+    " RETURN NULL; END $$",
+    "CREATE OR REPLACE TRIGGER photos_changed AFTER INSERT OR UPDATE OR DELETE ON photos"
+    " FOR EACH ROW EXECUTE FUNCTION photos_changed()",
+};
+// Companies stored before the stamps existed get a first one.
+constexpr char kFirstStamps[] = "INSERT INTO photo_stamps SELECT company_id, {stamp} FROM companies"
+                                " WHERE true ON CONFLICT (company_id) DO NOTHING";
 
 QString hashPassword(const QString &salt, const QString &password) {
     return QString::fromLatin1(
@@ -177,6 +206,18 @@ void PhotoDatabase::createSchema() {
         for (const char *sql : kSchema) {
             exec(connection_, QString::fromLatin1(sql).replace(QLatin1String("{blob}"), blob));
         }
+        // 128 random bits as text.
+        const QString stamp = postgres_ ? QStringLiteral("gen_random_uuid()::text")
+                                        : QStringLiteral("lower(hex(randomblob(16)))");
+        const auto withStamp = [&](const char *sql) {
+            exec(connection_, QString::fromLatin1(sql).replace(QLatin1String("{stamp}"), stamp));
+        };
+        if (postgres_) {
+            std::for_each(std::begin(kPostgresStampTriggers), std::end(kPostgresStampTriggers), withStamp);
+        } else {
+            std::for_each(std::begin(kSqliteStampTriggers), std::end(kSqliteStampTriggers), withStamp);
+        }
+        withStamp(kFirstStamps);
     });
 }
 
@@ -327,6 +368,12 @@ QList<PhotoRecord> PhotoDatabase::photoList(const QString &companyId) {
         photos.append(p);
     }
     return photos;
+}
+
+std::optional<QString> PhotoDatabase::photoStamp(const QString &companyId) {
+    Statement q(connection_, QStringLiteral("SELECT stamp FROM photo_stamps WHERE company_id = ?"));
+    q.bind(companyId).run();
+    return q.next() ? std::optional(q.value(0).toString()) : std::nullopt;
 }
 
 std::optional<PhotoRecord> PhotoDatabase::photo(const QString &companyId, const QString &photoId) {

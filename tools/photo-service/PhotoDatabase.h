@@ -81,6 +81,10 @@ public:
 
     // Photos of one company. The list carries no source versions, to keep it small.
     QList<PhotoRecord> photoList(const QString &companyId);
+    // A text that changes whenever a photo of the company is added, changed or deleted, by any
+    // connection or process; nullopt for a company whose photos never changed. Read it before the
+    // photos: what is read after it is at least as new as the stamp.
+    std::optional<QString> photoStamp(const QString &companyId);
     std::optional<PhotoRecord> photo(const QString &companyId, const QString &photoId);
     int photoCount(const QString &companyId);
     // Inserts unless the company already holds `limit` photos or the ID exists; the count and the

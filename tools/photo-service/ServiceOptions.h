@@ -22,6 +22,7 @@ struct ServiceOptions {
     QString tlsCertFile;                       // both set: HTTPS (see TlsServerSetup.h); both empty: HTTP
     QString tlsKeyFile;
     bool openAccess = false; // company operations without a login from the address
+    qsizetype listCacheBytes = 64 * 1024 * 1024; // photo lists kept in their written form (PhotoListCache.h)
     ConnectionLimits connections;
 };
 

@@ -6,11 +6,12 @@
 #include "ServiceLogic.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 struct SoapReply {
     int httpStatus = 200;
-    QByteArray body;
+    QByteArrayList body; // pieces sent one after the other, so that kept pieces need no copy
     QString logLine;    // operation and result code, or the fault
     QString resultCode; // F_OPERRESULT of an answer; empty for a fault
 };
