@@ -172,7 +172,8 @@ void writeEntries(EnvelopeWriter &w, const QList<TPictureInfo> &entries) {
 
 // A picture result in pieces: without `entries`, the message up to the contents of F_PICLIST and
 // the message after them; with them, one piece holding the whole message.
-QByteArrayList writePicResult(Operation op, const TPicResultInfo &result, const QList<TPictureInfo> *entries) {
+QByteArrayList writePicResult(Operation op, const TPicResultInfo &result,
+                              const QList<TPictureInfo> *entries) {
     const qsizetype listSize = entries ? entriesSize(*entries) : 0;
     EnvelopeWriter w(listSize + result.F_PHOTO.size() / 3 * 4 + 2000);
     QByteArrayList pieces;

@@ -66,10 +66,12 @@ WrittenList ServiceLogic::GetWrittenPhotoList(const Header &header) {
     const CompanyRecord &company = *resolved.company;
     WrittenList list{listFrame(resolved), {}};
     // The stamp is read before the photos, so what is kept under it is never older than it says.
-    const std::optional<QString> stamp = lists_ ? db_.photoStamp(company.companyId) : std::nullopt;
-    const std::optional<PhotoListKey> key =
-        stamp ? std::optional(PhotoListKey{company.companyId, company.customerId, company.companyType, *stamp})
-              : std::nullopt;
+    std::optional<PhotoListKey> key;
+    if (lists_) {
+        if (std::optional<QString> stamp = db_.photoStamp(company.companyId)) {
+            key = PhotoListKey{company.companyId, company.customerId, company.companyType, std::move(*stamp)};
+        }
+    }
     if (key) {
         if (std::optional<QByteArray> kept = lists_->find(*key)) {
             list.entries = std::move(*kept);

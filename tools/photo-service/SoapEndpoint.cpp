@@ -6,7 +6,8 @@
 
 namespace {
 
-template <typename Record> SoapReply reply(Soap::Operation op, const Answer<Record> &answer, QByteArrayList body) {
+template <typename Record>
+SoapReply reply(Soap::Operation op, const Answer<Record> &answer, QByteArrayList body) {
     SoapReply r;
     r.body = std::move(body);
     r.resultCode = answer.record.F_OPERRESULT;
