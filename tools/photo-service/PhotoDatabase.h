@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -55,6 +56,8 @@ struct PhotoRecord {
 };
 
 enum class InsertOutcome { Inserted, LimitReached, Duplicate };
+
+class PreparedStatements;
 
 class PhotoDatabase {
 public:
@@ -124,6 +127,7 @@ private:
     static constexpr int kSetupLock = 160016; // PostgreSQL advisory lock key of schema and seeding
 
     QString connection_;
+    std::unique_ptr<PreparedStatements> prepared_;
     bool postgres_ = false;
     int depth_ = 0; // nesting of inTransaction; only the outermost level talks to SQLite
 };
