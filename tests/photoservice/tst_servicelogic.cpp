@@ -305,7 +305,7 @@ private slots:
 
     // The cache stays within its bound, least recently used first, and answers only its exact key.
     void listCacheBound() {
-        PhotoListCache lists(3 * (1000 + 256));
+        PhotoListCache lists(qsizetype(3) * (1000 + 256));
         const auto key = [](const char *company, const char *stamp = "s") {
             return PhotoListKey{QString::fromLatin1(company), QStringLiteral("KH"), QStringLiteral("310"),
                                 QString::fromLatin1(stamp)};
