@@ -64,6 +64,12 @@ QByteArray SoapAction(Operation op);
 
 // Server side: the answer element "<op>Response" holding the record as "<op>Result".
 QByteArray WriteResponse(Operation op, const TPicResultInfo &result);
+// The same answer in three pieces to be sent one after the other: the message up to the contents of
+// F_PICLIST, `entries` (written by WritePictureEntries; result.F_PICLIST is not written) and the rest.
+// A list kept in its written form is sent without being written or copied again.
+QByteArrayList WriteResponse(Operation op, const TPicResultInfo &result, const QByteArray &entries);
+// The contents of F_PICLIST: the TPictureInfo elements of `entries`.
+QByteArray WritePictureEntries(const QList<TPictureInfo> &entries);
 QByteArray WriteResponse(Operation op, const TUserInfo &result);
 QByteArray WriteResponse(Operation op, const TCompanyInfo &result);
 // A SOAP 1.1 fault; faultCode is a qualified name such as "soap:Client" or "soap:Server".

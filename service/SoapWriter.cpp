@@ -64,6 +64,21 @@ public:
         xml_.writeEndElement();
     }
     void number(const QString &name, int value) { xml_.writeTextElement(name, QString::number(value)); }
+    // Bytes already in their final form go in as they are.
+    void raw(const QByteArray &value) {
+        xml_.writeCharacters(QString()); // closes the start tag
+        bytes_.append(value);
+        buffer_.seek(bytes_.size());
+    }
+    // The message so far; what follows starts a new piece, `reserve` bytes long. Open elements stay open.
+    QByteArray cut(qsizetype reserve = 0) {
+        xml_.writeCharacters(QString());
+        QByteArray done = std::move(bytes_);
+        bytes_ = QByteArray();
+        bytes_.reserve(reserve);
+        buffer_.seek(0);
+        return done;
+    }
 
     QByteArray finish() {
         xml_.writeEndDocument(); // closes every open element
@@ -138,21 +153,41 @@ QByteArray WriteRequest(const Request &request) {
     return w.finish();
 }
 
-QByteArray WriteResponse(Operation op, const TPicResultInfo &result) {
-    qsizetype blobs = result.F_PHOTO.size();
-    for (const TPictureInfo &info : result.F_PICLIST) {
-        blobs += info.F_PHOTO.size() + info.F_SMALLPHOTO.size();
+namespace {
+
+// The bytes the entries of a list take: Base64 takes 4 bytes for 3, each entry's fields about 400 more.
+qsizetype entriesSize(const QList<TPictureInfo> &entries) {
+    qsizetype size = 0;
+    for (const TPictureInfo &info : entries) {
+        size += (info.F_PHOTO.size() + info.F_SMALLPHOTO.size()) / 3 * 4 + 400;
     }
-    // Base64 takes 4 bytes for 3, each entry's fields about 400 more.
-    EnvelopeWriter w(blobs / 3 * 4 + 400 * (result.F_PICLIST.size() + 4));
+    return size;
+}
+
+void writeEntries(EnvelopeWriter &w, const QList<TPictureInfo> &entries) {
+    for (const TPictureInfo &info : entries) {
+        writePictureInfo(w, QStringLiteral("TPictureInfo"), info);
+    }
+}
+
+// A picture result in pieces: without `entries`, the message up to the contents of F_PICLIST and
+// the message after them; with them, one piece holding the whole message.
+QByteArrayList writePicResult(Operation op, const TPicResultInfo &result,
+                              const QList<TPictureInfo> *entries) {
+    const qsizetype listSize = entries ? entriesSize(*entries) : 0;
+    EnvelopeWriter w(listSize + result.F_PHOTO.size() / 3 * 4 + 2000);
+    QByteArrayList pieces;
     startAnswer(w, op);
     w.text(QStringLiteral("F_OPERRESULT"), result.F_OPERRESULT);
     w.number(QStringLiteral("F_MAXNUMBER"), result.F_MAXNUMBER);
     w.number(QStringLiteral("F_ZOOMWDITH"), result.F_ZOOMWDITH);
     w.number(QStringLiteral("F_ZOOMHEIGHT"), result.F_ZOOMHEIGHT);
     w.start(QStringLiteral("F_PICLIST"));
-    for (const TPictureInfo &info : result.F_PICLIST) {
-        writePictureInfo(w, QStringLiteral("TPictureInfo"), info);
+    if (entries) {
+        w.raw({}); // "<F_PICLIST></F_PICLIST>" when empty, as in the pieces
+        writeEntries(w, *entries);
+    } else {
+        pieces.append(w.cut(result.F_PHOTO.size() / 3 * 4 + 2000));
     }
     w.end();
     w.start(QStringLiteral("F_FLAGLIST"));
@@ -162,7 +197,28 @@ QByteArray WriteResponse(Operation op, const TPicResultInfo &result) {
     w.end();
     w.bytes(QStringLiteral("F_PHOTO"), result.F_PHOTO);
     w.number(QStringLiteral("F_FLAG"), result.F_FLAG);
-    return w.finish();
+    pieces.append(w.finish());
+    return pieces;
+}
+
+} // namespace
+
+QByteArray WriteResponse(Operation op, const TPicResultInfo &result) {
+    return writePicResult(op, result, &result.F_PICLIST).constFirst();
+}
+
+QByteArray WritePictureEntries(const QList<TPictureInfo> &entries) {
+    EnvelopeWriter w;
+    w.start(QStringLiteral("F_PICLIST"));
+    w.cut(entriesSize(entries)); // the envelope around it is not part of the entries
+    writeEntries(w, entries);
+    return w.cut();
+}
+
+QByteArrayList WriteResponse(Operation op, const TPicResultInfo &result, const QByteArray &entries) {
+    QByteArrayList pieces = writePicResult(op, result, nullptr);
+    pieces.insert(1, entries);
+    return pieces;
 }
 
 QByteArray WriteResponse(Operation op, const TUserInfo &result) {

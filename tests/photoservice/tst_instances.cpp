@@ -191,7 +191,9 @@ private:
     void judge(int index, Op op, const QString &id, int instance, QNetworkReply &reply) {
         ++calls_;
         const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status == 0 && killed_ && instance == 1) {
+        // The head of an answer may have left before the kill, the rest never comes.
+        const bool cut = status == 0 || reply.error() == QNetworkReply::RemoteHostClosedError;
+        if (cut && killed_ && instance == 1) {
             // The killed process. Even a refused connection may hide a call that ran: Qt resends a
             // request whose connection closed before any answer, and the resend finds no server.
             clients_[std::size_t(index)].instance = 0;

@@ -111,6 +111,7 @@ private slots:
         QVERIFY(source.F_PHOTO.size() > first.F_PICLIST.first().F_SMALLPHOTO.size());
 
         QCOMPARE(insert(endpoint, company, s(kDemoFreeTypeCode)).F_OPERRESULT, QStringLiteral("1110"));
+        QCOMPARE(list(endpoint, photos(company)).F_PICLIST.size(), kDemoPhotoCount + 1); // not the kept list
         const QString newId = QStringLiteral("W") + company.F_CUSTOMERID +
                               QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
                               s(kDemoFreeTypeCode);
@@ -121,6 +122,8 @@ private slots:
         edit.aPicInfo.F_SMALLPHOTO.clear();
         QCOMPARE(Soap::ReadPicResult(postRequest(nam_, endpoint, edit).body).F_OPERRESULT,
                  QStringLiteral("1110"));
+        const TPictureInfo edited = list(endpoint, photos(company)).F_PICLIST.last();
+        QCOMPARE(TStrOper::DecodeBase64(edited.F_MEMO), s("灭火器已更换"));
         Soap::Request del = request(Soap::Operation::DeleteCompanyPhoto, photos(company));
         del.aPhotoId = newId;
         QCOMPARE(Soap::ReadPicResult(postRequest(nam_, endpoint, del).body).F_OPERRESULT,

@@ -7,8 +7,10 @@
 #include "CompanyResolver.h"
 #include "DemoSeed.h"
 #include "PhotoDatabase.h"
+#include "PhotoListCache.h"
 #include "ServiceLogic.h"
 #include "WireText.h"
+#include "service/SoapCodec.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -247,6 +249,78 @@ private slots:
         QCOMPARE(empty.F_PICLIST.size(), 0);
         QCOMPARE(empty.F_MAXNUMBER, kDemoCompanyEmptyLimit);
         QCOMPARE(empty.F_FLAGLIST.size(), kDemoCompanyEmptyTypeCount);
+    }
+
+    // A kept list is the list the database holds now: after each kind of change, made through this
+    // connection or another one (another service process), the next list shows it, and the answer
+    // written around the kept entries is byte for byte the one written from the records.
+    void keptListFollowsChanges_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("elsewhere");
+        for (const char *change : {"none", "insert", "edit note", "edit images", "delete"}) {
+            QTest::newRow(change) << QString::fromLatin1(change) << false;
+            QTest::addRow("%s, other connection", change) << QString::fromLatin1(change) << true;
+        }
+    }
+    void keptListFollowsChanges() {
+        QFETCH(QString, change);
+        QFETCH(bool, elsewhere);
+        PhotoListCache lists(64 << 20);
+        const ServiceLogic::Clock now = [] { return kNow; };
+        ServiceLogic keeping(*db_, now, &lists);
+        const TCompanyInfo company = queried(kDemoCompanyWithPhotos);
+        const auto op = Soap::Operation::GetCompanyPhotoList;
+        const auto written = [&] {
+            const WrittenList list = keeping.GetWrittenPhotoList(photos(company));
+            return Soap::WriteResponse(op, list.answer.record, list.entries).join();
+        };
+        const auto fromRecords = [&] {
+            return Soap::WriteResponse(op, logic_->GetCompanyPhotoList(photos(company)).record);
+        };
+        QCOMPARE(written(), fromRecords());
+        const PhotoListKey key{s(kDemoCompanyWithPhotos), company.F_CUSTOMERID, company.F_COMPANYTYPE,
+                               db_->photoStamp(s(kDemoCompanyWithPhotos)).value_or(QString())};
+        QVERIFY(lists.find(key).has_value());
+
+        PhotoDatabase other(location_);
+        ServiceLogic otherLogic(other, now);
+        ServiceLogic &by = elsewhere ? otherLogic : *logic_;
+        TPictureInfo edit = newPhoto(company, "03", s("后厨已整改"));
+        edit.F_ID = s("WKH3101150012024031503");
+        if (change == QLatin1String("insert")) {
+            QCOMPARE(code(by.InsertCompanyPhoto(photos(company), newPhoto(company, "05", s("新增")))),
+                     QStringLiteral("1110"));
+        } else if (change.startsWith(QLatin1String("edit"))) {
+            if (change == QLatin1String("edit note")) {
+                edit.F_PHOTO.clear();
+                edit.F_SMALLPHOTO.clear();
+            }
+            QCOMPARE(code(by.UpdateCompanyPhoto(photos(company), edit)), QStringLiteral("1110"));
+        } else if (change == QLatin1String("delete")) {
+            QCOMPARE(code(by.DeleteCompanyPhoto(photos(company), edit.F_ID)), QStringLiteral("1110"));
+        }
+        QCOMPARE(written(), fromRecords());
+        QCOMPARE(written(), fromRecords()); // kept again
+    }
+
+    // The cache stays within its bound, least recently used first, and answers only its exact key.
+    void listCacheBound() {
+        PhotoListCache lists(qsizetype(3) * (1000 + 256));
+        const auto key = [](const char *company, const char *stamp = "s") {
+            return PhotoListKey{QString::fromLatin1(company), QStringLiteral("KH"), QStringLiteral("310"),
+                                QString::fromLatin1(stamp)};
+        };
+        const QByteArray entries(1000, 'x');
+        for (const char *company : {"a", "b", "c"}) {
+            lists.store(key(company), entries);
+        }
+        QVERIFY(lists.find(key("a")));
+        lists.store(key("d"), entries); // "b" was used least recently
+        QVERIFY(!lists.find(key("b")));
+        QVERIFY(lists.find(key("a")) && lists.find(key("c")) && lists.find(key("d")));
+        QVERIFY(!lists.find(key("a", "t")));               // another stamp
+        lists.store(key("a", "t"), QByteArray(4000, 'x')); // beyond the bound alone: not kept, nor the old
+        QVERIFY(!lists.find(key("a")) && !lists.find(key("a", "t")));
     }
 
     void tradeWithoutTypeList() {

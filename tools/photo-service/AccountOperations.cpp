@@ -6,7 +6,8 @@
 
 #include "core/StrOper.h"
 
-ServiceLogic::ServiceLogic(PhotoDatabase &db, Clock clock) : db_(db), clock_(std::move(clock)) {}
+ServiceLogic::ServiceLogic(PhotoDatabase &db, Clock clock, PhotoListCache *lists)
+    : db_(db), clock_(std::move(clock)), lists_(lists) {}
 
 QString ServiceLogic::NewPhotoId(const QString &customerId, const QDate &day, const QString &typeCode) {
     return QStringLiteral("W") + customerId + day.toString(QStringLiteral("yyyyMMdd")) + typeCode;

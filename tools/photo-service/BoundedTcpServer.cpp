@@ -27,6 +27,9 @@ void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
         return;
     }
     QTcpSocket *s = socket.get();
+    // An answer is queued whole at once, in a few pieces; without this the last small piece could
+    // wait for the client's delayed acknowledgement of the ones before (tens of milliseconds).
+    s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (!guard_->admit(s)) {
         // Closing: owned by this server (its parent) until it is gone.
         connect(socket.release(), &QTcpSocket::disconnected, s, &QObject::deleteLater);

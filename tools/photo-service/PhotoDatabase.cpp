@@ -9,7 +9,35 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
+#include <unordered_map>
+
+// The statements of one connection, prepared once each.
+class PreparedStatements {
+public:
+    explicit PreparedStatements(QString connection) : connection_(std::move(connection)) {}
+
+    // The statement of `sql`; a new one in `own` while the kept one is still being read.
+    QSqlQuery &take(const QString &sql, std::optional<QSqlQuery> &own) {
+        auto found = queries_.find(sql);
+        if (found == queries_.end()) {
+            found = queries_.emplace(sql, prepare(sql)).first;
+        }
+        if (!found->second.isActive()) {
+            return found->second;
+        }
+        own = prepare(sql);
+        return *own;
+    }
+
+private:
+    QSqlQuery prepare(const QString &sql) const;
+
+    QString connection_;
+    std::unordered_map<QString, QSqlQuery> queries_;
+};
 
 namespace {
 
@@ -34,7 +62,34 @@ constexpr const char *kSchema[] = {
     " type_code TEXT NOT NULL, note TEXT NOT NULL, source {blob} NOT NULL, small {blob} NOT NULL,"
     " input_time TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS photos_by_company ON photos (company_id, input_time)",
+    // A new random stamp for a company at every change of its photos, from any connection or process:
+    // whoever keeps a list in memory compares stamps to know whether it still holds.
+    "CREATE TABLE IF NOT EXISTS photo_stamps (company_id TEXT PRIMARY KEY, stamp TEXT NOT NULL)",
 };
+
+// The triggers that set the stamps, in each store's own language; {stamp} is a new random stamp.
+constexpr const char *kSqliteStampTriggers[] = {
+    "CREATE TRIGGER IF NOT EXISTS photos_inserted AFTER INSERT ON photos BEGIN"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (NEW.company_id, {stamp}); END",
+    "CREATE TRIGGER IF NOT EXISTS photos_updated AFTER UPDATE ON photos BEGIN"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (OLD.company_id, {stamp});"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (NEW.company_id, {stamp}); END",
+    "CREATE TRIGGER IF NOT EXISTS photos_deleted AFTER DELETE ON photos BEGIN"
+    " INSERT OR REPLACE INTO photo_stamps VALUES (OLD.company_id, {stamp}); END",
+};
+constexpr const char *kPostgresStampTriggers[] = {
+    "CREATE OR REPLACE FUNCTION photos_changed() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+    " IF TG_OP <> 'INSERT' THEN INSERT INTO photo_stamps VALUES (OLD.company_id, {stamp})"
+    " ON CONFLICT (company_id) DO UPDATE SET stamp = excluded.stamp; END IF;"
+    " IF TG_OP <> 'DELETE' THEN INSERT INTO photo_stamps VALUES (NEW.company_id, {stamp})"
+    " ON CONFLICT (company_id) DO UPDATE SET stamp = excluded.stamp; END IF;"
+    " RETURN NULL; END $$",
+    "CREATE OR REPLACE TRIGGER photos_changed AFTER INSERT OR UPDATE OR DELETE ON photos"
+    " FOR EACH ROW EXECUTE FUNCTION photos_changed()",
+};
+// Companies stored before the stamps existed get a first one.
+constexpr char kFirstStamps[] = "INSERT INTO photo_stamps SELECT company_id, {stamp} FROM companies"
+                                " WHERE true ON CONFLICT (company_id) DO NOTHING";
 
 QString hashPassword(const QString &salt, const QString &password) {
     return QString::fromLatin1(
@@ -53,33 +108,47 @@ QString newSalt() {
     throw DatabaseError((what + QStringLiteral(": ") + error.text()).toStdString());
 }
 
-// A prepared statement that throws on failure, so no caller can forget to check.
+// A prepared statement that throws on failure, so no caller can forget to check. Run from the
+// connection's own statements, each prepared once; one still being read is not taken again.
 class Statement {
 public:
-    Statement(const QString &connection, const QString &sql)
-        : query_(QSqlDatabase::database(connection, false)) {
-        query_.setForwardOnly(true);
-        if (!query_.prepare(sql)) {
-            fail(QStringLiteral("cannot prepare \"%1\"").arg(sql), query_.lastError());
-        }
-    }
+    Statement(PreparedStatements &prepared, const QString &sql) : query_(&prepared.take(sql, own_)) {}
+    ~Statement() { query_->finish(); } // a statement left open would hold its snapshot of the store
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
     Statement &bind(const QVariant &value) {
-        query_.addBindValue(value);
+        query_->bindValue(bound_++, value);
         return *this;
     }
     Statement &run() {
-        if (!query_.exec()) {
-            fail(QStringLiteral("query failed"), query_.lastError());
+        if (!query_->exec()) {
+            fail(QStringLiteral("query failed"), query_->lastError());
         }
         return *this;
     }
-    bool next() { return query_.next(); }
-    QVariant value(int i) const { return query_.value(i); }
-    int affected() const { return query_.numRowsAffected(); }
+    bool next() { return query_->next(); }
+    QVariant value(int i) const { return query_->value(i); }
+    int affected() const { return query_->numRowsAffected(); }
 
 private:
-    QSqlQuery query_;
+    std::optional<QSqlQuery> own_; // when the prepared one is in use
+    QSqlQuery *query_;
+    int bound_ = 0;
 };
+
+} // namespace
+
+QSqlQuery PreparedStatements::prepare(const QString &sql) const {
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        fail(QStringLiteral("cannot prepare \"%1\"").arg(sql), query.lastError());
+    }
+    return query;
+}
+
+namespace {
 
 // A statement without parameters, run as it is: PostgreSQL cannot prepare BEGIN or COMMIT.
 void exec(const QString &connection, const QString &sql) {
@@ -142,6 +211,7 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
         throw DatabaseError(
             QStringLiteral("cannot open database \"%1\": %2").arg(name, reason).toStdString());
     }
+    prepared_ = std::make_unique<PreparedStatements>(connection_);
     try {
         if (postgres_) {
             // "relation already exists, skipping" at every start is no news.
@@ -152,6 +222,7 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
         }
         createSchema();
     } catch (const DatabaseError &e) {
+        prepared_.reset();
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection_);
@@ -162,6 +233,7 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
 }
 
 PhotoDatabase::~PhotoDatabase() {
+    prepared_.reset(); // before the connection goes
     {
         QSqlDatabase db = QSqlDatabase::database(connection_, false);
         db.close();
@@ -177,6 +249,18 @@ void PhotoDatabase::createSchema() {
         for (const char *sql : kSchema) {
             exec(connection_, QString::fromLatin1(sql).replace(QLatin1String("{blob}"), blob));
         }
+        // 128 random bits as text.
+        const QString stamp = postgres_ ? QStringLiteral("gen_random_uuid()::text")
+                                        : QStringLiteral("lower(hex(randomblob(16)))");
+        const auto withStamp = [&](const char *sql) {
+            exec(connection_, QString::fromLatin1(sql).replace(QLatin1String("{stamp}"), stamp));
+        };
+        if (postgres_) {
+            std::for_each(std::begin(kPostgresStampTriggers), std::end(kPostgresStampTriggers), withStamp);
+        } else {
+            std::for_each(std::begin(kSqliteStampTriggers), std::end(kSqliteStampTriggers), withStamp);
+        }
+        withStamp(kFirstStamps);
     });
 }
 
@@ -218,7 +302,7 @@ void PhotoDatabase::rollback() {
 void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
     const QString salt = newSalt();
     Statement(
-        connection_,
+        *prepared_,
         QStringLiteral("INSERT INTO users VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (user_name) DO UPDATE SET"
                        " salt = excluded.salt, password_hash = excluded.password_hash,"
                        " user_id = excluded.user_id, display_name = excluded.display_name,"
@@ -234,8 +318,8 @@ void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
 }
 
 std::optional<UserRecord> PhotoDatabase::checkUser(const QString &userName, const QString &password) {
-    Statement q(connection_, QStringLiteral("SELECT salt, password_hash, user_id, display_name, org_id,"
-                                            " org_name FROM users WHERE user_name = ?"));
+    Statement q(*prepared_, QStringLiteral("SELECT salt, password_hash, user_id, display_name, org_id,"
+                                           " org_name FROM users WHERE user_name = ?"));
     q.bind(userName).run();
     if (!q.next() || hashPassword(q.value(0).toString(), password) != q.value(1).toString()) {
         return std::nullopt;
@@ -245,7 +329,7 @@ std::optional<UserRecord> PhotoDatabase::checkUser(const QString &userName, cons
 }
 
 void PhotoDatabase::addCompany(const CompanyRecord &c) {
-    Statement(connection_,
+    Statement(*prepared_,
               QStringLiteral("INSERT INTO companies (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                   .arg(kCompanyColumns))
         .bind(c.companyId)
@@ -263,31 +347,31 @@ void PhotoDatabase::addCompany(const CompanyRecord &c) {
 }
 
 std::optional<CompanyRecord> PhotoDatabase::companyById(const QString &companyId) {
-    Statement q(connection_,
+    Statement q(*prepared_,
                 QStringLiteral("SELECT %1 FROM companies WHERE company_id = ?").arg(kCompanyColumns));
     q.bind(companyId).run();
     return q.next() ? std::optional(readCompany(q)) : std::nullopt;
 }
 
 std::optional<CompanyRecord> PhotoDatabase::companyByCustomerId(const QString &customerId) {
-    Statement q(connection_,
+    Statement q(*prepared_,
                 QStringLiteral("SELECT %1 FROM companies WHERE customer_id = ?").arg(kCompanyColumns));
     q.bind(customerId).run();
     return q.next() ? std::optional(readCompany(q)) : std::nullopt;
 }
 
 void PhotoDatabase::addTrade(const QString &code, const QString &name) {
-    Statement(connection_, QStringLiteral("INSERT INTO trades VALUES (?, ?)"
-                                          " ON CONFLICT (code) DO UPDATE SET name = excluded.name"))
+    Statement(*prepared_, QStringLiteral("INSERT INTO trades VALUES (?, ?)"
+                                         " ON CONFLICT (code) DO UPDATE SET name = excluded.name"))
         .bind(code)
         .bind(name)
         .run();
 }
 
 void PhotoDatabase::addPhotoType(const QString &trade, const PhotoTypeRecord &type) {
-    Statement(connection_, QStringLiteral("INSERT INTO photo_types VALUES (?, ?, ?,"
-                                          " (SELECT COUNT(*) FROM photo_types WHERE trade = ?))"
-                                          " ON CONFLICT (trade, code) DO UPDATE SET name = excluded.name"))
+    Statement(*prepared_, QStringLiteral("INSERT INTO photo_types VALUES (?, ?, ?,"
+                                         " (SELECT COUNT(*) FROM photo_types WHERE trade = ?))"
+                                         " ON CONFLICT (trade, code) DO UPDATE SET name = excluded.name"))
         .bind(trade)
         .bind(type.code)
         .bind(type.name)
@@ -296,12 +380,12 @@ void PhotoDatabase::addPhotoType(const QString &trade, const PhotoTypeRecord &ty
 }
 
 std::optional<QList<PhotoTypeRecord>> PhotoDatabase::photoTypes(const QString &trade) {
-    Statement known(connection_, QStringLiteral("SELECT 1 FROM trades WHERE code = ?"));
+    Statement known(*prepared_, QStringLiteral("SELECT 1 FROM trades WHERE code = ?"));
     if (!known.bind(trade).run().next()) {
         return std::nullopt;
     }
-    Statement q(connection_, QStringLiteral("SELECT code, name FROM photo_types WHERE trade = ?"
-                                            " ORDER BY position, code"));
+    Statement q(*prepared_, QStringLiteral("SELECT code, name FROM photo_types WHERE trade = ?"
+                                           " ORDER BY position, code"));
     q.bind(trade).run();
     QList<PhotoTypeRecord> types;
     while (q.next()) {
@@ -311,9 +395,9 @@ std::optional<QList<PhotoTypeRecord>> PhotoDatabase::photoTypes(const QString &t
 }
 
 QList<PhotoRecord> PhotoDatabase::photoList(const QString &companyId) {
-    Statement q(connection_, QStringLiteral("SELECT photo_id, type_code, note, small, input_time"
-                                            " FROM photos WHERE company_id = ?"
-                                            " ORDER BY input_time, photo_id"));
+    Statement q(*prepared_, QStringLiteral("SELECT photo_id, type_code, note, small, input_time"
+                                           " FROM photos WHERE company_id = ?"
+                                           " ORDER BY input_time, photo_id"));
     q.bind(companyId).run();
     QList<PhotoRecord> photos;
     while (q.next()) {
@@ -329,9 +413,15 @@ QList<PhotoRecord> PhotoDatabase::photoList(const QString &companyId) {
     return photos;
 }
 
+std::optional<QString> PhotoDatabase::photoStamp(const QString &companyId) {
+    Statement q(*prepared_, QStringLiteral("SELECT stamp FROM photo_stamps WHERE company_id = ?"));
+    q.bind(companyId).run();
+    return q.next() ? std::optional(q.value(0).toString()) : std::nullopt;
+}
+
 std::optional<PhotoRecord> PhotoDatabase::photo(const QString &companyId, const QString &photoId) {
-    Statement q(connection_, QStringLiteral("SELECT type_code, note, source, small, input_time"
-                                            " FROM photos WHERE company_id = ? AND photo_id = ?"));
+    Statement q(*prepared_, QStringLiteral("SELECT type_code, note, source, small, input_time"
+                                           " FROM photos WHERE company_id = ? AND photo_id = ?"));
     q.bind(companyId).bind(photoId).run();
     if (!q.next()) {
         return std::nullopt;
@@ -346,7 +436,7 @@ std::optional<PhotoRecord> PhotoDatabase::photo(const QString &companyId, const 
 }
 
 int PhotoDatabase::photoCount(const QString &companyId) {
-    Statement q(connection_, QStringLiteral("SELECT COUNT(*) FROM photos WHERE company_id = ?"));
+    Statement q(*prepared_, QStringLiteral("SELECT COUNT(*) FROM photos WHERE company_id = ?"));
     q.bind(companyId).run();
     return q.next() ? q.value(0).toInt() : 0;
 }
@@ -357,7 +447,7 @@ InsertOutcome PhotoDatabase::insertPhoto(const PhotoRecord &p, int limit) {
         if (postgres_) {
             // Inserts for one company, from any service process, take their turn here; the count
             // below then sees every photo committed before.
-            Statement(connection_, QStringLiteral("SELECT 1 FROM companies WHERE company_id = ? FOR UPDATE"))
+            Statement(*prepared_, QStringLiteral("SELECT 1 FROM companies WHERE company_id = ? FOR UPDATE"))
                 .bind(p.companyId)
                 .run();
         }
@@ -365,12 +455,12 @@ InsertOutcome PhotoDatabase::insertPhoto(const PhotoRecord &p, int limit) {
             outcome = InsertOutcome::LimitReached;
             return;
         }
-        Statement exists(connection_, QStringLiteral("SELECT 1 FROM photos WHERE photo_id = ?"));
+        Statement exists(*prepared_, QStringLiteral("SELECT 1 FROM photos WHERE photo_id = ?"));
         if (exists.bind(p.photoId).run().next()) {
             outcome = InsertOutcome::Duplicate;
             return;
         }
-        Statement(connection_, QStringLiteral("INSERT INTO photos VALUES (?, ?, ?, ?, ?, ?, ?)"))
+        Statement(*prepared_, QStringLiteral("INSERT INTO photos VALUES (?, ?, ?, ?, ?, ?, ?)"))
             .bind(p.photoId)
             .bind(p.companyId)
             .bind(p.typeCode)
@@ -388,7 +478,7 @@ bool PhotoDatabase::updatePhoto(const PhotoRecord &p, bool images) {
                                                 " small = ? WHERE company_id = ? AND photo_id = ?")
                                : QStringLiteral("UPDATE photos SET type_code = ?, note = ?"
                                                 " WHERE company_id = ? AND photo_id = ?");
-    Statement q(connection_, sql);
+    Statement q(*prepared_, sql);
     q.bind(p.typeCode).bind(p.note);
     if (images) {
         q.bind(p.source).bind(p.small);
@@ -397,7 +487,7 @@ bool PhotoDatabase::updatePhoto(const PhotoRecord &p, bool images) {
 }
 
 bool PhotoDatabase::deletePhoto(const QString &companyId, const QString &photoId) {
-    return Statement(connection_, QStringLiteral("DELETE FROM photos WHERE company_id = ? AND photo_id = ?"))
+    return Statement(*prepared_, QStringLiteral("DELETE FROM photos WHERE company_id = ? AND photo_id = ?"))
                .bind(companyId)
                .bind(photoId)
                .run()
@@ -405,13 +495,13 @@ bool PhotoDatabase::deletePhoto(const QString &companyId, const QString &photoId
 }
 
 std::optional<QString> PhotoDatabase::meta(const QString &key) {
-    Statement q(connection_, QStringLiteral("SELECT value FROM meta WHERE key = ?"));
+    Statement q(*prepared_, QStringLiteral("SELECT value FROM meta WHERE key = ?"));
     q.bind(key).run();
     return q.next() ? std::optional(q.value(0).toString()) : std::nullopt;
 }
 
 void PhotoDatabase::setMeta(const QString &key, const QString &value) {
-    Statement(connection_,
+    Statement(*prepared_,
               QStringLiteral(
                   "INSERT INTO meta VALUES (?, ?) ON CONFLICT (key) DO UPDATE SET value = excluded.value"))
         .bind(key)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -56,6 +57,8 @@ struct PhotoRecord {
 
 enum class InsertOutcome { Inserted, LimitReached, Duplicate };
 
+class PreparedStatements;
+
 class PhotoDatabase {
 public:
     // Opens a SQLite file or a postgresql:// URL (see DatabaseUrl.h), creating the schema when missing;
@@ -81,6 +84,10 @@ public:
 
     // Photos of one company. The list carries no source versions, to keep it small.
     QList<PhotoRecord> photoList(const QString &companyId);
+    // A text that changes whenever a photo of the company is added, changed or deleted, by any
+    // connection or process; nullopt for a company whose photos never changed. Read it before the
+    // photos: what is read after it is at least as new as the stamp.
+    std::optional<QString> photoStamp(const QString &companyId);
     std::optional<PhotoRecord> photo(const QString &companyId, const QString &photoId);
     int photoCount(const QString &companyId);
     // Inserts unless the company already holds `limit` photos or the ID exists; the count and the
@@ -120,6 +127,7 @@ private:
     static constexpr int kSetupLock = 160016; // PostgreSQL advisory lock key of schema and seeding
 
     QString connection_;
+    std::unique_ptr<PreparedStatements> prepared_;
     bool postgres_ = false;
     int depth_ = 0; // nesting of inTransaction; only the outermost level talks to SQLite
 };

@@ -40,17 +40,32 @@ QString endpointUrl(const QHttpServerRequest &request, const QTcpSocket *socket)
     return (tls ? QStringLiteral("https://") : QStringLiteral("http://")) + host + kEndpointPath;
 }
 
-// Writes the answer, with "Connection: close" when the connection ends after it.
+// Writes the answer, with "Connection: close" when the connection ends after it. The body's pieces go
+// to the socket as they are: a large piece is queued without a copy (the socket holds a reference to
+// it until it is sent), so a kept list costs no copy of its own.
 struct Responder {
     QHttpServerResponder responder;
+    QTcpSocket *socket;
     bool close;
 
-    void write(const QByteArray &body, const QByteArray &mimeType, Status status) {
-        if (close) {
-            responder.write(body, {{"Content-Type", mimeType}, {"Connection", "close"}}, status);
-        } else {
-            responder.write(body, mimeType, status);
+    void write(const QByteArrayList &body, const QByteArray &mimeType, Status status) {
+        qsizetype length = 0;
+        for (const QByteArray &piece : body) {
+            length += piece.size();
         }
+        responder.writeStatusLine(status);
+        responder.writeHeader(QByteArrayLiteral("Content-Type"), mimeType);
+        if (close) {
+            responder.writeHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
+        }
+        responder.writeHeader(QByteArrayLiteral("Content-Length"), QByteArray::number(length));
+        responder.writeBody("", 0); // ends the header
+        for (const QByteArray &piece : body) {
+            socket->write(piece);
+        }
+    }
+    void write(const QByteArray &body, const QByteArray &mimeType, Status status) {
+        write(QByteArrayList{body}, mimeType, status);
     }
 };
 
@@ -69,7 +84,7 @@ bool PhotoHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocke
 }
 
 bool PhotoHttpServer::answer(const QHttpServerRequest &request, QTcpSocket *socket, bool close) {
-    Responder responder{makeResponder(request, socket), close};
+    Responder responder{makeResponder(request, socket), socket, close};
     const QString path = request.url().path();
     if (path.compare(kEndpointPath, Qt::CaseInsensitive) != 0) {
         LogRequest(QStringLiteral("%1: not found").arg(path));

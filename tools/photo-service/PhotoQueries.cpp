@@ -1,9 +1,11 @@
 // The photo list and the fetch of one photo.
 #include "CompanyResolver.h"
 #include "LogicSupport.h"
+#include "PhotoListCache.h"
 #include "WireText.h"
 
 #include "core/StrOper.h"
+#include "service/SoapCodec.h"
 
 using LogicSupport::picResult;
 
@@ -22,6 +24,28 @@ TPictureInfo listEntry(const CompanyRecord &company, const PhotoRecord &photo) {
     return entry;
 }
 
+// The list without its entries, for a company found with its photo types.
+Answer<TPicResultInfo> listFrame(const ResolvedCompany &resolved) {
+    const CompanyRecord &company = *resolved.company;
+    Answer<TPicResultInfo> answer = picResult(ResultCode::kSuccess);
+    TPicResultInfo &r = answer.record;
+    r.F_MAXNUMBER = company.photoLimit;
+    r.F_ZOOMWDITH = company.zoomWidth;
+    r.F_ZOOMHEIGHT = company.zoomHeight;
+    for (const PhotoTypeRecord &type : *resolved.types) {
+        r.F_FLAGLIST.append(TStrOper::EncodeBase64(type.code + QLatin1Char(' ') + type.name));
+    }
+    return answer;
+}
+
+QList<TPictureInfo> listEntries(PhotoDatabase &db, const CompanyRecord &company) {
+    QList<TPictureInfo> entries;
+    for (const PhotoRecord &photo : db.photoList(company.companyId)) {
+        entries.append(listEntry(company, photo));
+    }
+    return entries;
+}
+
 } // namespace
 
 Answer<TPicResultInfo> ServiceLogic::GetCompanyPhotoList(const Header &header) {
@@ -29,20 +53,36 @@ Answer<TPicResultInfo> ServiceLogic::GetCompanyPhotoList(const Header &header) {
     if (!resolved.company) {
         return picResult(resolved.code, resolved.detail);
     }
-    const CompanyRecord &company = *resolved.company;
-    const auto &types = resolved.types;
-    Answer<TPicResultInfo> answer = picResult(ResultCode::kSuccess);
-    TPicResultInfo &r = answer.record;
-    r.F_MAXNUMBER = company.photoLimit;
-    r.F_ZOOMWDITH = company.zoomWidth;
-    r.F_ZOOMHEIGHT = company.zoomHeight;
-    for (const PhotoRecord &photo : db_.photoList(company.companyId)) {
-        r.F_PICLIST.append(listEntry(company, photo));
-    }
-    for (const PhotoTypeRecord &type : *types) {
-        r.F_FLAGLIST.append(TStrOper::EncodeBase64(type.code + QLatin1Char(' ') + type.name));
-    }
+    Answer<TPicResultInfo> answer = listFrame(resolved);
+    answer.record.F_PICLIST = listEntries(db_, *resolved.company);
     return answer;
+}
+
+WrittenList ServiceLogic::GetWrittenPhotoList(const Header &header) {
+    const ResolvedCompany resolved = ResolveCompanyWithTypes(db_, header);
+    if (!resolved.company) {
+        return {picResult(resolved.code, resolved.detail), {}};
+    }
+    const CompanyRecord &company = *resolved.company;
+    WrittenList list{listFrame(resolved), {}};
+    // The stamp is read before the photos, so what is kept under it is never older than it says.
+    std::optional<PhotoListKey> key;
+    if (lists_) {
+        if (std::optional<QString> stamp = db_.photoStamp(company.companyId)) {
+            key = PhotoListKey{company.companyId, company.customerId, company.companyType, std::move(*stamp)};
+        }
+    }
+    if (key) {
+        if (std::optional<QByteArray> kept = lists_->find(*key)) {
+            list.entries = std::move(*kept);
+            return list;
+        }
+    }
+    list.entries = Soap::WritePictureEntries(listEntries(db_, company));
+    if (key) {
+        lists_->store(*key, list.entries);
+    }
+    return list;
 }
 
 Answer<TPicResultInfo> ServiceLogic::GetCompanyPhoto(const Header &header, const QString &aPhotoId,

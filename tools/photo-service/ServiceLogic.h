@@ -17,17 +17,30 @@ template <typename Record> struct Answer {
     QString detail; // empty on success
 };
 
+class PhotoListCache;
+
+// A photo list whose entries are already written (Soap::WritePictureEntries): record.F_PICLIST stays
+// empty, `entries` holds them.
+struct WrittenList {
+    Answer<TPicResultInfo> answer;
+    QByteArray entries;
+};
+
 class ServiceLogic {
 public:
     using Clock = std::function<QDateTime()>;
 
-    // `db` must outlive the logic; `clock` gives the local time that dates new photos.
-    explicit ServiceLogic(PhotoDatabase &db, Clock clock = &QDateTime::currentDateTime);
+    // `db` must outlive the logic, and `lists` (if given) too; `clock` gives the local time that dates
+    // new photos.
+    explicit ServiceLogic(PhotoDatabase &db, Clock clock = &QDateTime::currentDateTime,
+                          PhotoListCache *lists = nullptr);
 
     Answer<TUserInfo> ValidateUserLogin(const Header &header);
     Answer<TCompanyInfo> QueryCompanyInfo(const Header &header);
 
     Answer<TPicResultInfo> GetCompanyPhotoList(const Header &header);
+    // The same list with its entries written, taken from the list cache while it holds.
+    WrittenList GetWrittenPhotoList(const Header &header);
     Answer<TPicResultInfo> GetCompanyPhoto(const Header &header, const QString &aPhotoId,
                                            const QString &aFlag);
     Answer<TPicResultInfo> InsertCompanyPhoto(const Header &header, const TPictureInfo &aPicInfo);
@@ -40,4 +53,5 @@ public:
 private:
     PhotoDatabase &db_;
     Clock clock_;
+    PhotoListCache *lists_;
 };

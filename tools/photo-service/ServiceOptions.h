@@ -21,7 +21,8 @@ struct ServiceOptions {
     bool exitWithParent = false;               // stop when the process that started the service ends (tests)
     QString tlsCertFile;                       // both set: HTTPS (see TlsServerSetup.h); both empty: HTTP
     QString tlsKeyFile;
-    bool openAccess = false; // company operations without a login from the address
+    bool openAccess = false;                     // company operations without a login from the address
+    qsizetype listCacheBytes = 64 * 1024 * 1024; // photo lists kept in their written form (PhotoListCache.h)
     ConnectionLimits connections;
 };
 

@@ -2,6 +2,7 @@
 
 #include "PhotoDatabase.h"
 #include "PhotoHttpServer.h"
+#include "PhotoListCache.h"
 #include "ServiceLogic.h"
 #include "TlsServerSetup.h"
 
@@ -18,8 +19,9 @@
 class ServiceWorker : public QThread {
 public:
     // `listening`: a copy of the listening socket, so that this thread's server counts as listening.
-    ServiceWorker(const ServiceOptions &options, AccessControl &access, ConnectionGuard &guard, qintptr listening)
-        : options_(options), access_(access), guard_(guard), listening_(listening) {
+    ServiceWorker(const ServiceOptions &options, AccessControl &access, ConnectionGuard &guard,
+                  PhotoListCache &lists, qintptr listening)
+        : options_(options), access_(access), guard_(guard), lists_(lists), listening_(listening) {
         start();
         ready_.acquire();
         if (!server_) {
@@ -53,7 +55,7 @@ protected:
             ready_.release();
             return;
         }
-        ServiceLogic logic(*db);
+        ServiceLogic logic(*db, &QDateTime::currentDateTime, &lists_);
         PhotoHttpServer http(logic, &access_);
         std::unique_ptr<BoundedTcpServer> tcp = MakeServiceTcpServer(options_, error_);
         if (!tcp) {
@@ -79,6 +81,7 @@ private:
     const ServiceOptions options_;
     AccessControl &access_;
     ConnectionGuard &guard_;
+    PhotoListCache &lists_;
     qintptr listening_;
     QSemaphore ready_;
     QString error_;
@@ -90,13 +93,14 @@ ServiceWorkers::ServiceWorkers(QObject *parent) : QTcpServer(parent) {}
 bool ServiceWorkers::startWorkers(const ServiceOptions &options, AccessControl &access, int count,
                                   QString &error) {
     guard_ = std::make_unique<ConnectionGuard>(options.connections);
+    lists_ = std::make_unique<PhotoListCache>(options.listCacheBytes);
     try {
         for (int i = 0; i < qMax(1, count); ++i) {
             const int copy = ::dup(int(socketDescriptor()));
             if (copy < 0) {
                 throw std::runtime_error(std::strerror(errno));
             }
-            workers_.push_back(std::make_unique<ServiceWorker>(options, access, *guard_, copy));
+            workers_.push_back(std::make_unique<ServiceWorker>(options, access, *guard_, *lists_, copy));
         }
     } catch (const std::runtime_error &e) {
         error = QString::fromUtf8(e.what());

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class PhotoListCache;
 class ServiceWorker;
 
 class ServiceWorkers : public QTcpServer {
@@ -29,6 +30,7 @@ protected:
 
 private:
     std::unique_ptr<ConnectionGuard> guard_; // before the workers: they use it until they end
+    std::unique_ptr<PhotoListCache> lists_;  // the same
     std::vector<std::unique_ptr<ServiceWorker>> workers_;
     std::size_t next_ = 0;
 };

@@ -6,9 +6,10 @@
 
 namespace {
 
-template <typename Record> SoapReply reply(Soap::Operation op, const Answer<Record> &answer) {
+template <typename Record>
+SoapReply reply(Soap::Operation op, const Answer<Record> &answer, QByteArrayList body) {
     SoapReply r;
-    r.body = Soap::WriteResponse(op, answer.record);
+    r.body = std::move(body);
     r.resultCode = answer.record.F_OPERRESULT;
     r.logLine = Soap::OperationName(op) + QLatin1Char(' ') + answer.record.F_OPERRESULT;
     if (!answer.detail.isEmpty()) {
@@ -17,10 +18,14 @@ template <typename Record> SoapReply reply(Soap::Operation op, const Answer<Reco
     return r;
 }
 
+template <typename Record> SoapReply reply(Soap::Operation op, const Answer<Record> &answer) {
+    return reply(op, answer, {Soap::WriteResponse(op, answer.record)});
+}
+
 SoapReply fault(const QString &code, const QString &text, const QString &logPrefix) {
     SoapReply r;
     r.httpStatus = 500;
-    r.body = Soap::WriteFault(code, text);
+    r.body = {Soap::WriteFault(code, text)};
     r.logLine = logPrefix + QStringLiteral(" fault: ") + text;
     return r;
 }
@@ -28,8 +33,10 @@ SoapReply fault(const QString &code, const QString &text, const QString &logPref
 SoapReply dispatch(ServiceLogic &logic, const Soap::Request &q) {
     using Soap::Operation;
     switch (q.op) {
-    case Operation::GetCompanyPhotoList:
-        return reply(q.op, logic.GetCompanyPhotoList(q.header));
+    case Operation::GetCompanyPhotoList: {
+        const WrittenList list = logic.GetWrittenPhotoList(q.header);
+        return reply(q.op, list.answer, Soap::WriteResponse(q.op, list.answer.record, list.entries));
+    }
     case Operation::GetCompanyPhoto:
         return reply(q.op, logic.GetCompanyPhoto(q.header, q.aPhotoId, q.aFlag));
     case Operation::InsertCompanyPhoto:

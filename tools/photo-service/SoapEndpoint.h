@@ -6,13 +6,14 @@
 #include "ServiceLogic.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 struct SoapReply {
     int httpStatus = 200;
-    QByteArray body;
-    QString logLine;    // operation and result code, or the fault
-    QString resultCode; // F_OPERRESULT of an answer; empty for a fault
+    QByteArrayList body; // pieces sent one after the other, so that kept pieces need no copy
+    QString logLine;     // operation and result code, or the fault
+    QString resultCode;  // F_OPERRESULT of an answer; empty for a fault
 };
 
 // With `access`, company operations from `peer` are answered only as it allows (a SOAP fault
