@@ -1,6 +1,7 @@
 // The SOAP messages on the wire: what the codec writes, and hand-written messages in the prefix
 // styles other SOAP stacks use, read back by the codec.
 
+#include "core/Base64.h"
 #include "service/SoapCodec.h"
 
 #include <QTest>
@@ -450,6 +451,50 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(read.F_PICLIST[i].F_ID, sent.F_PICLIST[i].F_ID);
             QCOMPARE(read.F_PICLIST[i].F_SMALLPHOTO, sent.F_PICLIST[i].F_SMALLPHOTO);
+        }
+    }
+
+    // Photo contents are read exactly as written, whatever surrounds them: long runs lifted out of
+    // the message before the XML reader and every case where they must not be.
+    void contentsReadExactly_data() {
+        QTest::addColumn<QByteArray>("prolog");
+        QTest::addColumn<QByteArray>("content"); // of F_PHOTO and of a picture's F_MEMO
+        const QByteArray utf8 = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+        QByteArray bytes(3001, '\0');
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            bytes[i] = char(i * 7 + i / 251);
+        }
+        const QByteArray run = bytes.toBase64();         // ends in "=="
+        const QByteArray run1 = bytes.left(3000 - 1).toBase64(); // ends in "="
+        QByteArray loose = run1;
+        loose[loose.size() - 2] = 'R'; // fill bits not zero
+        QTest::newRow("long run") << utf8 << run;
+        QTest::newRow("long run, one fill") << QByteArray() << run1;
+        QTest::newRow("fill bits not zero") << utf8 << loose;
+        QTest::newRow("run, comment, more") << utf8 << run + "<!--x-->QUJD";
+        QTest::newRow("short, comment, run") << utf8 << "QQ<!--x-->" + run;
+        QTest::newRow("character reference") << utf8 << run + "&#65;";
+        QTest::newRow("marker characters") << utf8 << "\xEF\x80\x80" "0\xEF\x80\x81" + run;
+        QTest::newRow("Latin-1 message") << QByteArray("<?xml version='1.0' encoding='ISO-8859-1'?>") << run;
+        QTest::newRow("run with line breaks") << utf8 << run.left(2000) + "\n" + run.mid(2000);
+    }
+    void contentsReadExactly() {
+        QFETCH(QByteArray, prolog);
+        QFETCH(QByteArray, content);
+        const QByteArray xml = prolog +
+                               "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
+                               "<R xmlns=\"MORA.PictureService\"><Result><F_OPERRESULT>1110</F_OPERRESULT><F_PHOTO>" +
+                               content + "</F_PHOTO><F_PICLIST><P><F_MEMO>" + content +
+                               "</F_MEMO></P></F_PICLIST></Result></R></soap:Body></soap:Envelope>";
+        QByteArray text = content;
+        text.replace("<!--x-->", "").replace("&#65;", "A");
+        Base64Decoder decoder;
+        decoder.feed(QByteArrayView(text));
+        const QByteArray photo = decoder.take();
+        for (const qsizetype piece : {qsizetype(0), qsizetype(7)}) {
+            const TPicResultInfo read = piece == 0 ? ReadPicResult(xml) : ReadPicResult(pieces(xml, piece));
+            QCOMPARE(read.F_PHOTO, photo);
+            QCOMPARE(read.F_PICLIST.value(0).F_MEMO, QString::fromUtf8(text));
         }
     }
 
