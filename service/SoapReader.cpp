@@ -18,10 +18,10 @@ namespace {
 class Reader {
 public:
     // The reader takes the message through a device, a few kilobytes at a time, rather than turning
-    // all of it into UTF-16 text at once.
-    // The photos' Base64 contents are lifted out first (see Base64Runs).
+    // all of it into UTF-16 text at once; the photos' Base64 contents are lifted out before it
+    // (see Base64Runs), so that it tokenises a skeleton of the message.
     explicit Reader(const QByteArray &envelope) : Reader(QByteArrayList{envelope}) {}
-    // A message in the pieces it arrived in; each piece is freed once read.
+    // A message in the pieces it arrived in; each piece is freed once scanned.
     explicit Reader(QByteArrayList &&parts) {
         if (const auto refused = CheckXmlTags(parts)) {
             throw SoapError(*refused);
@@ -63,7 +63,7 @@ public:
     QString text() {
         QString value = xml_.readElementText(QXmlStreamReader::SkipChildElements);
         check();
-        return runs_.empty() ? value : runs_.restore(value);
+        return runs_.empty() ? value : runs_.restore(std::move(value));
     }
 
     int number() {
@@ -85,13 +85,13 @@ public:
         if (!runs_.empty()) {
             // What is left of the contents is short: a marker, or a run too short or too unusual
             // to lift.
-            const QString value = xml_.readElementText(QXmlStreamReader::SkipChildElements);
+            QString value = xml_.readElementText(QXmlStreamReader::SkipChildElements);
             check();
             if (auto lifted = runs_.take(value)) {
                 return *std::move(lifted);
             }
             Base64Decoder decoder;
-            decoder.feed(runs_.restore(value));
+            decoder.feed(runs_.restore(std::move(value)));
             return decoder.take();
         }
         Base64Decoder decoder;
