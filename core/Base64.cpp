@@ -30,12 +30,13 @@ constexpr std::uint32_t kBadGroup = 0x01FFFFFF;
 constexpr std::array<std::array<std::uint32_t, 256>, 4> makeGroupTables() {
     std::array<std::array<std::uint32_t, 256>, 4> tables{};
     for (int c = 0; c < 256; ++c) {
-        const int v = kDecodeTable[c];
-        const auto s = std::uint32_t(v);
-        tables[0][c] = v < 0 ? kBadGroup : s << 2;
-        tables[1][c] = v < 0 ? kBadGroup : (s >> 4) | ((s & 0xF) << 12);
-        tables[2][c] = v < 0 ? kBadGroup : ((s >> 2) << 8) | ((s & 0x3) << 22);
-        tables[3][c] = v < 0 ? kBadGroup : s << 16;
+        const signed char v = kDecodeTable[c];
+        const bool bad = v < 0;
+        const std::uint32_t s = bad ? 0U : static_cast<unsigned char>(v);
+        tables[0][c] = bad ? kBadGroup : s << 2;
+        tables[1][c] = bad ? kBadGroup : (s >> 4) | ((s & 0xF) << 12);
+        tables[2][c] = bad ? kBadGroup : ((s >> 2) << 8) | ((s & 0x3) << 22);
+        tables[3][c] = bad ? kBadGroup : s << 16;
     }
     return tables;
 }
