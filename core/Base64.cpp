@@ -1,6 +1,7 @@
 #include "Base64.h"
 
 #include <array>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 
@@ -22,6 +23,24 @@ constexpr std::array<signed char, 256> makeDecodeTable() {
     return table;
 }
 constexpr std::array<signed char, 256> kDecodeTable = makeDecodeTable();
+
+// One table per position in a group: each holds the sextet already shifted to where its bits land
+// in the group's three bytes (byte 0 lowest), or kBadGroup, whose bit 24 marks any other character.
+constexpr std::uint32_t kBadGroup = 0x01FFFFFF;
+constexpr std::array<std::array<std::uint32_t, 256>, 4> makeGroupTables() {
+    std::array<std::array<std::uint32_t, 256>, 4> tables{};
+    for (int c = 0; c < 256; ++c) {
+        const signed char v = kDecodeTable[c];
+        const bool bad = v < 0;
+        const std::uint32_t s = bad ? 0U : static_cast<unsigned char>(v);
+        tables[0][c] = bad ? kBadGroup : s << 2;
+        tables[1][c] = bad ? kBadGroup : (s >> 4) | ((s & 0xF) << 12);
+        tables[2][c] = bad ? kBadGroup : ((s >> 2) << 8) | ((s & 0x3) << 22);
+        tables[3][c] = bad ? kBadGroup : s << 16;
+    }
+    return tables;
+}
+constexpr auto kGroupTables = makeGroupTables();
 
 } // namespace
 
@@ -47,6 +66,23 @@ void AppendBase64(QByteArray &out, QByteArrayView bytes) {
         *to++ = two ? kAlphabet[(v >> 6) & 63] : '=';
         *to++ = '=';
     }
+}
+
+qsizetype DecodeBase64Groups(QByteArrayView text, char *out) {
+    const auto *from = reinterpret_cast<const unsigned char *>(text.data());
+    const qsizetype n = text.size() / 4 * 4;
+    qsizetype i = 0;
+    for (; i < n; i += 4) {
+        const std::uint32_t v = kGroupTables[0][from[i]] | kGroupTables[1][from[i + 1]] |
+                                kGroupTables[2][from[i + 2]] | kGroupTables[3][from[i + 3]];
+        if (v >> 24) {
+            break;
+        }
+        *out++ = static_cast<char>(v);
+        *out++ = static_cast<char>(v >> 8);
+        *out++ = static_cast<char>(v >> 16);
+    }
+    return i;
 }
 
 template <typename Char> void Base64Decoder::feedChars(const Char *chars, qsizetype count) {
@@ -100,6 +136,15 @@ void Base64Decoder::flushPartial() {
 }
 
 void Base64Decoder::feed(QByteArrayView text) {
+    if (count_ == 0) { // whole groups first, a table lookup per character
+        const qsizetype needed = length_ + text.size() / 4 * 3;
+        if (out_.size() < needed) {
+            out_.resize(needed);
+        }
+        const qsizetype done = DecodeBase64Groups(text, out_.data() + length_);
+        length_ += done / 4 * 3;
+        text = text.sliced(done);
+    }
     feedChars(text.data(), text.size());
 }
 

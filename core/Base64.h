@@ -9,6 +9,12 @@
 // Appends the Base64 form of bytes (no line breaks, "=" fill) to out.
 void AppendBase64(QByteArray &out, QByteArrayView bytes);
 
+// Strict decoding of whole groups: decodes groups of four alphabet characters from the start of
+// text into out (3 bytes each, room for them provided by the caller) and stops before the first
+// group that holds any other character, fill included, or is incomplete. Returns the characters
+// consumed, a multiple of 4. Such groups encode back to the same characters.
+qsizetype DecodeBase64Groups(QByteArrayView text, char *out);
+
 // Lenient decoding: characters outside the alphabet (line breaks, blanks, anything else) are
 // skipped; a "=" ends the current group.
 class Base64Decoder {

@@ -90,7 +90,9 @@ void soapSeeds() {
     photo.F_ID = TStrOper::EncodeBase64(QStringLiteral("WKH3101150012024031501"));
     photo.F_SMALLPHOTO = jpeg(16, 12);
     photo.F_MEMO = TStrOper::EncodeBase64(QStringLiteral("门头正面"));
-    list.F_PICLIST = {photo, photo};
+    TPictureInfo large = photo; // its Base64 long enough to be lifted out before the XML reader
+    large.F_SMALLPHOTO = photo.F_SMALLPHOTO.repeated(8);
+    list.F_PICLIST = {photo, large};
     list.F_FLAGLIST = {TStrOper::EncodeBase64(QStringLiteral("01 门头照片"))};
     put("fuzz_soap_reader", QStringLiteral("list-answer"),
         Soap::WriteResponse(Operation::GetCompanyPhotoList, list));

@@ -1,6 +1,7 @@
 // The SOAP messages on the wire: what the codec writes, and hand-written messages in the prefix
 // styles other SOAP stacks use, read back by the codec.
 
+#include "core/Base64.h"
 #include "service/SoapCodec.h"
 
 #include <QTest>
@@ -450,6 +451,66 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(read.F_PICLIST[i].F_ID, sent.F_PICLIST[i].F_ID);
             QCOMPARE(read.F_PICLIST[i].F_SMALLPHOTO, sent.F_PICLIST[i].F_SMALLPHOTO);
+        }
+    }
+
+    // Photo contents are read exactly as written, whatever surrounds them: long runs lifted out of
+    // the message before the XML reader and every case where they must not be, whole or in pieces.
+    void contentsReadExactly_data() {
+        QTest::addColumn<QByteArray>("encoding"); // declared; none; or UTF-16LE without a declaration
+        QTest::addColumn<QByteArray>("content");  // of F_PHOTO and of a picture's F_MEMO
+        QByteArray bytes(3001, '\0');
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            bytes[i] = char(i * 7 + i / 251);
+        }
+        const QByteArray run = bytes.toBase64();             // ends in "=="
+        const QByteArray run1 = bytes.left(2999).toBase64(); // ends in "="
+        QByteArray loose = run1;
+        loose[loose.size() - 2] = 'R'; // fill bits not zero
+        // In UTF-16LE the bytes between the '>' and '<' inside these characters spell "AAAA...".
+        const QByteArray spelled = (QChar(0x3E41) + QString(512, QChar(0x4141)) + QChar(0x413C)).toUtf8();
+        QTest::newRow("long run") << QByteArray("utf-8") << run;
+        QTest::newRow("long run, one fill, no declaration") << QByteArray() << run1;
+        QTest::newRow("whole groups") << QByteArray("UTF-8") << bytes.left(3000).toBase64();
+        QTest::newRow("fill bits not zero") << QByteArray("utf-8") << loose;
+        QTest::newRow("run between comments") << QByteArray("utf-8") << "<!--x-->" + run + "<!--x-->";
+        QTest::newRow("run, comment, more") << QByteArray("utf-8") << run + "<!--x-->QUJD";
+        QTest::newRow("short, comment, run") << QByteArray("utf-8") << "QQ<!--x-->" + run;
+        QTest::newRow("run in a CDATA section") << QByteArray("utf-8") << "<![CDATA[>" + run + "<]]>";
+        QTest::newRow("run with line breaks") << QByteArray("utf-8") << run.left(2000) + "\n" + run.mid(2000);
+        QTest::newRow("run, then text") << QByteArray("utf-8") << run.left(2000) + "-" + run.mid(2000);
+        QTest::newRow("character reference") << QByteArray("utf-8") << run + "&#65;";
+        QTest::newRow("marker characters")
+            << QByteArray("utf-8") << (QChar(0xE000) + QString("0") + QChar(0xE001)).toUtf8() + run;
+        QTest::newRow("Latin-1 message") << QByteArray("ISO-8859-1") << run;
+        QTest::newRow("UTF-16 message") << QByteArray("UTF-16LE") << spelled;
+    }
+    void contentsReadExactly() {
+        QFETCH(QByteArray, encoding);
+        QFETCH(QByteArray, content);
+        const QByteArray body =
+            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
+            "<R xmlns=\"MORA.PictureService\"><Result><F_OPERRESULT>1110</F_OPERRESULT><F_PHOTO>" +
+            content + "</F_PHOTO><F_PICLIST><P><F_MEMO>" + content +
+            "</F_MEMO></P></F_PICLIST></Result></R></soap:Body></soap:Envelope>";
+        QByteArray xml =
+            encoding.isEmpty() ? body : "<?xml version='1.0' encoding='" + encoding + "'?>" + body;
+        if (encoding == "UTF-16LE") {
+            const QString utf16 = QString::fromUtf8(body);
+            xml = QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2);
+        }
+        const QString text = QString::fromUtf8(QByteArray(content)
+                                                   .replace("<!--x-->", "")
+                                                   .replace("&#65;", "A")
+                                                   .replace("<![CDATA[", "")
+                                                   .replace("]]>", ""));
+        Base64Decoder decoder;
+        decoder.feed(text);
+        const QByteArray photo = decoder.take();
+        for (const qsizetype piece : {qsizetype(0), qsizetype(1), qsizetype(7), qsizetype(300)}) {
+            const TPicResultInfo read = piece == 0 ? ReadPicResult(xml) : ReadPicResult(pieces(xml, piece));
+            QCOMPARE(read.F_PHOTO, photo);
+            QCOMPARE(read.F_PICLIST.value(0).F_MEMO, text);
         }
     }
 

@@ -1,0 +1,257 @@
+#include "Base64Runs.h"
+
+#include "ChunkedBytes.h"
+#include "SoapCodec.h"
+
+#include "core/Base64.h"
+
+#include <array>
+#include <cstring>
+#include <utility>
+
+namespace Soap {
+namespace {
+
+constexpr char16_t kOpen = 0xE000;
+constexpr char16_t kClose = 0xE001;
+constexpr char kOpenUtf8[] = "\xEE\x80\x80"; // U+E000
+constexpr char kCloseUtf8[] = "\xEE\x80\x81";
+
+constexpr std::array<signed char, 256> makeSextets() {
+    constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::array<signed char, 256> table{};
+    for (signed char &v : table) {
+        v = -1;
+    }
+    for (int i = 0; i < 64; ++i) {
+        table[static_cast<unsigned char>(alphabet[i])] = static_cast<signed char>(i);
+    }
+    return table;
+}
+constexpr std::array<signed char, 256> kSextet = makeSextets();
+
+int sextet(char c) {
+    return kSextet[static_cast<unsigned char>(c)];
+}
+
+// The XML reader takes a message as UTF-8 unless a byte order mark, the zero bytes of UTF-16 or
+// UTF-32 around the first '<', or the XML declaration say otherwise.
+bool readAsUtf8(const ChunkedBytes &message) {
+    QByteArray head;
+    for (qsizetype i = 0; i < message.size() && i < 256; ++i) {
+        head.append(message.at(i));
+    }
+    if (head.startsWith("\xEF\xBB\xBF")) {
+        head.remove(0, 3);
+    }
+    if (head.startsWith("\xFE\xFF") || head.startsWith("\xFF\xFE") || head.left(4).contains('\0')) {
+        return false;
+    }
+    const qsizetype start = head.indexOf("<?xml");
+    if (start < 0) {
+        return true;
+    }
+    const qsizetype end = head.indexOf("?>", start);
+    if (end < 0) {
+        return false;
+    }
+    const QByteArray declaration = head.sliced(start, end - start);
+    const qsizetype encoding = declaration.indexOf("encoding");
+    if (encoding < 0) {
+        return true;
+    }
+    const QByteArray value =
+        declaration.sliced(encoding + 8).simplified().replace(' ', "").replace('\'', '"').toLower();
+    return value.startsWith("=\"utf-8\"");
+}
+
+// The markers' first two bytes, shared by U+E000 to U+E03F: one search instead of one per marker.
+constexpr char kMarkerLead[] = "\xEE\x80";
+
+bool mayLift(const ChunkedBytes &message) {
+    return readAsUtf8(message) && message.indexOf(kMarkerLead, 0) < 0 && message.indexOf("&#", 0) < 0;
+}
+
+// Copies a message into its skeleton piece by piece, decoding the runs as they pass and lifting
+// those that qualify.
+class Lifter {
+public:
+    explicit Lifter(std::vector<QByteArray> &runs) : runs_(runs) {}
+
+    void feed(QByteArrayView piece) {
+        if (!carry_.isEmpty()) {
+            // The undecided end of a run, settled together with the head of this piece.
+            constexpr qsizetype kHead = 64;
+            const qsizetype held = carry_.size();
+            QByteArray head = carry_;
+            head.append(piece.first(qMin(piece.size(), kHead)));
+            const qsizetype used = scan(head);
+            if (piece.size() <= kHead) {
+                carry_ = head.sliced(used);
+                return;
+            }
+            carry_.clear();
+            piece = piece.sliced(used - held); // scan() leaves at most 4 bytes, so used > held
+        }
+        const qsizetype used = scan(piece);
+        carry_ = piece.sliced(used).toByteArray();
+    }
+
+    QByteArray finish() {
+        if (inRun_) {
+            endRun(false); // the message ended inside the run
+        }
+        skeleton_ += carry_;
+        return std::move(skeleton_);
+    }
+
+private:
+    // Consumes text but for at most 4 bytes at its end when they may still close a run.
+    qsizetype scan(QByteArrayView text) {
+        const char *s = text.data();
+        const qsizetype n = text.size();
+        qsizetype i = 0;
+        while (i < n) {
+            if (!inRun_) {
+                const void *gt = std::memchr(s + i, '>', size_t(n - i));
+                const qsizetype end = gt ? static_cast<const char *>(gt) - s + 1 : n;
+                skeleton_.append(s + i, end - i);
+                i = end;
+                inRun_ = gt != nullptr;
+                continue;
+            }
+            const void *lt = std::memchr(s + i, '<', size_t(n - i));
+            const qsizetype limit = lt ? static_cast<const char *>(lt) - s : n;
+            if (chars_ == 0 && lt && limit - i < Base64Runs::kMinRun) {
+                // Too short to lift, and so is any run that starts at a '>' inside it.
+                skeleton_.append(s + i, limit - i);
+                i = limit;
+                inRun_ = false;
+                continue;
+            }
+            const qsizetype room = decoded_ + (limit - i) / 4 * 3 + 2;
+            if (run_.size() < room) {
+                run_.resize(room);
+            }
+            const qsizetype whole =
+                DecodeBase64Groups(QByteArrayView(s + i, limit - i), run_.data() + decoded_);
+            decoded_ += whole / 4 * 3;
+            chars_ += whole;
+            i += whole;
+            // The run ends at a '<' after whole groups, or after a last group with fill.
+            qsizetype m = 0;
+            while (m < 3 && i + m < n && sextet(s[i + m]) >= 0) {
+                ++m;
+            }
+            if (i + m == n || (m >= 2 && s[i + m] == '=' && i + 5 > n)) {
+                break; // decided by what comes next
+            }
+            if (m == 0 && s[i] == '<') {
+                endRun(true);
+            } else if (m >= 2 && s[i + m] == '=' && lastGroup(s + i, m)) {
+                i += 4;
+                chars_ += 4;
+                endRun(true);
+            } else {
+                endRun(false); // what follows the whole groups is read as ordinary text
+            }
+        }
+        return i;
+    }
+
+    // A last group of m characters (2 or 3, the next one "="), canonical fill and '<' after it:
+    // decoded to the run. s holds at least 5 characters.
+    bool lastGroup(const char *s, qsizetype m) {
+        if ((m == 2 && s[2] != '=') || s[3] != '=' || s[4] != '<') {
+            return false;
+        }
+        const unsigned int v = (unsigned(sextet(s[0])) << 18) | (unsigned(sextet(s[1])) << 12) |
+                               (m == 3 ? unsigned(sextet(s[2])) << 6 : 0U);
+        if ((v & (m == 2 ? 0xFFFFU : 0xFFU)) != 0) {
+            return false; // fill bits that a reader would drop: not written back alike
+        }
+        run_[decoded_++] = static_cast<char>(v >> 16);
+        if (m == 3) {
+            run_[decoded_++] = static_cast<char>(v >> 8);
+        }
+        return true;
+    }
+
+    void endRun(bool closedByTag) {
+        run_.truncate(decoded_);
+        if (closedByTag && chars_ >= Base64Runs::kMinRun) {
+            run_.squeeze();
+            runs_.push_back(std::exchange(run_, QByteArray()));
+            skeleton_ += kOpenUtf8 + QByteArray::number(qsizetype(runs_.size() - 1)) + kCloseUtf8;
+        } else {
+            // Whole groups and a canonical last group encode back to the characters they came from.
+            AppendBase64(skeleton_, run_);
+            run_.clear();
+        }
+        decoded_ = 0;
+        chars_ = 0;
+        inRun_ = false;
+    }
+
+    std::vector<QByteArray> &runs_;
+    QByteArray skeleton_;
+    QByteArray carry_;      // the end of the last piece that scan() left
+    bool inRun_ = false;    // after a '>', within a possible run
+    QByteArray run_;        // the run decoded so far
+    qsizetype decoded_ = 0; // bytes of run_ written
+    qsizetype chars_ = 0;   // characters of the run consumed
+};
+
+} // namespace
+
+QByteArrayList Base64Runs::lift(QByteArrayList &&parts) {
+    if (!mayLift(ChunkedBytes(parts))) {
+        return std::move(parts);
+    }
+    Lifter lifter(runs_);
+    while (!parts.isEmpty()) {
+        lifter.feed(parts.takeFirst()); // the piece is freed once scanned
+    }
+    return {lifter.finish()};
+}
+
+std::optional<QByteArray> Base64Runs::take(QStringView text) {
+    if (text.size() < 3 || text.front() != kOpen || text.back() != kClose) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const qsizetype index = text.sliced(1, text.size() - 2).toLongLong(&ok);
+    if (!ok || index < 0 || index >= qsizetype(runs_.size())) {
+        throw SoapError(QStringLiteral("unreadable message: a photo's contents were lost"));
+    }
+    return std::exchange(runs_[size_t(index)], QByteArray());
+}
+
+QString Base64Runs::restore(QString text) const {
+    if (!text.contains(QChar(kOpen))) {
+        return text;
+    }
+    QString out;
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype open = text.indexOf(QChar(kOpen), from);
+        if (open < 0) {
+            out += QStringView(text).sliced(from);
+            return out;
+        }
+        const qsizetype close = text.indexOf(QChar(kClose), open);
+        bool ok = false;
+        const qsizetype index =
+            close < 0 ? -1 : QStringView(text).sliced(open + 1, close - open - 1).toLongLong(&ok);
+        if (!ok || index < 0 || index >= qsizetype(runs_.size())) {
+            throw SoapError(QStringLiteral("unreadable message: a photo's contents were lost"));
+        }
+        out += QStringView(text).sliced(from, open - from);
+        QByteArray base64;
+        AppendBase64(base64, runs_[size_t(index)]);
+        out += QLatin1StringView(base64);
+        from = close + 1;
+    }
+}
+
+} // namespace Soap
