@@ -24,3 +24,16 @@ QByteArray ReadImageFile(const QString &path) {
     }
     return data;
 }
+
+QByteArray ReadImageHead(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error(file.errorString().toStdString());
+    }
+    QByteArray head = file.read(kImageHeadBytes);
+    if (head.isEmpty()) {
+        throw std::runtime_error(file.error() == QFileDevice::NoError ? std::string("the file is empty")
+                                                                      : file.errorString().toStdString());
+    }
+    return head;
+}

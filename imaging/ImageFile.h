@@ -12,3 +12,10 @@ inline constexpr qint64 kMaxImageFileBytes = 512LL * 1024 * 1024;
 // image that ends too early). Throws std::runtime_error for a file that cannot be opened or read, is
 // empty, or is over kMaxImageFileBytes.
 QByteArray ReadImageFile(const QString &path);
+
+// Enough of a file's first bytes to tell its kind (see SniffImageKind).
+inline constexpr qint64 kImageHeadBytes = 32;
+
+// The first kImageHeadBytes bytes of the file (fewer when it is shorter). Throws std::runtime_error
+// for a file that cannot be opened or read, or is empty.
+QByteArray ReadImageHead(const QString &path);
