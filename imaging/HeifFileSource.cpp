@@ -2,8 +2,6 @@
 
 #include "ImageFile.h"
 
-#include <stdexcept>
-
 namespace {
 
 QFile &fileOf(void *userdata) {
@@ -39,16 +37,7 @@ heif_reader_grow_status waitForSize(std::int64_t target, void *userdata) {
 } // namespace
 
 THeifFileSource::THeifFileSource(const QString &path) : file_(path) {
-    if (!file_.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error(file_.errorString().toStdString());
-    }
-    const qint64 size = file_.size();
-    if (size > kMaxImageFileBytes) {
-        throw std::runtime_error("the file is larger than the 512 MiB accepted");
-    }
-    if (size <= 0) {
-        throw std::runtime_error("the file is empty");
-    }
+    OpenImageFile(file_);
     reader_.reader_api_version = 1;
     reader_.get_position = position;
     reader_.read = readBytes;

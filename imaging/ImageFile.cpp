@@ -4,8 +4,7 @@
 
 #include <stdexcept>
 
-QByteArray ReadImageFile(const QString &path) {
-    QFile file(path);
+void OpenImageFile(QFile &file) {
     if (!file.open(QIODevice::ReadOnly)) {
         throw std::runtime_error(file.errorString().toStdString());
     }
@@ -13,6 +12,15 @@ QByteArray ReadImageFile(const QString &path) {
     if (size > kMaxImageFileBytes) {
         throw std::runtime_error("the file is larger than the 512 MiB accepted");
     }
+    if (size == 0) {
+        throw std::runtime_error("the file is empty");
+    }
+}
+
+QByteArray ReadImageFile(const QString &path) {
+    QFile file(path);
+    OpenImageFile(file);
+    const qint64 size = file.size();
     QByteArray data(static_cast<qsizetype>(size), Qt::Uninitialized);
     const qint64 got = file.read(data.data(), size);
     if (got < 0) {

@@ -3,10 +3,15 @@
 // that truncates a mapped file while it is decoded kills the process with SIGBUS.
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 // Files larger than this are refused before they are read.
 inline constexpr qint64 kMaxImageFileBytes = 512LL * 1024 * 1024;
+
+// Opens file (named already) for reading. Throws std::runtime_error for a file that cannot be
+// opened, is empty, or is over kMaxImageFileBytes.
+void OpenImageFile(QFile &file);
 
 // The bytes the file holds now (a file cut meanwhile gives fewer, which the decoder reports as an
 // image that ends too early). Throws std::runtime_error for a file that cannot be opened or read, is

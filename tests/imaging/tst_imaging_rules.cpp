@@ -234,6 +234,22 @@ private slots:
         QCOMPARE(blocks.row(1)[3], std::uint8_t(0));
     }
 
+    void rowSinkGetsTheRowsOfTheBitmap() {
+        TRgbImage source(7, 9);
+        for (std::size_t i = 0; i < source.pixels.size(); ++i) {
+            source.pixels[i] = std::uint8_t(i * 37 % 251);
+        }
+        const TRgbImage kept = resample(source, 3, 4);
+        std::vector<std::uint8_t> streamed;
+        TAreaResampler resampler(
+            7, 9, 3, 4, [&](const std::uint8_t *row) { streamed.insert(streamed.end(), row, row + 9); });
+        for (int y = 0; y < source.height; ++y) {
+            resampler.AddRow(source.row(y));
+        }
+        QCOMPARE(streamed, kept.pixels);
+        QCOMPARE(resampler.Take().pixels.size(), std::size_t(0));
+    }
+
     void areaResamplerRefusesMisuse() {
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, TAreaResampler(10, 10, 11, 10));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, TAreaResampler(10, 10, 0, 5));
