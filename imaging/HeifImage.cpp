@@ -152,8 +152,11 @@ QByteArray HeifToJpeg(const QString &path, int quality) {
     if (!options) {
         throw std::runtime_error("HEIF: out of memory");
     }
-    // The picture as the codec gives it (YCbCr, often subsampled, 8 or 10 bits): turned into RGB
-    // here a row at a time as the JPEG is written, never held as a full-size RGB copy as well.
+    // The picture in the form libheif keeps it, without a conversion asked for: libheif 1.15 turns
+    // the codec's YCbCr into planar RGB at the codec's depth itself (before rotating), grey stays
+    // grey, later versions may hand over the YCbCr. Asking for interleaved 8-bit RGB, as before,
+    // made libheif hold one more full-size copy (two for 10-bit); asking for YCbCr makes it convert
+    // back. Each JPEG row is made from these planes as it is written.
     heif_image *decoded = nullptr;
     check(heif_decode_image(primary.handle.get(), &decoded, heif_colorspace_undefined, heif_chroma_undefined,
                             options.get()));
