@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
-TAreaResampler::TAreaResampler(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight)
-    : sourceWidth_(sourceWidth), sourceHeight_(sourceHeight) {
+TAreaResampler::TAreaResampler(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight,
+                               TRowSink sink)
+    : sourceWidth_(sourceWidth), sourceHeight_(sourceHeight), sink_(std::move(sink)) {
     if (targetWidth < 1 || targetHeight < 1 || targetWidth > sourceWidth || targetHeight > sourceHeight) {
         throw std::invalid_argument("area resampling only shrinks to a non-empty size");
     }
@@ -12,7 +14,11 @@ TAreaResampler::TAreaResampler(int sourceWidth, int sourceHeight, int targetWidt
     rows_ = shares(sourceHeight, targetHeight);
     line_.assign(static_cast<std::size_t>(targetWidth + 1) * 3, 0.0f);
     current_.assign(static_cast<std::size_t>(targetWidth) * 3, 0.0f);
-    target_ = TRgbImage(targetWidth, targetHeight);
+    if (sink_) {
+        sinkRow_.resize(static_cast<std::size_t>(targetWidth) * 3);
+    } else {
+        target_ = TRgbImage(targetWidth, targetHeight);
+    }
 }
 
 // In units of 1/(source * target): source pixel s spans [s*target, (s+1)*target), target pixel t
@@ -72,10 +78,13 @@ void TAreaResampler::AddRow(const std::uint8_t *row) {
 }
 
 void TAreaResampler::emitRow(int y) {
-    std::uint8_t *out = target_.row(y);
+    std::uint8_t *out = sink_ ? sinkRow_.data() : target_.row(y);
     const std::size_t n = current_.size();
     for (std::size_t i = 0; i < n; ++i) {
         out[i] = static_cast<std::uint8_t>(std::min(255.0f, current_[i] + 0.5f));
+    }
+    if (sink_) {
+        sink_(out);
     }
 }
 

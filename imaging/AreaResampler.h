@@ -1,18 +1,24 @@
 #pragma once
 // Shrinks an RGB image by area averaging while its rows stream in: every target pixel is the mean
 // of the source area it covers, partly covered source pixels weighted by their share. Only the
-// target bitmap and two rows of sums are held, never the whole source.
+// target bitmap (or, with a row sink, one target row) and two rows of sums are held, never the whole
+// source.
 
 #include "RgbImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+// Takes each finished target row (targetWidth * 3 bytes, valid during the call), top first.
+using TRowSink = std::function<void(const std::uint8_t *row)>;
 
 class TAreaResampler {
 public:
     // Target sides must be between 1 and the source sides (this only shrinks); throws
-    // std::invalid_argument otherwise.
-    TAreaResampler(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight);
+    // std::invalid_argument otherwise. With a sink, target rows go to it as they are finished and
+    // no target bitmap is kept (Take then gives an empty one).
+    TAreaResampler(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight, TRowSink sink = {});
 
     // Feeds the next source row (sourceWidth * 3 bytes), top to bottom.
     void AddRow(const std::uint8_t *row);
@@ -38,6 +44,8 @@ private:
     std::vector<Share> rows_;
     std::vector<float> line_;    // the current source row shrunk horizontally, plus one spare pixel
     std::vector<float> current_; // sums of the target row being filled
+    TRowSink sink_;
+    std::vector<std::uint8_t> sinkRow_;
     TRgbImage target_;
     int sourceRow_ = 0;
 };

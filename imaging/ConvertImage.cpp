@@ -18,15 +18,15 @@ namespace {
 // High enough that the reductions which follow, not this step, decide what is lost.
 constexpr int kConvertQuality = 92;
 
-QByteArray toJpeg(const QByteArray &bytes, ImageKind kind) {
+QByteArray toJpeg(const QString &path, ImageKind kind) {
     switch (kind) {
     case ImageKind::Heif:
-        return HeifToJpeg(bytes, kConvertQuality);
+        return HeifToJpeg(path, kConvertQuality);
     case ImageKind::Png:
     case ImageKind::WebP:
     case ImageKind::Tiff:
     case ImageKind::Bmp:
-        return QtImageToJpeg(bytes, kind, kConvertQuality);
+        return QtImageToJpeg(ReadImageFile(path), kind, kConvertQuality);
     default:
         throw std::runtime_error("the file is not an image of a known kind");
     }
@@ -40,15 +40,11 @@ TImgOper::TReduction TImgOper::ConvertToJpeg(const QString &fileName, QString &o
     outFile = input;
     TReduction result;
     try {
-        QByteArray jpeg;
-        {
-            const QByteArray bytes = ReadImageFile(input);
-            const ImageKind kind = SniffImageKind(bytes.left(32));
-            if (kind == ImageKind::Jpeg) {
-                return result;
-            }
-            jpeg = toJpeg(bytes, kind);
+        const ImageKind kind = SniffImageKind(ReadImageHead(input));
+        if (kind == ImageKind::Jpeg) {
+            return result;
         }
+        const QByteArray jpeg = toJpeg(input, kind);
         const QString output = TSysOper::GetAppPath() + QStringLiteral("ConvertPhoto.jpg");
         WriteWholeFile(output, jpeg);
         result.written = jpeg;

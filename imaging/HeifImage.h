@@ -5,11 +5,16 @@
 #include "SizeRules.h"
 
 #include <QByteArray>
+#include <QString>
 
-// The upright size of the file's primary image, from its boxes alone. Throws std::runtime_error
-// naming the reason when the data is no readable HEIF or the image is over kMaxImagePixels.
-SizeRules::TSize HeifUprightSize(const QByteArray &bytes);
+// The upright size of the primary image of the file at path, from its boxes alone. Throws
+// std::runtime_error naming the reason when the file is no readable HEIF or the image is over
+// kMaxImagePixels.
+SizeRules::TSize HeifUprightSize(const QString &path);
 
-// The primary image as JPEG bytes of the given quality. The decoded image is the only full-size
-// bitmap held; the JPEG is written from its rows. Throws std::runtime_error naming the reason.
-QByteArray HeifToJpeg(const QByteArray &bytes, int quality);
+// The primary image of the file at path as JPEG bytes of the given quality. The picture is taken
+// in the planes libheif decodes it to (RGB, YCbCr or grey; 8 to 16 bits), with no further copy,
+// and the file is read as libheif needs it, not whole; each JPEG row is made from the planes as it
+// is written (YCbCr with the matrix and range the file declares). Throws std::runtime_error naming
+// the reason.
+QByteArray HeifToJpeg(const QString &path, int quality);

@@ -26,7 +26,7 @@ TImageCheck CheckImageFile(const QString &path) {
             break;
         }
         case ImageKind::Heif:
-            HeifUprightSize(ReadImageFile(path));
+            HeifUprightSize(path);
             break;
         default:
             QtImageUprightSize(ReadImageFile(path), check.kind);

@@ -5,6 +5,7 @@
 #include "ExifOrientation.h"
 #include "ImageFile.h"
 #include "JpegErrors.h"
+#include "JpegFileSource.h"
 
 #include <array>
 #include <string>
@@ -40,7 +41,8 @@ int DctScaleNumerator(SizeRules::TSize stored, SizeRules::TSize target) {
 }
 
 struct TJpegReader::Impl {
-    QByteArray data;
+    QFile file;
+    TJpegFileSource source;
     jpeg_decompress_struct cinfo{};
     TJpegErrorManager errors{};
     jpeg_progress_mgr progress{};
@@ -55,15 +57,15 @@ struct TJpegReader::Impl {
     }
 
     void open(const QString &path) {
-        data = ReadImageFile(path);
+        file.setFileName(path);
+        OpenImageFile(file);
         InstallJpegErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
         JpegGuarded(errors, [&] { jpeg_create_decompress(&cinfo); });
         created = true;
         progress.progress_monitor = limitScans;
         cinfo.progress = &progress;
         JpegGuarded(errors, [&] {
-            jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.constData()),
-                         static_cast<unsigned long>(data.size()));
+            InstallJpegFileSource(&cinfo, source, file);
             jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
             jpeg_read_header(&cinfo, TRUE);
         });
@@ -110,6 +112,14 @@ SizeRules::TSize TJpegReader::UprightSize() const {
 }
 
 TRgbImage TJpegReader::DecodeTo(SizeRules::TSize target) {
+    return decode(target, {});
+}
+
+void TJpegReader::DecodeRowsTo(SizeRules::TSize target, const TRowSink &sink) {
+    decode(target, sink);
+}
+
+TRgbImage TJpegReader::decode(SizeRules::TSize target, const TRowSink &sink) {
     jpeg_decompress_struct &cinfo = impl_->cinfo;
     TJpegErrorManager &errors = impl_->errors;
     const int n = DctScaleNumerator(StoredSize(), target);
@@ -124,7 +134,7 @@ TRgbImage TJpegReader::DecodeTo(SizeRules::TSize target) {
     if (cinfo.output_components != 3) {
         throw std::runtime_error("the JPEG file does not decode to RGB");
     }
-    TAreaResampler resampler(width, height, target.width, target.height);
+    TAreaResampler resampler(width, height, target.width, target.height, sink);
 
     // A band of a few rows at a time: libjpeg may hand out several rows per call.
     constexpr int kBand = 16;

@@ -4,6 +4,7 @@
 // still at least the target, and area averaging takes the rows from there to the exact size, so
 // the full-size image is never held in memory.
 
+#include "AreaResampler.h"
 #include "RgbImage.h"
 #include "SizeRules.h"
 
@@ -37,7 +38,13 @@ public:
     // exceed the stored size. Throws std::runtime_error on corrupt or truncated data. Once only.
     TRgbImage DecodeTo(SizeRules::TSize target);
 
+    // The same, handing each row of the target to sink as it is finished instead of keeping a
+    // bitmap. Once only, and not after DecodeTo.
+    void DecodeRowsTo(SizeRules::TSize target, const TRowSink &sink);
+
 private:
+    TRgbImage decode(SizeRules::TSize target, const TRowSink &sink);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

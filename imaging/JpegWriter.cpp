@@ -69,20 +69,24 @@ struct Compressor {
 
 } // namespace
 
-QByteArray EncodeJpegRows(SizeRules::TSize size, int quality, const TRowSource &rowAt) {
+struct TJpegRowWriter::Impl {
     QByteArray out;
     ByteArrayDestination dest;
-    dest.out = &out;
-    dest.pub.init_destination = initDestination;
-    dest.pub.empty_output_buffer = emptyOutputBuffer;
-    dest.pub.term_destination = termDestination;
-
     Compressor c;
+};
+
+TJpegRowWriter::TJpegRowWriter(SizeRules::TSize size, int quality) : impl_(std::make_unique<Impl>()) {
+    Impl &w = *impl_;
+    w.dest.out = &w.out;
+    w.dest.pub.init_destination = initDestination;
+    w.dest.pub.empty_output_buffer = emptyOutputBuffer;
+    w.dest.pub.term_destination = termDestination;
+    Compressor &c = w.c;
     InstallJpegErrors(reinterpret_cast<j_common_ptr>(&c.cinfo), c.errors);
     JpegGuarded(c.errors, [&] { jpeg_create_compress(&c.cinfo); });
     c.created = true;
     JpegGuarded(c.errors, [&] {
-        c.cinfo.dest = &dest.pub;
+        c.cinfo.dest = &w.dest.pub;
         c.cinfo.image_width = static_cast<JDIMENSION>(size.width);
         c.cinfo.image_height = static_cast<JDIMENSION>(size.height);
         c.cinfo.input_components = 3;
@@ -91,14 +95,29 @@ QByteArray EncodeJpegRows(SizeRules::TSize size, int quality, const TRowSource &
         jpeg_set_quality(&c.cinfo, quality, TRUE);
         jpeg_start_compress(&c.cinfo, TRUE);
     });
+}
+
+TJpegRowWriter::~TJpegRowWriter() = default;
+
+void TJpegRowWriter::Write(const std::uint8_t *row) {
+    Compressor &c = impl_->c;
+    auto given = const_cast<JSAMPROW>(row); // libjpeg only reads input rows
+    JpegGuarded(c.errors, [&] { jpeg_write_scanlines(&c.cinfo, &given, 1); });
+}
+
+QByteArray TJpegRowWriter::Finish() {
+    Compressor &c = impl_->c;
+    JpegGuarded(c.errors, [&] { jpeg_finish_compress(&c.cinfo); });
+    return std::move(impl_->out);
+}
+
+QByteArray EncodeJpegRows(SizeRules::TSize size, int quality, const TRowSource &rowAt) {
+    TJpegRowWriter writer(size, quality);
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size.width) * 3);
     for (int y = 0; y < size.height; ++y) {
-        const std::uint8_t *given = rowAt(y, buffer.data());
-        auto row = const_cast<JSAMPROW>(given); // libjpeg only reads input rows
-        JpegGuarded(c.errors, [&] { jpeg_write_scanlines(&c.cinfo, &row, 1); });
+        writer.Write(rowAt(y, buffer.data()));
     }
-    JpegGuarded(c.errors, [&] { jpeg_finish_compress(&c.cinfo); });
-    return out;
+    return writer.Finish();
 }
 
 QByteArray EncodeJpeg(const TRgbImage &stored, int orientation, int quality) {

@@ -5,6 +5,7 @@
 #include "support/PhotoFormats.h"
 #include "support/TestSupport.h"
 
+#include "imaging/HeifImage.h"
 #include "service/PhotoWorkflow.h"
 
 #include <QTest>
@@ -30,9 +31,23 @@ QColor centreOfQuadrant(const QImage &image, int quadrant) {
     return image.pixelColor(x, y);
 }
 
-bool near(const QColor &a, const QColor &b) {
-    return qAbs(a.red() - b.red()) <= 16 && qAbs(a.green() - b.green()) <= 16 &&
-           qAbs(a.blue() - b.blue()) <= 16;
+bool near(const QColor &a, const QColor &b, int tolerance = 16) {
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+QColor meanColour(const QImage &image, const QRect &area) {
+    double sum[3] = {};
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            sum[0] += c.red();
+            sum[1] += c.green();
+            sum[2] += c.blue();
+        }
+    }
+    const double n = double(area.width()) * area.height();
+    return QColor(qRound(sum[0] / n), qRound(sum[1] / n), qRound(sum[2] / n));
 }
 
 // What the photo editor and the CLI would tell the user about the file; empty when it can be sent.
@@ -90,6 +105,54 @@ private slots:
         for (int q = 0; q < 4; ++q) {
             const QColor expected = transparent && q == 3 ? QColor(Qt::white) : fixtures::kQuadrant[q];
             QVERIFY2(near(centreOfQuadrant(source, q), expected), qPrintable(QString::number(q)));
+        }
+    }
+
+    // Each coding a phone or camera may use must come out in the colours it was made from: a wrong
+    // matrix shifts saturated colours, a wrong range lifts black and dims white, a wrong depth or
+    // subsampling garbles them.
+    void heicColoursStayRight_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("fullRange");
+        QTest::addColumn<QByteArray>("chroma");
+        QTest::addColumn<int>("matrix");
+        QTest::newRow("8-bit 4:2:0 full BT.601") << 8 << true << QByteArray("420") << 6;
+        QTest::newRow("8-bit 4:2:0 limited BT.709") << 8 << false << QByteArray("420") << 1;
+        QTest::newRow("8-bit 4:4:4 full BT.709") << 8 << true << QByteArray("444") << 1;
+        QTest::newRow("10-bit 4:2:0 limited BT.2020") << 10 << false << QByteArray("420") << 9;
+        QTest::newRow("10-bit 4:4:4 full BT.601") << 10 << true << QByteArray("444") << 6;
+        QTest::newRow("8-bit grey") << 8 << true << QByteArray("mono") << 6;
+        QTest::newRow("10-bit grey full") << 10 << true << QByteArray("mono") << 6;
+    }
+    void heicColoursStayRight() {
+        QFETCH(int, bits);
+        QFETCH(bool, fullRange);
+        QFETCH(QByteArray, chroma);
+        QFETCH(int, matrix);
+        static const QColor kPatches[6] = {QColor(230, 40, 40),  QColor(40, 200, 60), QColor(50, 60, 220),
+                                           QColor(240, 220, 40), QColor(18, 18, 18),  QColor(238, 238, 238)};
+        constexpr int kSide = 64;
+        QImage made(3 * kSide, 2 * kSide, QImage::Format_RGB888);
+        for (int i = 0; i < 6; ++i) {
+            QPainter(&made).fillRect((i % 3) * kSide, (i / 3) * kSide, kSide, kSide, kPatches[i]);
+        }
+        if (chroma == "mono") {
+            made = made.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB888);
+        }
+        TempAppDir app;
+        const QString path = app.file(QStringLiteral("coded.heic"));
+        QVERIFY(photoformats::writeHeic(path, made, 1, {bits, fullRange, chroma.constData(), matrix}));
+
+        const QImage decoded = QImage::fromData(HeifToJpeg(path, 92), "JPEG");
+        QCOMPARE(decoded.size(), made.size());
+        for (int i = 0; i < 6; ++i) {
+            // The mean of the patch's middle, away from edges that subsampling and JPEG blur.
+            const QRect middle((i % 3) * kSide + 16, (i / 3) * kSide + 16, kSide - 32, kSide - 32);
+            const QColor mean = meanColour(decoded, middle);
+            const QColor expected = made.pixelColor(middle.center());
+            QVERIFY2(
+                near(mean, expected, 4),
+                qPrintable(QStringLiteral("patch %1: %2 for %3").arg(i).arg(mean.name(), expected.name())));
         }
     }
 

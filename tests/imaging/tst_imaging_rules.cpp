@@ -6,6 +6,7 @@
 #include "imaging/AreaResampler.h"
 #include "imaging/ExifOrientation.h"
 #include "imaging/JpegReader.h"
+#include "imaging/PlanarRgb.h"
 #include "imaging/SizeRules.h"
 
 #include <QTest>
@@ -233,6 +234,22 @@ private slots:
         QCOMPARE(blocks.row(1)[3], std::uint8_t(0));
     }
 
+    void rowSinkGetsTheRowsOfTheBitmap() {
+        TRgbImage source(7, 9);
+        for (std::size_t i = 0; i < source.pixels.size(); ++i) {
+            source.pixels[i] = std::uint8_t(i * 37 % 251);
+        }
+        const TRgbImage kept = resample(source, 3, 4);
+        std::vector<std::uint8_t> streamed;
+        TAreaResampler resampler(
+            7, 9, 3, 4, [&](const std::uint8_t *row) { streamed.insert(streamed.end(), row, row + 9); });
+        for (int y = 0; y < source.height; ++y) {
+            resampler.AddRow(source.row(y));
+        }
+        QCOMPARE(streamed, kept.pixels);
+        QCOMPARE(resampler.Take().pixels.size(), std::size_t(0));
+    }
+
     void areaResamplerRefusesMisuse() {
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, TAreaResampler(10, 10, 11, 10));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, TAreaResampler(10, 10, 0, 5));
@@ -243,6 +260,53 @@ private slots:
         resampler.AddRow(row);
         QVERIFY_THROWS_EXCEPTION(std::logic_error, resampler.AddRow(row));
         QCOMPARE(resampler.Take().width, 2);
+    }
+
+    // A pure colour coded as the decoder hands it over, 2x2 pixels with 4:2:0 chroma (one chroma
+    // sample, surrounded by wrong ones a wrong subsampling would pick up), back to RGB.
+    void planarRowToRgb_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("fullRange");
+        QTest::addColumn<int>("matrix");       // H.273; 0 here codes no colour: a grey plane alone
+        QTest::addColumn<QList<int>>("coded"); // Y, Cb, Cr
+        QTest::addColumn<QColor>("rgb");
+        QTest::newRow("red, BT.601 full") << 8 << true << 6 << QList<int>{76, 85, 255} << QColor(254, 0, 0);
+        QTest::newRow("red, BT.709 limited")
+            << 8 << false << 1 << QList<int>{63, 102, 240} << QColor(255, 1, 0);
+        QTest::newRow("green, BT.2020 10-bit limited")
+            << 10 << false << 9 << QList<int>{658, 189, 100} << QColor(0, 255, 0);
+        QTest::newRow("unknown matrix is BT.601")
+            << 8 << true << 3 << QList<int>{76, 85, 255} << QColor(254, 0, 0);
+        QTest::newRow("grey, 10-bit limited") << 10 << false << 0 << QList<int>{502} << QColor(128, 128, 128);
+        QTest::newRow("white, 10-bit full") << 10 << true << 0 << QList<int>{1023} << QColor(255, 255, 255);
+    }
+    void planarRowToRgb() {
+        QFETCH(int, bits);
+        QFETCH(bool, fullRange);
+        QFETCH(int, matrix);
+        QFETCH(QList<int>, coded);
+        QFETCH(QColor, rgb);
+        std::vector<std::uint16_t> samples[3];
+        TPlanarImage image;
+        image.kind = coded.size() == 1 ? TPlanarKind::Monochrome : TPlanarKind::YCbCr;
+        image.width = 2;
+        for (int c = 0; c < int(coded.size()); ++c) {
+            samples[c] = c == 0 ? std::vector<std::uint16_t>(4, std::uint16_t(coded[0]))
+                                : std::vector<std::uint16_t>{std::uint16_t(coded[c]), 0, 0, 0};
+            if (bits == 8) { // one byte a sample
+                for (std::uint16_t &v : samples[c]) {
+                    v = std::uint16_t(v | v << 8);
+                }
+            }
+            image.planes[c] = {reinterpret_cast<const std::uint8_t *>(samples[c].data()),
+                               2 * (bits > 8 ? 2 : 1), bits, c > 0 ? 1 : 0, c > 0 ? 1 : 0};
+        }
+        std::uint8_t row[6] = {};
+        PlanarRowToRgb(image, YCbCrMatrixFor(matrix, fullRange), 1, row);
+        for (int i = 0; i < 6; ++i) {
+            const int expected = i % 3 == 0 ? rgb.red() : i % 3 == 1 ? rgb.green() : rgb.blue();
+            QVERIFY2(qAbs(row[i] - expected) <= 1, qPrintable(QString::number(i)));
+        }
     }
 
     void orientationTag_data() {
