@@ -1,5 +1,5 @@
 """The SOAP header a zeep peer sends: GBK texts in Base64, the identity fields as tokens (one random
-letter after each Base64 character), as the service expects them (same as zeep_list.py)."""
+letter after each Base64 character), as the service expects them."""
 
 import base64
 import random

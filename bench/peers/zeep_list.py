@@ -8,28 +8,13 @@ Usage: zeep_list.py PORT COMPANY OUTDIR
 
 import base64
 import os
-import random
-import string
 import sys
 
 import zeep
 
+from caller_header import header
+
 PORT, COMPANY, OUTDIR = int(sys.argv[1]), sys.argv[2], sys.argv[3]
-
-
-def b64(text):
-    return base64.b64encode(text.encode("gbk")).decode("ascii")
-
-
-def token(text):
-    plain = b64(text)
-    return "".join(c + random.choice(string.ascii_letters) for c in plain[:-1]) + plain[-1:]
-
-
-def header(customer="", software="", device="", company_type=""):
-    return {"Header": {"F_CUSTOMERID": token(customer), "F_SOFTWAREID": token(software),
-                       "F_DEVICECODE": token(device), "F_COMPANYTYPE": b64(company_type),
-                       "F_VERSIONNUM": b64("2.0.0.0")}}
 
 
 svc = zeep.Client("http://127.0.0.1:%d/PictureService.asmx?wsdl" % PORT).service
