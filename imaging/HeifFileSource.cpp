@@ -1,5 +1,6 @@
 #include "HeifFileSource.h"
 
+#include "HeifLibrary.h"
 #include "ImageFile.h"
 
 namespace {
@@ -46,5 +47,5 @@ THeifFileSource::THeifFileSource(const QString &path) : file_(path) {
 }
 
 heif_error THeifFileSource::ReadInto(heif_context *context) {
-    return heif_context_read_from_reader(context, &reader_, &file_, nullptr);
+    return Heif().heif_context_read_from_reader(context, &reader_, &file_, nullptr);
 }

@@ -1,11 +1,11 @@
 #include "HeifImage.h"
 
 #include "HeifFileSource.h"
+#include "HeifLibrary.h"
 #include "JpegReader.h"
 #include "JpegWriter.h"
 #include "PlanarRgb.h"
 
-#include <libheif/heif.h>
 
 #include <memory>
 #include <stdexcept>
@@ -14,16 +14,16 @@
 namespace {
 
 struct ContextFree {
-    void operator()(heif_context *context) const { heif_context_free(context); }
+    void operator()(heif_context *context) const { Heif().heif_context_free(context); }
 };
 struct HandleRelease {
-    void operator()(heif_image_handle *handle) const { heif_image_handle_release(handle); }
+    void operator()(heif_image_handle *handle) const { Heif().heif_image_handle_release(handle); }
 };
 struct ImageRelease {
-    void operator()(heif_image *image) const { heif_image_release(image); }
+    void operator()(heif_image *image) const { Heif().heif_image_release(image); }
 };
 struct OptionsFree {
-    void operator()(heif_decoding_options *options) const { heif_decoding_options_free(options); }
+    void operator()(heif_decoding_options *options) const { Heif().heif_decoding_options_free(options); }
 };
 
 void check(const heif_error &error) {
@@ -40,15 +40,15 @@ struct Primary {
     std::unique_ptr<heif_image_handle, HandleRelease> handle;
     SizeRules::TSize size;
 
-    explicit Primary(const QString &path) : source(path), context(heif_context_alloc()) {
+    explicit Primary(const QString &path) : source(path), context(Heif().heif_context_alloc()) {
         if (!context) {
             throw std::runtime_error("HEIF: out of memory");
         }
         check(source.ReadInto(context.get()));
         heif_image_handle *found = nullptr;
-        check(heif_context_get_primary_image_handle(context.get(), &found));
+        check(Heif().heif_context_get_primary_image_handle(context.get(), &found));
         handle.reset(found);
-        size = {heif_image_handle_get_width(found), heif_image_handle_get_height(found)};
+        size = {Heif().heif_image_handle_get_width(found), Heif().heif_image_handle_get_height(found)};
         const std::int64_t pixels = static_cast<std::int64_t>(size.width) * size.height;
         if (size.width <= 0 || size.height <= 0) {
             throw std::runtime_error("HEIF: the image has no pixels");
@@ -62,27 +62,27 @@ struct Primary {
 };
 
 heif_channel firstChannel(const heif_image *image) {
-    return heif_image_get_colorspace(image) == heif_colorspace_RGB ? heif_channel_R : heif_channel_Y;
+    return Heif().heif_image_get_colorspace(image) == heif_colorspace_RGB ? heif_channel_R : heif_channel_Y;
 }
 
 int heightOf(const heif_image *image) {
-    return heif_image_get_height(image, firstChannel(image));
+    return Heif().heif_image_get_height(image, firstChannel(image));
 }
 
 // One plane of the decoded picture, checked to cover the whole picture at its subsampling.
 TPlane planeOf(const heif_image *image, heif_channel channel, int shiftX, int shiftY) {
     TPlane plane;
-    plane.bits = heif_image_get_bits_per_pixel_range(image, channel);
-    plane.data = heif_image_get_plane_readonly(image, channel, &plane.stride);
+    plane.bits = Heif().heif_image_get_bits_per_pixel_range(image, channel);
+    plane.data = Heif().heif_image_get_plane_readonly(image, channel, &plane.stride);
     plane.shiftX = shiftX;
     plane.shiftY = shiftY;
-    const int width = heif_image_get_width(image, firstChannel(image));
+    const int width = Heif().heif_image_get_width(image, firstChannel(image));
     const int height = heightOf(image);
     const int bytes = plane.bits > 8 ? 2 : 1;
     if (plane.data == nullptr || plane.bits < 1 || plane.bits > 16 || width <= 0 || height <= 0 ||
-        heif_image_get_width(image, channel) < ((width + (1 << shiftX) - 1) >> shiftX) ||
-        heif_image_get_height(image, channel) < ((height + (1 << shiftY) - 1) >> shiftY) ||
-        plane.stride < heif_image_get_width(image, channel) * bytes) {
+        Heif().heif_image_get_width(image, channel) < ((width + (1 << shiftX) - 1) >> shiftX) ||
+        Heif().heif_image_get_height(image, channel) < ((height + (1 << shiftY) - 1) >> shiftY) ||
+        plane.stride < Heif().heif_image_get_width(image, channel) * bytes) {
         throw std::runtime_error("HEIF: the decoder gave an incomplete picture");
     }
     return plane;
@@ -90,9 +90,9 @@ TPlane planeOf(const heif_image *image, heif_channel channel, int shiftX, int sh
 
 TPlanarImage planarOf(const heif_image *image) {
     TPlanarImage planar;
-    planar.width = heif_image_get_width(image, firstChannel(image));
-    const heif_chroma chroma = heif_image_get_chroma_format(image);
-    switch (heif_image_get_colorspace(image)) {
+    planar.width = Heif().heif_image_get_width(image, firstChannel(image));
+    const heif_chroma chroma = Heif().heif_image_get_chroma_format(image);
+    switch (Heif().heif_image_get_colorspace(image)) {
     case heif_colorspace_monochrome:
         planar.kind = TPlanarKind::Monochrome;
         planar.planes[0] = planeOf(image, heif_channel_Y, 0, 0);
@@ -126,9 +126,9 @@ TPlanarImage planarOf(const heif_image *image) {
 // The matrix and range the file declares for the picture, else the decoder library's own default.
 TYCbCrMatrix matrixOf(const heif_image *image, const heif_image_handle *handle) {
     heif_color_profile_nclx *nclx = nullptr;
-    if (heif_image_get_nclx_color_profile(image, &nclx).code != heif_error_Ok) {
+    if (Heif().heif_image_get_nclx_color_profile(image, &nclx).code != heif_error_Ok) {
         nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok) {
+        if (Heif().heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok) {
             nclx = nullptr;
         }
     }
@@ -136,7 +136,7 @@ TYCbCrMatrix matrixOf(const heif_image *image, const heif_image_handle *handle) 
         return YCbCrMatrixFor(heif_matrix_coefficients_unspecified, true);
     }
     const TYCbCrMatrix matrix = YCbCrMatrixFor(nclx->matrix_coefficients, nclx->full_range_flag != 0);
-    heif_nclx_color_profile_free(nclx);
+    Heif().heif_nclx_color_profile_free(nclx);
     return matrix;
 }
 
@@ -148,7 +148,7 @@ SizeRules::TSize HeifUprightSize(const QString &path) {
 
 QByteArray HeifToJpeg(const QString &path, int quality) {
     const Primary primary(path);
-    const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
+    const std::unique_ptr<heif_decoding_options, OptionsFree> options(Heif().heif_decoding_options_alloc());
     if (!options) {
         throw std::runtime_error("HEIF: out of memory");
     }
@@ -158,7 +158,7 @@ QByteArray HeifToJpeg(const QString &path, int quality) {
     // made libheif hold one more full-size copy (two for 10-bit); asking for YCbCr makes it convert
     // back. Each JPEG row is made from these planes as it is written.
     heif_image *decoded = nullptr;
-    check(heif_decode_image(primary.handle.get(), &decoded, heif_colorspace_undefined, heif_chroma_undefined,
+    check(Heif().heif_decode_image(primary.handle.get(), &decoded, heif_colorspace_undefined, heif_chroma_undefined,
                             options.get()));
     const std::unique_ptr<heif_image, ImageRelease> image(decoded);
     const TPlanarImage planar = planarOf(decoded);
