@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Photo preparation benchmark: `uploadpic-cli prepare` (shrink by file size at Q80, then reduce to
 # 640x480 at Q90) against the same two steps done by libvips (vipsthumbnail) and by ImageMagick
-# (convert -resize), on one 24-megapixel Q95 photo. Prints a Markdown table with the median wall
+# (convert -resize), on one 24-megapixel Q95 photo (PHOTO_SIZE=WxH for another size). Prints a Markdown table with the median wall
 # time, the peak memory of the heaviest step and the PSNR of each small version against
 # ImageMagick's Triangle-filtered resize of the source.
 #
@@ -11,6 +11,7 @@ set -euo pipefail
 
 cli=${1:-$(dirname "$0")/../../build/bin/uploadpic-cli}
 runs=${2:-5}
+size=${PHOTO_SIZE:-6000x4000}
 # The plain ImageMagick binary, not a wrapper that may stand in front of it.
 im=$(command -v convert-im6.q16 || command -v convert)
 compare=$(command -v compare-im6.q16 || command -v compare)
@@ -23,7 +24,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir app
 
-"$im" -seed 1 -size 6000x4000 plasma:fractal -quality 95 photo.jpg
+"$im" -seed 1 -size "$size" plasma:fractal -quality 95 photo.jpg
 photo_bytes=$(stat -c %s photo.jpg)
 
 # The sizes the preparation rules give this photo; the peers are asked for exactly the same.
@@ -66,7 +67,7 @@ maxkb() { sort -g "$1" | tail -n 1; }
 psnr() { "$compare" -metric PSNR "$1" ref.png null: 2>&1 | awk '{print $1}'; }
 
 base=$(median prepare.times)
-echo "Photo: 6000x4000, $photo_bytes bytes, Q95; source version $src_size (Q80), small version $small_size (Q90); $runs runs."
+echo "Photo: $size, $photo_bytes bytes, Q95; source version $src_size (Q80), small version $small_size (Q90); $runs runs."
 echo
 echo "| chain | median s | ratio prepare/peer | peak RSS MB | PSNR small vs Triangle dB |"
 echo "|---|---|---|---|---|"
