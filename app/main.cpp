@@ -7,9 +7,9 @@
 #include "ui/MessageBox.h"
 #include "ui/SingleInstance.h"
 #include "ui/UploadMain.h"
+#include "ui/WindowIcon.h"
 
 #include <QApplication>
-#include <QIcon>
 
 #include <memory>
 
@@ -42,7 +42,7 @@ int main(int argc, char *argv[]) {
     }
 
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/uploadpic.png")));
+    SetWindowIconWhenRead(app, QStringLiteral(":/uploadpic.png"));
 
     TMessageBoxNotifier notifier;
     const NotifierScope notifierScope(&notifier);

@@ -1,14 +1,18 @@
 // The single-instance guard, in one process and across processes: a second start is refused with its
 // notice and brings the first copy forward, a copy that ended (even killed) never blocks a later start,
-// and the running copy's main window comes to the front at full-screen size.
+// and the running copy's main window comes to the front at full-screen size; the window icon is read
+// beside the start and arrives.
 
 #include "ui/MessageBox.h"
 #include "ui/SingleInstance.h"
+#include "ui/WindowIcon.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QMainWindow>
 #include <QProcess>
 #include <QScreen>
@@ -86,6 +90,7 @@ private slots:
     void bringsMainWindowToFront_data();
     void bringsMainWindowToFront();
     void raisesLoginWhileMainHidden();
+    void windowIconArrives();
 };
 
 void TestStartup::secondGuardIsTurnedAway() {
@@ -195,6 +200,19 @@ void TestStartup::raisesLoginWhileMainHidden() {
 
     QVERIFY(loginActive);
     QVERIFY(!window.isVisible()); // the hidden main window is neither shown nor moved
+}
+
+void TestStartup::windowIconArrives() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("icon.png"));
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::darkGreen);
+    QVERIFY(image.save(path));
+    QVERIFY(QApplication::windowIcon().isNull());
+
+    SetWindowIconWhenRead(*qobject_cast<QApplication *>(QCoreApplication::instance()), path);
+    QTRY_VERIFY(!QApplication::windowIcon().isNull());
+    QCOMPARE(QApplication::windowIcon().pixmap(32, 32).toImage().pixelColor(16, 16), QColor(Qt::darkGreen));
 }
 
 QTEST_MAIN(TestStartup)
