@@ -42,6 +42,7 @@ public:
     // yet whether anything may be lifted), then finish() gives what lift() gives for the whole
     // message.
     void feed(QByteArrayView piece);
+    void feed(const QByteArray &piece); // kept, when it must be, without a copy
     QByteArrayList finish();
     // Called with each run fed as soon as it is decoded, before the rest of the message is read.
     void setRunObserver(std::function<void(const QByteArray &)> observer);
