@@ -81,6 +81,12 @@ public:
         changed_.notify_all();
     }
 
+    // Nothing more is staged: the files cannot be named (no /proc, say), the caller writes them.
+    void stop() {
+        const std::lock_guard lock(mutex_);
+        failed_ = true;
+    }
+
     // The descriptor of the file written for bytes, handed over; -1 when there is none.
     int take(const QByteArray &bytes) {
         std::unique_lock lock(mutex_);
@@ -166,6 +172,7 @@ bool CacheFileStage::Commit(const QByteArray &bytes, const QString &path) {
             break;
         }
         if (errno != EEXIST) {
+            worker_->stop();
             break;
         }
     }
