@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -98,6 +99,13 @@ public:
                 continue;
             }
             last_ = i + 1;
+            if (!entry.done && i >= next_) {
+                // Not started yet: the caller writes it, rather than wait (both then create files
+                // at once, and a worker kept from the CPU holds nothing up).
+                entry.done = true;
+                entry.bytes = QByteArray();
+                return -1;
+            }
             changed_.wait(lock, [&] { return entry.done; });
             entry.bytes = QByteArray();
             return std::exchange(entry.fd, -1);
@@ -107,6 +115,8 @@ public:
 
 private:
     void run() {
+        // Writing ahead is background work: it takes the CPU the reading of the answer leaves.
+        ::setpriority(PRIO_PROCESS, 0, kNice); // this thread only, on Linux
         std::unique_lock lock(mutex_);
         while (true) {
             changed_.wait(lock, [&] { return stop_ || next_ < entries_.size(); });
@@ -114,6 +124,9 @@ private:
                 return;
             }
             const std::size_t i = next_++;
+            if (entries_[i].done) {
+                continue; // the caller wrote it
+            }
             const QByteArray bytes = entries_[i].bytes;
             const bool skip = failed_;
             lock.unlock();
@@ -127,6 +140,8 @@ private:
             changed_.notify_all();
         }
     }
+
+    static constexpr int kNice = 19;
 
     const QByteArray folder_;
     std::mutex mutex_;

@@ -22,8 +22,9 @@ public:
     void Offer(const QByteArray &bytes);
 
     // Names the file written for exactly this array (the one offered, or a copy sharing its data)
-    // path, replacing any file there. False when these bytes were not offered or their file could
-    // not be written or named: the caller then writes the file itself.
+    // path, replacing any file there. False when these bytes were not offered, the worker has not
+    // started on them yet, or their file could not be written or named: the caller then writes
+    // the file itself.
     bool Commit(const QByteArray &bytes, const QString &path);
 
 private:
