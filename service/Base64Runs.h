@@ -17,6 +17,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,9 +28,24 @@ class Base64Runs {
 public:
     static constexpr qsizetype kMinRun = 1024;
 
+    Base64Runs();
+    Base64Runs(Base64Runs &&) noexcept;
+    Base64Runs &operator=(Base64Runs &&) noexcept;
+    ~Base64Runs();
+
     // The skeleton of the message as one piece, the pieces freed as they are scanned; or the pieces
     // themselves, untouched, when nothing may be lifted.
     QByteArrayList lift(QByteArrayList &&parts);
+
+    // lift() for a message that is still arriving: feed() its pieces in order as they come (each is
+    // scanned at once, so the decoding overlaps the transfer, and copied only while it is not known
+    // yet whether anything may be lifted), then finish() gives what lift() gives for the whole
+    // message.
+    void feed(QByteArrayView piece);
+    void feed(const QByteArray &piece); // kept, when it must be, without a copy
+    QByteArrayList finish();
+    // Called with each run fed as soon as it is decoded, before the rest of the message is read.
+    void setRunObserver(std::function<void(const QByteArray &)> observer);
 
     bool empty() const { return runs_.empty(); }
     // The decoded run whose marker is exactly text, moved out; nullopt when text is not one marker.
@@ -37,7 +54,11 @@ public:
     QString restore(QString text) const;
 
 private:
+    class Feed;
+
     std::vector<QByteArray> runs_; // decoded
+    std::unique_ptr<Feed> feed_;   // the state of feed() between pieces
+    std::function<void(const QByteArray &)> observer_;
 };
 
 } // namespace Soap

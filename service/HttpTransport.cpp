@@ -16,6 +16,8 @@ namespace {
 
 // How much the reply may hold before we take it; keeps Qt from buffering an oversized answer.
 constexpr qint64 kReadChunk = qint64{1024} * 1024;
+// The slices an answer is handed to PostOptions::bodySink in.
+constexpr qint64 kSinkSlice = qint64{256} * 1024;
 
 // Network, proxy and protocol failures; the content and server groups only mirror the HTTP status,
 // which the caller judges from the answer itself.
@@ -70,6 +72,8 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     QByteArrayList received;
     qint64 receivedBytes = 0;
     bool tooLarge = false;
+    bool streaming = false; // the body goes to options.bodySink
+    QByteArray sinkBuffer;
     const auto refuseAsTooLarge = [&] {
         tooLarge = true;
         watch.End();
@@ -81,8 +85,23 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
             refuseAsTooLarge();
             return;
         }
-        received.append(reply->read(available));
-        receivedBytes += received.constLast().size();
+        if (streaming) {
+            // In slices through one small buffer: memory that stays in the cache rather than new
+            // memory to map for each piece.
+            sinkBuffer.resize(kSinkSlice);
+            for (qint64 left = available; left > 0;) {
+                const qint64 n = reply->read(sinkBuffer.data(), qMin(left, kSinkSlice));
+                if (n <= 0) {
+                    break;
+                }
+                left -= n;
+                receivedBytes += n;
+                options.bodySink(QByteArrayView(sinkBuffer.constData(), n));
+            }
+        } else {
+            received.append(reply->read(available));
+            receivedBytes += received.constLast().size();
+        }
         watch.Received(receivedBytes);
     };
     QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop,
@@ -90,6 +109,10 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         watch.AnswerStarted(length.isValid() ? length.toLongLong() : -1);
+        if (receivedBytes == 0) { // the whole body takes one way
+            streaming = options.bodySink &&
+                        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
+        }
         if (length.isValid() && length.toLongLong() > options.maxBytes) {
             refuseAsTooLarge();
         }

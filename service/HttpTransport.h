@@ -22,6 +22,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -65,6 +66,12 @@ struct PostOptions {
     QString caFile; // https: the CAs to check the server against; empty: the system's
     MinimumRate minimumRate = ConfiguredMinimumRate();
     std::shared_ptr<TransferControl> control; // progress and cancel; may be null
+    // When set, the body of an answer with status 200 is handed here piece by piece as it arrives,
+    // so that the caller reads it during the transfer, and HttpAnswer::body stays empty; other
+    // answers are kept in body as usual. A piece is valid during the call only (the pieces are read
+    // into one buffer, used again). Must not throw. What it was given counts for nothing when Post()
+    // throws.
+    std::function<void(QByteArrayView)> bodySink;
 };
 
 // Posts body as text/xml; charset=utf-8 with the SOAPAction header. Returns the answer whatever its

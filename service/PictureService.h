@@ -5,6 +5,7 @@
 
 #include "core/HeaderFields.h"
 
+#include <functional>
 #include <memory>
 
 #include <QByteArray>
@@ -85,6 +86,10 @@ public:
     virtual void SetHeader(const Header &header) = 0;
     // Lets the calls that follow be followed and cancelled; a service without transfers ignores it.
     virtual void SetTransferControl(std::shared_ptr<TransferControl> control) { (void)control; }
+    // Hands the bytes of each photo of the answers that follow to observer as soon as they are
+    // decoded, before the rest of the answer is read (the record's field then shares their data);
+    // a service that decodes nothing early ignores it.
+    virtual void SetPhotoObserver(std::function<void(const QByteArray &)> observer) { (void)observer; }
 
     virtual TPicResultInfo Func_GetCompanyPhotoList() = 0;
     virtual TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) = 0;

@@ -11,10 +11,14 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
 namespace Soap {
+
+class Base64Runs;
 
 enum class Operation {
     GetCompanyPhotoList,
@@ -81,6 +85,25 @@ TPicResultInfo ReadPicResult(const QByteArray &envelope);
 // The same for an answer kept in the pieces it arrived in, each freed once read, so that a large
 // list does not hold the message and its photos at once.
 TPicResultInfo ReadPicResult(QByteArrayList &&parts);
+// An answer read while it arrives: feed() each piece as it comes (the photos' Base64 is decoded on
+// the way and each piece freed, see Base64Runs), then finish() reads the rest of the message and
+// gives, or throws, what ReadPicResult does for the whole of it. feed() never throws.
+class PicResultStream {
+public:
+    PicResultStream();
+    ~PicResultStream();
+    PicResultStream(const PicResultStream &) = delete;
+    PicResultStream &operator=(const PicResultStream &) = delete;
+
+    void feed(QByteArrayView piece);
+    TPicResultInfo finish();
+    // Called with the bytes of each photo as soon as they are decoded, before the answer is known
+    // to be good; the field that will hold them shares their data.
+    void setPhotoObserver(std::function<void(const QByteArray &)> observer);
+
+private:
+    std::unique_ptr<Base64Runs> runs_;
+};
 TUserInfo ReadUserInfo(const QByteArray &envelope);
 TCompanyInfo ReadCompanyInfo(const QByteArray &envelope);
 

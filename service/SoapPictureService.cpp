@@ -22,12 +22,13 @@ void TSoapPictureService::SetHeader(const Header &header) {
     header_ = header;
 }
 
-QByteArrayList TSoapPictureService::call(Soap::Request request) const {
+QByteArrayList TSoapPictureService::call(Soap::Request request, std::function<void(QByteArrayView)> bodySink) const {
     request.header = header_;
     HttpTransport::PostOptions options;
     options.idleTimeout = idleTimeout_;
     options.caFile = caFile_;
     options.control = control_;
+    options.bodySink = std::move(bodySink);
     HttpAnswer answer =
         HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request), options);
     if (answer.status == 200) {
@@ -44,33 +45,44 @@ QByteArrayList TSoapPictureService::call(Soap::Request request) const {
     throw TransportError(QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed());
 }
 
+TPicResultInfo TSoapPictureService::callForPicResult(Soap::Request request) const {
+    // The photos are decoded while the rest of the answer is still on its way.
+    Soap::PicResultStream stream;
+    stream.setPhotoObserver(photoObserver_);
+    QByteArrayList rest = call(std::move(request), [&stream](QByteArrayView piece) { stream.feed(piece); });
+    while (!rest.isEmpty()) {
+        stream.feed(rest.takeFirst());
+    }
+    return stream.finish();
+}
+
 TPicResultInfo TSoapPictureService::Func_GetCompanyPhotoList() {
-    return Soap::ReadPicResult(call(requestFor(Soap::Operation::GetCompanyPhotoList)));
+    return callForPicResult(requestFor(Soap::Operation::GetCompanyPhotoList));
 }
 
 TPicResultInfo TSoapPictureService::Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) {
     Soap::Request request = requestFor(Soap::Operation::GetCompanyPhoto);
     request.aPhotoId = aPhotoId;
     request.aFlag = aFlag;
-    return Soap::ReadPicResult(call(std::move(request)));
+    return callForPicResult(std::move(request));
 }
 
 TPicResultInfo TSoapPictureService::Func_InsertCompanyPhoto(const TPictureInfo &aPicInfo) {
     Soap::Request request = requestFor(Soap::Operation::InsertCompanyPhoto);
     request.aPicInfo = aPicInfo;
-    return Soap::ReadPicResult(call(std::move(request)));
+    return callForPicResult(std::move(request));
 }
 
 TPicResultInfo TSoapPictureService::Func_UpdateCompanyPhoto(const TPictureInfo &aPicInfo) {
     Soap::Request request = requestFor(Soap::Operation::UpdateCompanyPhoto);
     request.aPicInfo = aPicInfo;
-    return Soap::ReadPicResult(call(std::move(request)));
+    return callForPicResult(std::move(request));
 }
 
 TPicResultInfo TSoapPictureService::Func_DeleteCompanyPhoto(const QString &aPhotoId) {
     Soap::Request request = requestFor(Soap::Operation::DeleteCompanyPhoto);
     request.aPhotoId = aPhotoId;
-    return Soap::ReadPicResult(call(std::move(request)));
+    return callForPicResult(std::move(request));
 }
 
 TUserInfo TSoapPictureService::Func_ValidateUserLogin() {

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -24,6 +25,9 @@ public:
     void SetTransferControl(std::shared_ptr<TransferControl> control) override {
         control_ = std::move(control);
     }
+    void SetPhotoObserver(std::function<void(const QByteArray &)> observer) override {
+        photoObserver_ = std::move(observer);
+    }
 
     TPicResultInfo Func_GetCompanyPhotoList() override;
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override;
@@ -34,12 +38,16 @@ public:
     TCompanyInfo Func_QueryCompanyInfo() override;
 
 private:
-    // Posts the request for op and returns the body of a successful answer.
-    QByteArrayList call(Soap::Request request) const;
+    // Posts the request. The answer of a call with status 200; anything else ends in the fault it carries or a
+    // TransportError. With a bodySink the body goes there as it arrives and the result is empty.
+    QByteArrayList call(Soap::Request request, std::function<void(QByteArrayView)> bodySink = {}) const;
+    // A call answered with a TPicResultInfo, read while it arrives.
+    TPicResultInfo callForPicResult(Soap::Request request) const;
 
     QUrl endpoint_;
     std::chrono::milliseconds idleTimeout_;
     Header header_;
     QString caFile_;
     std::shared_ptr<TransferControl> control_;
+    std::function<void(const QByteArray &)> photoObserver_;
 };

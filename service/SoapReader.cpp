@@ -22,13 +22,9 @@ public:
     // (see Base64Runs), so that it tokenises a skeleton of the message.
     explicit Reader(const QByteArray &envelope) : Reader(QByteArrayList{envelope}) {}
     // A message in the pieces it arrived in; each piece is freed once scanned.
-    explicit Reader(QByteArrayList &&parts) {
-        if (const auto refused = CheckXmlTags(parts)) {
-            throw SoapError(*refused);
-        }
-        input_ = std::make_unique<ChunkDevice>(runs_.lift(std::move(parts)));
-        xml_.setDevice(input_.get());
-    }
+    explicit Reader(QByteArrayList &&parts) { start(runs_.lift(std::move(parts))); }
+    // A message whose runs were lifted while it arrived: text is what Base64Runs::finish() gave.
+    Reader(Base64Runs &&runs, QByteArrayList &&text) : runs_(std::move(runs)) { start(std::move(text)); }
 
     // Moves to the next element child of the current element; false once the current element ends.
     bool nextChild() {
@@ -144,6 +140,16 @@ public:
     }
 
 private:
+    // The tag check reads what the XML reader will read: the skeleton when runs were lifted (a run
+    // holds no markup, so it can neither hide a tag from the check nor add one).
+    void start(QByteArrayList &&text) {
+        if (const auto refused = CheckXmlTags(text)) {
+            throw SoapError(*refused);
+        }
+        input_ = std::make_unique<ChunkDevice>(std::move(text));
+        xml_.setDevice(input_.get());
+    }
+
     [[noreturn]] void fail() {
         throw SoapError(QStringLiteral("unreadable message (line %1, column %2): %3")
                             .arg(xml_.lineNumber())
@@ -301,8 +307,7 @@ template <typename OnHeader, typename OnBody> void readEnvelope(Reader &r, OnHea
 
 // The result record of an answer: the only element child of the response element, or among
 // several the one named Result or Return.
-template <typename Record, typename Envelope> Record readAnswer(Envelope &&envelope) {
-    Reader r(std::forward<Envelope>(envelope));
+template <typename Record> Record readAnswer(Reader &r) {
     Record result;
     std::optional<SoapFault> fault;
     QString problem;
@@ -405,16 +410,40 @@ Request ReadRequest(const QByteArray &envelope) {
 }
 
 TPicResultInfo ReadPicResult(const QByteArray &envelope) {
-    return readAnswer<TPicResultInfo>(envelope);
+    Reader r(envelope);
+    return readAnswer<TPicResultInfo>(r);
 }
 TPicResultInfo ReadPicResult(QByteArrayList &&parts) {
-    return readAnswer<TPicResultInfo>(std::move(parts));
+    PicResultStream stream;
+    while (!parts.isEmpty()) {
+        stream.feed(parts.takeFirst()); // each piece is freed once scanned
+    }
+    return stream.finish();
 }
 TUserInfo ReadUserInfo(const QByteArray &envelope) {
-    return readAnswer<TUserInfo>(envelope);
+    Reader r(envelope);
+    return readAnswer<TUserInfo>(r);
 }
 TCompanyInfo ReadCompanyInfo(const QByteArray &envelope) {
-    return readAnswer<TCompanyInfo>(envelope);
+    Reader r(envelope);
+    return readAnswer<TCompanyInfo>(r);
+}
+
+PicResultStream::PicResultStream() : runs_(std::make_unique<Base64Runs>()) {}
+PicResultStream::~PicResultStream() = default;
+
+void PicResultStream::feed(QByteArrayView piece) {
+    runs_->feed(piece);
+}
+
+void PicResultStream::setPhotoObserver(std::function<void(const QByteArray &)> observer) {
+    runs_->setRunObserver(std::move(observer));
+}
+
+TPicResultInfo PicResultStream::finish() {
+    QByteArrayList text = runs_->finish();
+    Reader r(std::move(*runs_), std::move(text));
+    return readAnswer<TPicResultInfo>(r);
 }
 
 } // namespace Soap

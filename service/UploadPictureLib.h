@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class CacheFileStage;
 class TDM_Main;
 class TransferControl;
 
@@ -56,7 +57,9 @@ public:
 
     // The success steps of the photo list: the rows of DM_Main->PhotoListView with the cache
     // state of each photo, and DM_Main->PhotoTypeList.
-    void FillPhotoList(const ArrayOfTPictureInfo &list);
+    // With a stage, the small versions it wrote ahead are given their names instead of being
+    // written again.
+    void FillPhotoList(const ArrayOfTPictureInfo &list, CacheFileStage *stage = nullptr);
     void FillFlagList(const ArrayOfString &list);
 
 private:

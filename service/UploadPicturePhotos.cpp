@@ -2,6 +2,7 @@
 
 #include "UploadPictureLib.h"
 
+#include "CacheFileStage.h"
 #include "HttpTransport.h"
 #include "PhotoListModel.h"
 #include "PhotoWorkflow.h"
@@ -14,6 +15,8 @@
 #include "core/StrOper.h"
 #include "imaging/ImgOper.h"
 #include "imaging/JpegSignature.h"
+
+#include <QScopeGuard>
 
 #include <exception>
 #include <stdexcept>
@@ -66,6 +69,11 @@ void noSuccessSteps(const TPicResultInfo &) {}
 } // namespace
 
 void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
+    // The small versions are written to unnamed cache files while the answer is still arriving; the
+    // success steps only name them. Whatever the stage wrote for a list that fails is dropped.
+    CacheFileStage stage(PhotoCache::Folder());
+    FService->SetPhotoObserver([&stage](const QByteArray &bytes) { stage.Offer(bytes); });
+    const auto observerEnds = qScopeGuard([this] { FService->SetPhotoObserver({}); });
     runPhotoOperation(
         *FService, FHeader, PhotoOperation::List, Code, [&] { return FService->Func_GetCompanyPhotoList(); },
         [&](const TPicResultInfo &result) {
@@ -73,7 +81,7 @@ void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
             dm.MaxPhotoNumber = result.F_MAXNUMBER;
             dm.ZoomWidth = qMax(result.F_ZOOMWDITH, PhotoWorkflow::kMinSmallWidth);
             dm.ZoomHeight = qMax(result.F_ZOOMHEIGHT, PhotoWorkflow::kMinSmallHeight);
-            FillPhotoList(result.F_PICLIST);
+            FillPhotoList(result.F_PICLIST, &stage);
             FillFlagList(result.F_FLAGLIST);
         });
 }
@@ -146,7 +154,7 @@ void TUploadPicture::Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Co
         [&] { return FService->Func_DeleteCompanyPhoto(PhotoId); }, noSuccessSteps);
 }
 
-void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {
+void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list, CacheFileStage *stage) {
     try {
         const QString folder = PhotoCache::Folder();
         // An answer without photos empties the list: the company has none left, and rows kept from
@@ -163,8 +171,10 @@ void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list) {
             if (!PhotoCache::IsPlainFileName(id)) {
                 PhotoCache::LogUnsafePhotoId(id);
             } else if (info.F_ISEXISTS == u"1") {
-                TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, id), info.F_SMALLPHOTO, nullptr,
-                                      WholeFileSync::Unsynced);
+                const QString file = PhotoCache::SmallFile(folder, id);
+                if (!stage || !stage->Commit(info.F_SMALLPHOTO, file)) {
+                    TImgOper::SaveImgInfo(file, info.F_SMALLPHOTO, nullptr, WholeFileSync::Unsynced);
+                }
                 state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? TPhotoListModel::SourceCached
                                                                                : TPhotoListModel::SmallCached;
             } else if (PhotoCache::Exists(PhotoCache::SourceFile(folder, id))) {

@@ -7,8 +7,10 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <type_traits>
 
 class FakePictureService : public MORA_PictureServiceSoap {
 public:
@@ -26,6 +28,11 @@ public:
     QList<Call> calls;
 
     void SetHeader(const Header &header) override { header_ = header; }
+    // As the SOAP service does while an answer arrives: every photo of the scripted list is handed
+    // over before the call returns, or fails.
+    void SetPhotoObserver(std::function<void(const QByteArray &)> observer) override {
+        observer_ = std::move(observer);
+    }
 
     TPicResultInfo Func_GetCompanyPhotoList() override { return answer(u"list", {}, picResult); }
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override {
@@ -48,6 +55,13 @@ private:
     Record answer(const char16_t *op, const QStringList &args, const Record &record,
                   const TPictureInfo &pic = {}) {
         calls.append(Call{QString::fromUtf16(op), header_, args, pic});
+        if constexpr (std::is_same_v<Record, TPicResultInfo>) {
+            for (const TPictureInfo &listed : record.F_PICLIST) {
+                if (observer_ && !listed.F_SMALLPHOTO.isEmpty()) {
+                    observer_(listed.F_SMALLPHOTO);
+                }
+            }
+        }
         if (!failure.isEmpty()) {
             throw std::runtime_error(failure.toStdString());
         }
@@ -55,6 +69,7 @@ private:
     }
 
     Header header_;
+    std::function<void(const QByteArray &)> observer_;
 };
 
 // A client over a fake service; fake() stays valid as long as the client lives.

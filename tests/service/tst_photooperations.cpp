@@ -88,11 +88,12 @@ private slots:
         writeFile(x.cache("P2_1.jpg"), "source2");
         writeFile(x.cache("P1_1.jpg"), "source1");
         writeFile(x.cache("P4_0.jpg"), "small4");
+        writeFile(x.cache("P0_0.jpg"), "stale0");
         TPicResultInfo &r = x.f.service->picResult;
         r.F_MAXNUMBER = 7;
         r.F_ZOOMWDITH = 300;
         r.F_ZOOMHEIGHT = 1000;
-        r.F_PICLIST = {listed("P0", "01", "门头", "1", "small0"), // small version sent, nothing cached
+        r.F_PICLIST = {listed("P0", "01", "门头", "1", "small0"), // small version sent, replaces the cached one
                        listed("P1", "02", "", "1", "small1"),     // small sent, source cached
                        listed("P2", "03", "n2", "0"),             // source cached
                        listed("P3", "04", "n3", TStrOper::EncodeBase64("1"), "unused"), // not exactly "1"
@@ -123,6 +124,22 @@ private slots:
         QVERIFY(!QFile::exists(x.cache("P3_0.jpg")));
         QVERIFY(!QFile::exists(x.cache("P5_0.jpg")));
         QVERIFY(x.app.logTexts().isEmpty());
+    }
+
+    // The photos written ahead while a list arrived are dropped when the list fails: the cache
+    // stays as it was, with no file left behind.
+    void failedListLeavesCacheAsItWas() {
+        Fixture x;
+        writeFile(x.cache("P1_0.jpg"), "old1");
+        const QStringList before = filesIn(x.app.path());
+        x.f.service->picResult.F_PICLIST = {listed("P0", "01", "", "1", "small0"),
+                                            listed("P1", "02", "", "1", "small1")};
+        x.f.service->failure = QStringLiteral("the answer was cut off");
+        QString code;
+        x.f.client->Func_GetCompanyPhotoList(code);
+        QCOMPARE(code, QStringLiteral("1111"));
+        QCOMPARE(filesIn(x.app.path()), before);
+        QCOMPARE(readFile(x.cache("P1_0.jpg")), QByteArray("old1"));
     }
 
     // An answer without photos empties the list: its old rows stand for photos that are gone.

@@ -446,11 +446,20 @@ private slots:
             info.F_SMALLPHOTO = QByteArray(1000 + i, char(i)) + "\xff\xd8";
         }
         const QByteArray xml = WriteResponse(Operation::GetCompanyPhotoList, sent);
-        const TPicResultInfo read = ReadPicResult(pieces(xml, 5));
+        // Each photo is handed to the observer once, as it is decoded, sharing the field's data.
+        PicResultStream stream;
+        QList<QByteArray> seen;
+        stream.setPhotoObserver([&seen](const QByteArray &bytes) { seen.append(bytes); });
+        for (const QByteArray &piece : pieces(xml, 5)) {
+            stream.feed(piece);
+        }
+        QCOMPARE(seen.size(), 3);
+        const TPicResultInfo read = stream.finish();
         QCOMPARE(read.F_PICLIST.size(), 3);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(read.F_PICLIST[i].F_ID, sent.F_PICLIST[i].F_ID);
             QCOMPARE(read.F_PICLIST[i].F_SMALLPHOTO, sent.F_PICLIST[i].F_SMALLPHOTO);
+            QCOMPARE(seen[i].constData(), read.F_PICLIST[i].F_SMALLPHOTO.constData());
         }
     }
 

@@ -90,6 +90,28 @@ private slots:
         QCOMPARE(result.F_ZOOMWDITH, width);
     }
 
+    // A sink takes the body of a 200 answer as it arrives; any other answer is kept for its fault.
+    void bodySinkTakesSuccessfulAnswersOnly_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("sunk");
+        QTest::newRow("200") << 200 << true;
+        QTest::newRow("500") << 500 << false;
+    }
+    void bodySinkTakesSuccessfulAnswersOnly() {
+        QFETCH(int, status);
+        QFETCH(bool, sunk);
+        const QByteArray body = QByteArray("<a>") + QByteArray(3 << 20, 'x') + "</a>";
+        FakeHttpServer server;
+        server.reply(status, "Any", body);
+        QByteArray received;
+        HttpTransport::PostOptions options;
+        options.bodySink = [&received](QByteArrayView piece) { received.append(piece); };
+        const HttpAnswer answer = HttpTransport::Post(QUrl(server.url()), "\"x\"", "<a/>", options);
+        QCOMPARE(answer.status, status);
+        QCOMPARE(received, sunk ? body : QByteArray());
+        QCOMPARE(answer.body.join(), sunk ? QByteArray() : body);
+    }
+
     void failures_data() {
         QTest::addColumn<QByteArray>("raw");
         QTest::addColumn<QString>("message");
