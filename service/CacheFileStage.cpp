@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <cstdint>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -108,6 +110,10 @@ public:
             }
             changed_.wait(lock, [&] { return entry.done; });
             entry.bytes = QByteArray();
+            if (entry.fd >= 0) {
+                --open_;
+                changed_.notify_all();
+            }
             return std::exchange(entry.fd, -1);
         }
         return -1;
@@ -119,7 +125,10 @@ private:
         ::setpriority(PRIO_PROCESS, 0, kNice); // this thread only, on Linux
         std::unique_lock lock(mutex_);
         while (true) {
-            changed_.wait(lock, [&] { return stop_ || next_ < entries_.size(); });
+            // At most maxOpen_ files wait for their names, so that the process keeps descriptors
+            // for the sockets and files it opens meanwhile. The worker goes on as files are named;
+            // those it has not reached by then the caller writes.
+            changed_.wait(lock, [&] { return stop_ || (next_ < entries_.size() && open_ < maxOpen_); });
             if (stop_) {
                 return;
             }
@@ -135,6 +144,7 @@ private:
             // After one failure (no such folder, a file system without unnamed files, a full disk)
             // the caller writes the rest itself.
             failed_ = failed_ || fd < 0;
+            open_ += fd >= 0 ? 1 : 0;
             entries_[i].fd = fd;
             entries_[i].done = true;
             changed_.notify_all();
@@ -143,12 +153,23 @@ private:
 
     static constexpr int kNice = 19;
 
+    // A quarter of the process's descriptors: 256 under the common soft limit of 1,024.
+    static std::size_t maxOpenFiles() {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+            return 256;
+        }
+        return limit.rlim_cur == RLIM_INFINITY ? SIZE_MAX : std::max<std::size_t>(limit.rlim_cur / 4, 1);
+    }
+
     const QByteArray folder_;
+    const std::size_t maxOpen_ = maxOpenFiles();
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Entry> entries_; // in the order offered; elements stay where they are
     std::size_t next_ = 0;      // the first entry not yet taken up by the worker
     std::size_t last_ = 0;      // after the entry last committed
+    std::size_t open_ = 0;      // files written and not yet taken
     bool failed_ = false;
     bool stop_ = false;
     std::thread thread_; // last: starts once everything it uses exists

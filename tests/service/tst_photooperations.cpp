@@ -7,12 +7,18 @@
 
 #include "core/MainDataModule.h"
 #include "core/StrOper.h"
+#include "service/CacheFileStage.h"
 #include "service/PhotoListModel.h"
 #include "service/UploadPictureLib.h"
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
+
+#include <thread>
 
 namespace {
 
@@ -326,6 +332,45 @@ private slots:
         QCOMPARE(m.selectedRow(), -1);
         QCOMPARE(selection.last().first().toInt(), -1);
         QCOMPARE(m.subItem(0, 0), QString());
+    }
+
+    // Files written ahead of a long list never take the descriptors the process needs meanwhile
+    // (sockets, the run log), and every file still arrives whole under its name.
+    void stagedFilesLeaveDescriptorsFree() {
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        struct Restore {
+            rlimit saved;
+            ~Restore() { setrlimit(RLIMIT_NOFILE, &saved); }
+        } restore{saved};
+        rlimit low = saved;
+        low.rlim_cur = 64;
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+        QTemporaryDir dir;
+        QList<QByteArray> photos;
+        {
+            CacheFileStage stage(dir.path());
+            for (int i = 0; i < 200; ++i) {
+                photos.append(QByteArray::number(i).repeated(100));
+                stage.Offer(photos.last());
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the worker runs ahead
+            QList<std::shared_ptr<QFile>> opened;
+            for (int i = 0; i < 30; ++i) {
+                opened.append(std::make_shared<QFile>(dir.filePath(QStringLiteral("other%1").arg(i))));
+                QVERIFY2(opened.last()->open(QIODevice::WriteOnly), "no descriptor left");
+            }
+            opened.clear();
+            for (int i = 0; i < photos.size(); ++i) {
+                const QString path = dir.filePath(QStringLiteral("P%1_0.jpg").arg(i));
+                if (!stage.Commit(photos[i], path)) {
+                    writeFile(path, photos[i]);
+                }
+            }
+        }
+        for (int i = 0; i < photos.size(); ++i) {
+            QCOMPARE(readFile(dir.filePath(QStringLiteral("P%1_0.jpg").arg(i))), photos[i]);
+        }
     }
 };
 
