@@ -86,7 +86,8 @@ public:
         if (base_ != nullptr && (run - base_) + room + 1 <= block_.size()) {
             return run;
         }
-        QByteArray block(qMax(kBlock, 2 * (room + 1)), Qt::Uninitialized);
+        QByteArray block(qMax(next_, 2 * (room + 1)), Qt::Uninitialized);
+        next_ = qMin(2 * next_, kLargestBlock);
         char *base = block.data(); // before the block is shared
         adviseHugePages(base, block.size());
         if (kept > 0) {
@@ -108,9 +109,12 @@ public:
     }
 
 private:
-    // Address space only: what is not written is not memory. Above malloc's largest mapping
-    // threshold, so that each block is a mapping of its own, returned whole when its runs go.
-    static constexpr qsizetype kBlock = qsizetype(64) << 20;
+    // Blocks double from the first to the largest: a message with one photo takes a small block, a
+    // long list soon takes blocks of 64 MiB. Address space only: what is not written is not memory.
+    // The large blocks are above malloc's largest mapping threshold, so each is a mapping of its
+    // own, returned whole when its runs go.
+    static constexpr qsizetype kFirstBlock = qsizetype(1) << 20;
+    static constexpr qsizetype kLargestBlock = qsizetype(64) << 20;
 
     static void adviseHugePages(char *data, qsizetype size) {
         constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
@@ -123,6 +127,7 @@ private:
     }
 
     QByteArray block_;
+    qsizetype next_ = kFirstBlock; // the size of the next block
     char *base_ = nullptr;
     qsizetype used_ = 0; // bytes of the block given to runs
 };

@@ -463,6 +463,26 @@ private slots:
         }
     }
 
+    // Photos that together fill several of the reader's blocks, one moved to a larger block while
+    // it is being decoded, come out whole.
+    void photosOverSeveralBlocks() {
+        TPicResultInfo sent;
+        sent.F_OPERRESULT = QStringLiteral("1110");
+        for (int i = 0; i < 6; ++i) {
+            QByteArray photo(600 * 1024 + i, Qt::Uninitialized);
+            for (qsizetype k = 0; k < photo.size(); ++k) {
+                photo[k] = char(k * 31 + i);
+            }
+            sent.F_PICLIST.emplace_back().F_SMALLPHOTO = photo;
+        }
+        const QByteArray xml = WriteResponse(Operation::GetCompanyPhotoList, sent);
+        const TPicResultInfo read = ReadPicResult(pieces(xml, 65536));
+        QCOMPARE(read.F_PICLIST.size(), sent.F_PICLIST.size());
+        for (int i = 0; i < 6; ++i) {
+            QVERIFY(read.F_PICLIST[i].F_SMALLPHOTO == sent.F_PICLIST[i].F_SMALLPHOTO);
+        }
+    }
+
     // Photo contents are read exactly as written, whatever surrounds them: long runs lifted out of
     // the message before the XML reader and every case where they must not be, whole or in pieces.
     void contentsReadExactly_data() {
