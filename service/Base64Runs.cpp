@@ -426,27 +426,24 @@ Base64Runs &Base64Runs::operator=(Base64Runs &&other) noexcept {
     return *this;
 }
 
-void Base64Runs::feed(QByteArrayView piece) {
+Base64Runs::Feed &Base64Runs::feedState() {
     if (!feed_) {
         runs_.clear();
         feed_ = std::make_unique<Feed>(&runs_, &observer_);
     }
-    feed_->feed(piece, QByteArray());
+    return *feed_;
+}
+
+void Base64Runs::feed(QByteArrayView piece) {
+    feedState().feed(piece, QByteArray());
 }
 
 void Base64Runs::feed(const QByteArray &piece) {
-    if (!feed_) {
-        runs_.clear();
-        feed_ = std::make_unique<Feed>(&runs_, &observer_);
-    }
-    feed_->feed(piece, piece);
+    feedState().feed(piece, piece);
 }
 
 QByteArrayList Base64Runs::finish() {
-    if (!feed_) {
-        feed_ = std::make_unique<Feed>(&runs_, &observer_);
-    }
-    QByteArrayList text = feed_->finish();
+    QByteArrayList text = feedState().finish();
     feed_.reset();
     return text;
 }

@@ -55,6 +55,8 @@ public:
 
 private:
     class Feed;
+    // The state of the message being fed, begun with its first piece.
+    Feed &feedState();
 
     std::vector<QByteArray> runs_; // decoded
     std::unique_ptr<Feed> feed_;   // the state of feed() between pieces

@@ -38,8 +38,9 @@ public:
     TCompanyInfo Func_QueryCompanyInfo() override;
 
 private:
-    // Posts the request. The answer of a call with status 200; anything else ends in the fault it carries or a
-    // TransportError. With a bodySink the body goes there as it arrives and the result is empty.
+    // Posts the request and returns the body of an answer with status 200; anything else ends in
+    // the fault it carries or a TransportError. With a bodySink the body of a 200 answer goes there
+    // as it arrives and the result is empty.
     QByteArrayList call(Soap::Request request, std::function<void(QByteArrayView)> bodySink = {}) const;
     // A call answered with a TPicResultInfo, read while it arrives.
     TPicResultInfo callForPicResult(Soap::Request request) const;
