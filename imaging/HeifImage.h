@@ -12,9 +12,9 @@
 // kMaxImagePixels.
 SizeRules::TSize HeifUprightSize(const QString &path);
 
-// The primary image of the file at path as JPEG bytes of the given quality. The picture is taken
-// in the planes libheif decodes it to (RGB, YCbCr or grey; 8 to 16 bits), with no further copy,
-// and the file is read as libheif needs it, not whole; each JPEG row is made from the planes as it
-// is written (YCbCr with the matrix and range the file declares). Throws std::runtime_error naming
-// the reason.
+// The primary image of the file at path as JPEG bytes of the given quality. A grid of tiles is read a
+// band of tiles at a time (HeifGrid.h). Any other picture is taken in the planes libheif decodes it
+// to (RGB, YCbCr or grey; 8 to 16 bits), with no further copy, the file read as libheif needs it,
+// not whole. Each JPEG row is made from the planes as it is written (YCbCr with the matrix and range
+// the file declares). Throws std::runtime_error naming the reason.
 QByteArray HeifToJpeg(const QString &path, int quality);

@@ -4,6 +4,8 @@
 #include "ConfigWriter.h"
 #include "core/Gbk.h"
 #include "core/StrOper.h"
+#include "imaging/HeifBoxes.h"
+#include "imaging/HeifWriter.h"
 #include "service/SoapCodec.h"
 
 #include <QBuffer>
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <cstdio>
 
@@ -107,7 +110,27 @@ void soapSeeds() {
         Soap::WriteFault(QStringLiteral("soap:Server"), QStringLiteral("x")));
 }
 
+// A HEIF grid of two tiles, turned and mirrored, with the boxes a phone writes; the tiles' coded
+// data is filler, which the box reading does not look into.
+QByteArray heifGrid() {
+    const auto box = [](const char *type, const QByteArray &payload) {
+        QByteArray out(4, '\0');
+        qToBigEndian<std::uint32_t>(std::uint32_t(payload.size() + 8), out.data());
+        return out + QByteArray(type, 4) + payload;
+    };
+    const QByteArray extent = box("ispe", QByteArray::fromHex("00000000 00000040 00000040"));
+    const QByteArray config = box("hvcC", QByteArray(23, '\1'));
+    THeifItemOut grid{FourCc("grid"),
+                      {box("ispe", QByteArray::fromHex("00000000 00000080 00000030")),
+                       box("irot", QByteArray(1, '\1')), box("imir", QByteArray(1, '\0'))},
+                      QByteArray::fromHex("0000 0001 0080 0030"), // one row of two tiles, 128 x 48
+                      {2, 3}};
+    THeifItemOut tile{FourCc("hvc1"), {config, extent}, QByteArray(40, '\x26'), {}, true};
+    return WriteHeifFile(FourCc("heic"), {grid, tile, tile});
+}
+
 void imageSeeds() {
+    put("fuzz_heif_boxes", QStringLiteral("grid.heic"), heifGrid());
     for (const char *target : {"fuzz_jpeg_reader", "fuzz_viewer_load"}) {
         put(target, QStringLiteral("plain.jpg"), jpeg(64, 48));
         put(target, QStringLiteral("turned6.jpg"), withOrientation(jpeg(40, 30), 6));

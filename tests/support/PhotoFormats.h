@@ -1,17 +1,31 @@
 #pragma once
 // Photos in the formats phones and cameras write, made at test time: HEIC through libheif's own
-// encoder, the others through Qt's image writers. orientation (1 to 8, as in EXIF) is stored in the
-// file where the format has one (HEIC, TIFF); image holds the pixels as stored.
+// encoder (whole, or as a grid of tiles), the others through Qt's image writers. orientation (1 to
+// 8, as in EXIF) is stored in the file where the format has one (HEIC, TIFF); image holds the pixels
+// as stored.
 
 #include <QImage>
 #include <QImageWriter>
 #include <QString>
 
+#include "imaging/HeifBoxes.h"
+#include "imaging/HeifWriter.h"
+
+#include <QFile>
+#include <QSize>
+#include <QtEndian>
+
 #include <libheif/heif.h>
 
 #include <cstring>
+#include <vector>
 
 namespace photoformats {
+
+inline bool fixturesWrite(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 // How a test HEIC is coded: sample depth (8 or 10), YCbCr range, chroma subsampling ("420", "422",
 // "444"; "mono" codes the grey of the image without colour) and H.273 matrix coefficients, all
@@ -21,15 +35,17 @@ struct HeicCoding {
     bool fullRange = true;
     const char *chroma = "420";
     int matrix = 6;
+    const char *preset = nullptr; // the encoder's speed, when not its default
 };
 
-inline bool writeHeic(const QString &path, const QImage &stored, int orientation,
-                      const HeicCoding &coding = {}) {
+// Codes stored as one more picture of context, with orientation stored as the file's rotation and
+// mirroring.
+inline bool encodeHeic(heif_context *context, const QImage &stored, int orientation,
+                       const HeicCoding &coding) {
     const bool mono = std::strcmp(coding.chroma, "mono") == 0;
     const QImage rgb = stored.convertToFormat(mono ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
     const int channels = mono ? 1 : 3;
     const bool deep = coding.bits > 8;
-    heif_context *context = heif_context_alloc();
     heif_encoder *encoder = nullptr;
     heif_image *image = nullptr;
     const heif_channel channel = mono ? heif_channel_Y : heif_channel_interleaved;
@@ -60,6 +76,9 @@ inline bool writeHeic(const QString &path, const QImage &stored, int orientation
             }
         }
         heif_encoder_set_lossy_quality(encoder, 90);
+        if (coding.preset != nullptr) {
+            heif_encoder_set_parameter(encoder, "preset", coding.preset);
+        }
         if (!mono) {
             heif_encoder_set_parameter(encoder, "chroma", coding.chroma);
         }
@@ -67,8 +86,7 @@ inline bool writeHeic(const QString &path, const QImage &stored, int orientation
         nclx->full_range_flag = coding.fullRange ? 1 : 0;
         options->output_nclx_profile = nclx;
         options->image_orientation = static_cast<heif_orientation>(orientation);
-        ok = heif_context_encode_image(context, image, encoder, options, nullptr).code == heif_error_Ok &&
-             heif_context_write_to_file(context, path.toLocal8Bit().constData()).code == heif_error_Ok;
+        ok = heif_context_encode_image(context, image, encoder, options, nullptr).code == heif_error_Ok;
     }
     heif_nclx_color_profile_free(nclx);
     heif_encoding_options_free(options);
@@ -78,8 +96,73 @@ inline bool writeHeic(const QString &path, const QImage &stored, int orientation
     if (encoder != nullptr) {
         heif_encoder_release(encoder);
     }
+    return ok;
+}
+
+inline bool writeHeic(const QString &path, const QImage &stored, int orientation,
+                      const HeicCoding &coding = {}) {
+    heif_context *context = heif_context_alloc();
+    const bool ok = encodeHeic(context, stored, orientation, coding) &&
+                    heif_context_write_to_file(context, path.toLocal8Bit().constData()).code == heif_error_Ok;
     heif_context_free(context);
     return ok;
+}
+
+// A one-byte property box of a picture ("irot": quarter turns anticlockwise; "imir": mirror axis).
+inline QByteArray transformBox(const char *type, int value) {
+    return QByteArray::fromHex("00000009") + QByteArray(type, 4) + QByteArray(1, char(value));
+}
+
+// stored as a grid of tile x tile pictures, as phones write large photos: each tile is coded by
+// libheif as a picture of its own, then the tiles are put in a grid with the given rotation and
+// mirroring boxes (applied in that order). Tiles past the right and bottom edges are padded with
+// black, which the grid's size cuts off.
+inline bool writeHeicGrid(const QString &path, const QImage &stored, QSize tile,
+                          const std::vector<QByteArray> &transforms = {}, const HeicCoding &coding = {}) {
+    const int columns = (stored.width() + tile.width() - 1) / tile.width();
+    const int rows = (stored.height() + tile.height() - 1) / tile.height();
+    const QString tilesPath = path + QStringLiteral(".tiles");
+    heif_context *context = heif_context_alloc();
+    bool ok = true;
+    for (int i = 0; ok && i < rows * columns; ++i) {
+        ok = encodeHeic(context,
+                        stored.copy((i % columns) * tile.width(), (i / columns) * tile.height(), tile.width(),
+                                    tile.height()),
+                        1, coding);
+    }
+    ok = ok && heif_context_write_to_file(context, tilesPath.toLocal8Bit().constData()).code == heif_error_Ok;
+    heif_context_free(context);
+    QFile tiles(tilesPath);
+    if (!ok || !tiles.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const THeifMeta meta = ReadHeifMeta(tiles);
+    THeifItemOut grid{FourCc("grid"), {}, QByteArray(8, '\0'), {}};
+    grid.data[2] = char(rows - 1);
+    grid.data[3] = char(columns - 1);
+    qToBigEndian<std::uint16_t>(std::uint16_t(stored.width()), grid.data.data() + 4);
+    qToBigEndian<std::uint16_t>(std::uint16_t(stored.height()), grid.data.data() + 6);
+    QByteArray extent(20, '\0');
+    qToBigEndian<std::uint32_t>(20, extent.data());
+    std::memcpy(extent.data() + 4, "ispe", 4);
+    qToBigEndian<std::uint32_t>(std::uint32_t(stored.width()), extent.data() + 12);
+    qToBigEndian<std::uint32_t>(std::uint32_t(stored.height()), extent.data() + 16);
+    grid.properties.push_back(extent);
+    grid.properties.insert(grid.properties.end(), transforms.begin(), transforms.end());
+    std::vector<THeifItemOut> items{grid};
+    for (const auto &[id, item] : meta.items) { // libheif numbers the pictures in the order coded
+        if (item.type != FourCc("hvc1")) {
+            continue;
+        }
+        THeifItemOut out{item.type, {}, ReadHeifItemData(tiles, meta, item), {}, true};
+        for (const std::uint16_t index : item.properties) {
+            out.properties.push_back(meta.properties[index].box);
+        }
+        items.front().tiles.push_back(std::uint16_t(items.size() + 1));
+        items.push_back(out);
+    }
+    tiles.remove();
+    return fixturesWrite(path, WriteHeifFile(FourCc("heic"), items));
 }
 
 // Qt's name of the transformation an EXIF orientation asks for.
@@ -93,11 +176,15 @@ inline QImageIOHandler::Transformations qtTransformation(int orientation) {
     return kByOrientation[orientation >= 1 && orientation <= 8 ? orientation : 0];
 }
 
-// format: "heic", "png", "webp", "tiff" or "bmp".
+// format: "heic", "heic-grid" (tiles of 64 x 64), "png", "webp", "tiff" or "bmp".
 inline bool writePhoto(const QString &path, const QImage &stored, const QByteArray &format,
                        int orientation = 1) {
     if (format == "heic") {
         return writeHeic(path, stored, orientation);
+    }
+    if (format == "heic-grid") { // turns only: 1, 3, 6 or 8
+        const int turns = orientation == 8 ? 1 : orientation == 3 ? 2 : orientation == 6 ? 3 : 0;
+        return writeHeicGrid(path, stored, QSize(64, 64), {transformBox("irot", turns)});
     }
     QImageWriter writer(path, format);
     writer.setTransformation(qtTransformation(orientation));
