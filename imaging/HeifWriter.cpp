@@ -4,6 +4,7 @@
 
 namespace {
 
+// Appends value as `bytes` (1 to 8) big-endian bytes.
 void put(QByteArray &out, std::uint64_t value, int bytes) {
     for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
         out.append(char((value >> shift) & 0xFF));
@@ -91,7 +92,7 @@ QByteArray meta(const std::vector<THeifItemOut> &items, std::uint64_t dataStart)
     QByteArray handler;
     put(handler, 0, 4);
     put(handler, FourCc("pict"), 4);
-    put(handler, 0, 12);
+    handler.append(QByteArray(12, '\0')); // reserved
     handler.append('\0');
     QByteArray primary;
     put(primary, 1, 2);
