@@ -99,12 +99,6 @@ class TstImgOper : public QObject {
     Q_OBJECT
 
 private slots:
-    void bytesOfMissingFileAreEmptyAndUnlogged() {
-        TempAppDir app;
-        QVERIFY(TImgOper::ImgPathToByte(app.file(QStringLiteral("none.jpg"))).isEmpty());
-        QVERIFY(app.logTexts().isEmpty());
-    }
-
     void bytesRoundTrip() {
         TempAppDir app;
         QByteArray bytes = fixtures::jpegBytes(fixtures::quadrants(40, 30));
@@ -120,14 +114,21 @@ private slots:
         QVERIFY(app.logTexts().isEmpty());
     }
 
-    void unreadableFileIsLogged() {
+    // A file that cannot be read gives no bytes; only a missing one goes unlogged.
+    void bytesOfUnreadableFile_data() {
+        QTest::addColumn<bool>("folder"); // false: no such file
+        QTest::newRow("missing file") << false;
+        QTest::newRow("folder") << true;
+    }
+    void bytesOfUnreadableFile() {
+        QFETCH(bool, folder);
         TempAppDir app;
-        QVERIFY(QDir(app.path()).mkdir(QStringLiteral("folder.jpg")));
-        QVERIFY(TImgOper::ImgPathToByte(app.file(QStringLiteral("folder.jpg"))).isEmpty());
+        QVERIFY(!folder || QDir(app.path()).mkdir(QStringLiteral("photo.jpg")));
+        QVERIFY(TImgOper::ImgPathToByte(app.file(QStringLiteral("photo.jpg"))).isEmpty());
         const QStringList log = app.logTexts();
-        QCOMPARE(log.size(), 1);
-        QVERIFY(log.first().startsWith(
-            QStringLiteral("将图片文件转化byte数组时失败,TImgOper->ImgPathToByte中错误:")));
+        QCOMPARE(log.size(), folder ? 1 : 0);
+        QVERIFY(!folder || log.first().startsWith(QStringLiteral(
+                               "将图片文件转化byte数组时失败,TImgOper->ImgPathToByte中错误:")));
     }
 
     // Another program cutting the file while it is decoded must not kill the process (a mapped file
@@ -157,7 +158,8 @@ private slots:
         QVERIFY(QDir(app.path()).mkdir(QStringLiteral("Photo.jpg")));
         for (const WholeFileSync sync : {WholeFileSync::Synced, WholeFileSync::Unsynced}) {
             QVERIFY(!TImgOper::SaveImgInfo(app.file(QStringLiteral("Photo.jpg")), "bytes", nullptr, sync));
-            QVERIFY(!TImgOper::SaveImgInfo(app.file(QStringLiteral("nofolder/x.jpg")), "bytes", nullptr, sync));
+            QVERIFY(
+                !TImgOper::SaveImgInfo(app.file(QStringLiteral("nofolder/x.jpg")), "bytes", nullptr, sync));
         }
         const QStringList log = app.logTexts();
         QCOMPARE(log.size(), 4);
@@ -169,71 +171,60 @@ private slots:
         QCOMPARE(leftovers(app), QStringList{QStringLiteral("Photo.jpg")});
     }
 
-    void zipImageSize_data() {
+    // Both reductions: the photo used as it is, or written at the size and quality each one gives,
+    // upright. ZipImageSize bounds the sides; ZipImage shrinks a file over 1025 KB by its size.
+    void reductions_data() {
+        QTest::addColumn<bool>("zipImage"); // false: ZipImageSize
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<QSize>("limits");
+        QTest::addColumn<qint64>("bytes");   // the input padded to this size
+        QTest::addColumn<QSize>("limits");   // of ZipImageSize
         QTest::addColumn<QSize>("expected"); // empty: the photo is used as it is
-        QTest::newRow("1024 wide at 640") << QSize(1024, 400) << QSize(640, 480) << QSize(645, 252);
-        QTest::newRow("both over") << QSize(1600, 1000) << QSize(800, 600) << QSize(960, 600);
-        QTest::newRow("2309x1732 in 1024x768") << QSize(2309, 1732) << QSize(1024, 768) << QSize(1016, 762);
-        QTest::newRow("exactly at limits") << QSize(640, 480) << QSize(640, 480) << QSize();
-        QTest::newRow("smaller") << QSize(300, 200) << QSize(640, 480) << QSize();
-        QTest::newRow("3 over 1280") << QSize(1283, 700) << QSize(1280, 960) << QSize();
-        QTest::newRow("7 over 1280") << QSize(1287, 700) << QSize(1280, 960) << QSize(1274, 693);
+        const auto sides = [](const char *name, QSize size, QSize limits, QSize expected) {
+            QTest::newRow(name) << false << size << qint64(0) << limits << expected;
+        };
+        const auto bytes = [](const char *name, QSize size, qint64 bytes, QSize expected) {
+            QTest::newRow(name) << true << size << bytes << QSize() << expected;
+        };
+        sides("1024 wide at 640", QSize(1024, 400), QSize(640, 480), QSize(645, 252));
+        sides("both over", QSize(1600, 1000), QSize(800, 600), QSize(960, 600));
+        sides("2309x1732 in 1024x768", QSize(2309, 1732), QSize(1024, 768), QSize(1016, 762));
+        sides("exactly at limits", QSize(640, 480), QSize(640, 480), QSize());
+        sides("smaller", QSize(300, 200), QSize(640, 480), QSize());
+        sides("3 over 1280", QSize(1283, 700), QSize(1280, 960), QSize());
+        sides("7 over 1280", QSize(1287, 700), QSize(1280, 960), QSize(1274, 693));
+        bytes("3072 KB 4000x3000", QSize(4000, 3000), 3072 * 1024, QSize(2309, 1732));
+        bytes("1024.5 KB stays", QSize(800, 600), 1049088, QSize());
+        bytes("1025.5 KB re-encoded at its size", QSize(800, 600), 1050112, QSize(800, 600));
+        bytes("small", QSize(800, 600), 0, QSize());
     }
-    void zipImageSize() {
-        QFETCH(QSize, size);
-        QFETCH(QSize, limits);
-        QFETCH(QSize, expected);
-        TempAppDir app;
-        const QString input = app.file(QStringLiteral("in.jpg"));
-        QVERIFY(fixtures::writeFile(input,
-                                    fixtures::jpegBytes(fixtures::quadrants(size.width(), size.height()))));
-        QString out = QStringLiteral("stale");
-        TImgOper::ZipImageSize(input, limits.width(), limits.height(), out);
-        const QString zoom = app.file(QStringLiteral("ZoomPhoto.jpg"));
-        if (expected.isEmpty()) {
-            QCOMPARE(out, input);
-            QVERIFY(!QFile::exists(zoom));
-        } else {
-            QCOMPARE(out, zoom);
-            QCOMPARE(storedSize(zoom), expected);
-            QCOMPARE(fixtures::firstQuantValue(readAll(zoom)), std::optional<int>(3)); // quality 90
-            QVERIFY(hasUprightQuadrants(QImage(zoom)));
-        }
-        QVERIFY(app.logTexts().isEmpty());
-    }
-
-    void zipImage_data() {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QSize>("expected"); // empty: the file is sent as it is
-        QTest::newRow("3072 KB 4000x3000") << QSize(4000, 3000) << qint64(3072 * 1024) << QSize(2309, 1732);
-        QTest::newRow("1024.5 KB stays") << QSize(800, 600) << qint64(1049088) << QSize();
-        QTest::newRow("1025.5 KB re-encoded at its size")
-            << QSize(800, 600) << qint64(1050112) << QSize(800, 600);
-        QTest::newRow("small") << QSize(800, 600) << qint64(0) << QSize();
-    }
-    void zipImage() {
+    void reductions() {
+        QFETCH(bool, zipImage);
         QFETCH(QSize, size);
         QFETCH(qint64, bytes);
+        QFETCH(QSize, limits);
         QFETCH(QSize, expected);
         TempAppDir app;
         const QString input = app.file(QStringLiteral("in.jpg"));
         const QByteArray jpeg = fixtures::jpegBytes(fixtures::quadrants(size.width(), size.height()), 50);
         QVERIFY(jpeg.size() < 1024 * 1024);
         QVERIFY(fixtures::writeFile(input, fixtures::paddedTo(jpeg, bytes)));
-        QString out;
-        TImgOper::ZipImage(input, out);
-        const QString zip = app.file(QStringLiteral("TempZip.jpg"));
+        QString out = QStringLiteral("stale");
+        if (zipImage) {
+            TImgOper::ZipImage(input, out);
+        } else {
+            TImgOper::ZipImageSize(input, limits.width(), limits.height(), out);
+        }
+        const QString written =
+            app.file(zipImage ? QStringLiteral("TempZip.jpg") : QStringLiteral("ZoomPhoto.jpg"));
         if (expected.isEmpty()) {
             QCOMPARE(out, input);
-            QVERIFY(!QFile::exists(zip));
+            QVERIFY(!QFile::exists(written));
         } else {
-            QCOMPARE(out, zip);
-            QCOMPARE(storedSize(zip), expected);
-            QCOMPARE(fixtures::firstQuantValue(readAll(zip)), std::optional<int>(6)); // quality 80
-            QVERIFY(hasUprightQuadrants(QImage(zip)));
+            QCOMPARE(out, written);
+            QCOMPARE(storedSize(written), expected);
+            // Quality 80 for ZipImage, 90 for ZipImageSize.
+            QCOMPARE(fixtures::firstQuantValue(readAll(written)), std::optional<int>(zipImage ? 6 : 3));
+            QVERIFY(hasUprightQuadrants(QImage(written)));
         }
         QVERIFY(app.logTexts().isEmpty());
     }

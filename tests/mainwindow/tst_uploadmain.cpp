@@ -36,9 +36,6 @@
 
 namespace {
 
-const char *const kPreviewButtons[] = {"Btn_Right", "Btn_Left", "Btn_ZoomOut", "Btn_ZoomIn",
-                                       "Btn_ZoomSource"};
-
 // One fresh world per test: program folder, seeded service, data module and a logged-in window.
 struct World {
     TempAppDir app;
@@ -78,7 +75,7 @@ bool start(World &w) {
     return w.window->isVisible() && QTest::qWaitForWindowExposed(w.window.get());
 }
 
-void query(World &w, const QString &companyId) {
+void query(World &w, const QString &companyId = QString::fromUtf8(kDemoCompanyWithPhotos)) {
     w.find<QLineEdit>("Ed_CompanyId")->setText(companyId);
     w.find<QPushButton>("Btn_QueryInfo")->click();
 }
@@ -106,16 +103,23 @@ QString menuState(World &w) {
     return state;
 }
 
-// "1" per enabled button: Btn_Edit, Btn_Delete, then the five preview buttons.
+// "1" per enabled button: Btn_Add, Btn_Edit, Btn_Delete, then the five preview buttons.
 QString buttonState(World &w) {
     QString state;
-    for (const char *name : {"Btn_Edit", "Btn_Delete"}) {
-        state += w.find<QPushButton>(name)->isEnabled() ? u'1' : u'0';
-    }
-    for (const char *name : kPreviewButtons) {
+    for (const char *name : {"Btn_Add", "Btn_Edit", "Btn_Delete", "Btn_Right", "Btn_Left", "Btn_ZoomOut",
+                             "Btn_ZoomIn", "Btn_ZoomSource"}) {
         state += w.find<QPushButton>(name)->isEnabled() ? u'1' : u'0';
     }
     return state;
+}
+
+// Removes the cached small version of a row's photo; `notDownloaded` also marks the row so.
+void dropSmall(World &w, int row, bool notDownloaded) {
+    QVERIFY(
+        QFile::remove(w.cache(w.window->PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
+    if (notDownloaded) {
+        w.window->PhotoList->setState(row, TPhotoListModel::NotDownloaded);
+    }
 }
 
 // Whether the preview shows the not-downloaded notice and no photo.
@@ -190,12 +194,9 @@ private slots:
 
     void afterLoginOnlyRefreshAndCloseWork() {
         QVERIFY(w->find<QWidget>("Pnl_Query")->isVisible());
-        for (const char *name : {"Btn_Add", "Btn_Edit", "Btn_Delete", "Btn_Right", "Btn_Left", "Btn_ZoomOut",
-                                 "Btn_ZoomIn", "Btn_ZoomSource"}) {
-            QVERIFY2(!w->find<QPushButton>(name)->isEnabled(), name);
-        }
-        QVERIFY(w->find<QPushButton>("Btn_RefPhoto")->isEnabled());
-        QVERIFY(w->find<QPushButton>("Btn_Close")->isEnabled());
+        QCOMPARE(buttonState(*w), QStringLiteral("00000000"));
+        QVERIFY(w->find<QPushButton>("Btn_RefPhoto")->isEnabled() &&
+                w->find<QPushButton>("Btn_Close")->isEnabled());
         // Refreshing before any query sends the empty identity, which the server refuses.
         TScriptedMessageBoxes boxes;
         w->find<QPushButton>("Btn_RefPhoto")->click();
@@ -260,9 +261,7 @@ private slots:
         QVERIFY(w->window->Frm_ViewPhoto->isVisible());
         QVERIFY(!w->window->Frm_ViewPhoto->PhotoImage.isNull());
         QVERIFY(QFileInfo::exists(w->app.file(QStringLiteral("TempGID.jpg"))));
-        for (const char *name : {"Btn_Add", "Btn_Edit", "Btn_Delete", "Btn_Right", "Btn_ZoomSource"}) {
-            QVERIFY2(w->find<QPushButton>(name)->isEnabled(), name);
-        }
+        QCOMPARE(buttonState(*w), QStringLiteral("11111111"));
     }
 
     void companyWithoutPhotos() {
@@ -272,14 +271,13 @@ private slots:
         QCOMPARE(w->window->PhotoList->rowCount(), 0);
         QCOMPARE(w->find<QLabel>("Lb_Msg")->text(), QStringLiteral("当前照片: 无"));
         QCOMPARE(w->find<QLabel>("Lb_Size")->text(), QStringLiteral("照片大小: 0 KB"));
-        QVERIFY(w->find<QPushButton>("Btn_Add")->isEnabled());
-        QVERIFY(!w->find<QPushButton>("Btn_Edit")->isEnabled());
+        QCOMPARE(buttonState(*w), QStringLiteral("10000000"));
         // Right-clicking with no row offers only refresh and add.
         QCOMPARE(menuState(*w), QStringLiteral("001100"));
     }
 
     void contextMenuAndDoubleClickFollowTheRowState() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         TPhotoListModel *list = w->window->PhotoList;
         QCOMPARE(menuState(*w), QStringLiteral("011111")); // state 1: source only
         list->setSubItem(0, TPhotoListModel::StateColumn, QStringLiteral("0"));
@@ -307,7 +305,7 @@ private slots:
     }
 
     void previewButtonsAndWheelDriveTheViewer() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         TFrm_ViewPhoto *viewer = w->window->Frm_ViewPhoto;
         const QSize upright = viewer->PhotoImage.size();
         w->find<QPushButton>("Btn_Right")->click();
@@ -330,29 +328,39 @@ private slots:
         QVERIFY(qAbs(viewer->ViewState().ViewScale - 1.2f) < 1e-5f);
     }
 
+    // A row whose cached small version is gone asks, with the row already highlighted, before
+    // downloading again; answered No it shows the notice, not the last photo, and asks again next time.
     void missingCacheFileAsksBeforeDownloadingAgain() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         TPhotoListModel *list = w->window->PhotoList;
         const QString id = list->subItem(1, TPhotoListModel::PhotoIdColumn);
-        QVERIFY(QFile::remove(w->cache(id, "_0.jpg")));
+        dropSmall(*w, 1, false);
+        const QStringList question{QStringLiteral("已下载的照片被删除或不存在,是否重新下载?")};
         {
             TScriptedMessageBoxes boxes;
             boxes.QueueAnswer(QMessageBox::No);
+            int highlighted = -1;
+            boxes.OnShow = [&](const TMsgRequest &) {
+                highlighted = w->find<QTableView>("Lv_List")->selectionModel()->selectedRows().value(0).row();
+            };
             clickRow(*w, 1);
-            QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("已下载的照片被删除或不存在,是否重新下载?")});
+            QCOMPARE(boxes.Texts(), question);
+            QCOMPARE(highlighted, 1);
             QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("1"));
             QVERIFY(w->window->CurrentPhotoFile.isEmpty());
+            QVERIFY(showsNotice(*w));
+            QCOMPARE(buttonState(*w), QStringLiteral("11100000"));
         }
         clickRow(*w, 0);
         TScriptedMessageBoxes boxes; // Yes
         clickRow(*w, 1);
-        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("已下载的照片被删除或不存在,是否重新下载?")});
+        QCOMPARE(boxes.Texts(), question);
         QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("2"));
         QCOMPARE(w->window->CurrentPhotoFile, w->cache(id, "_1.jpg"));
     }
 
     void addThenEditThenDelete() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         TPhotoListModel *list = w->window->PhotoList;
         TScriptedMessageBoxes boxes;
         driveEditor(jpegFile(*w, QStringLiteral("new.jpg")), QStringLiteral("新门头"));
@@ -367,7 +375,7 @@ private slots:
         QCOMPARE(list->imageIndex(added), 2);
         QVERIFY(QFileInfo::exists(w->cache(id, "_0.jpg")) && QFileInfo::exists(w->cache(id, "_1.jpg")));
         QCOMPARE(w->find<QLabel>("Lb_Msg")->text(), QStringLiteral(" 当前:新门头"));
-        QCOMPARE(buttonState(*w), QStringLiteral("1111111"));
+        QCOMPARE(buttonState(*w), QStringLiteral("11111111"));
 
         boxes.Shown.clear();
         driveEditor(QString(), QStringLiteral("门头已更换"));
@@ -376,6 +384,12 @@ private slots:
         QCOMPARE(list->subItem(added, TPhotoListModel::NoteColumn), QStringLiteral("门头已更换"));
         QCOMPARE(list->subItem(added, TPhotoListModel::PhotoIdColumn), id);
 
+        // Delete answered No sends nothing; answered Yes it deletes.
+        boxes.Shown.clear();
+        boxes.QueueAnswer(QMessageBox::No);
+        w->find<QPushButton>("Btn_Delete")->click();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("您确定要删除照片吗?")});
+        QCOMPARE(list->rowCount(), kDemoPhotoCount + 1);
         boxes.Shown.clear();
         w->find<QPushButton>("Btn_Delete")->click();
         QCOMPARE(boxes.Texts(),
@@ -390,17 +404,8 @@ private slots:
         QCOMPARE(list->rowCount(), kDemoPhotoCount);
     }
 
-    void deleteAnsweredNoSendsNothing() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
-        TScriptedMessageBoxes boxes;
-        boxes.QueueAnswer(QMessageBox::No);
-        w->find<QPushButton>("Btn_Delete")->click();
-        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("您确定要删除照片吗?")});
-        QCOMPARE(w->window->PhotoList->rowCount(), kDemoPhotoCount);
-    }
-
     void photoLimitIsCheckedWhenTheCommandIsGiven() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         QVERIFY(w->find<QPushButton>("Btn_Add")->isEnabled());
         DM_Main->MaxPhotoNumber = w->window->PhotoList->rowCount();
         TScriptedMessageBoxes boxes;
@@ -412,60 +417,77 @@ private slots:
         QVERIFY(!w->find<QPushButton>("Btn_Add")->isEnabled());
     }
 
-    // What the screen shows is always so.
-    void emptyListAnswerEmptiesListAndPreview() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+    // What the screen shows is always so: a list emptied elsewhere empties list and preview; a failed
+    // query leaves nothing of the previous company.
+    void companyGoneEmptiesTheScreen_data() {
+        QTest::addColumn<bool>("failedQuery");
+        QTest::addColumn<QString>("buttons");
+        QTest::newRow("empty list answer") << false << QStringLiteral("10000000");
+        QTest::newRow("failed query") << true << QStringLiteral("00000000");
+    }
+    void companyGoneEmptiesTheScreen() {
+        QFETCH(bool, failedQuery);
+        QFETCH(QString, buttons);
+        query(*w);
         TPhotoListModel *list = w->window->PhotoList;
-        for (int row = 0; row < list->rowCount(); ++row) { // deleted elsewhere
-            QString code;
-            TUploadPicture().Func_DeleteCompanyPhoto(list->subItem(row, TPhotoListModel::PhotoIdColumn),
-                                                     code);
-            QCOMPARE(code, QStringLiteral("1110"));
+        TScriptedMessageBoxes boxes;
+        if (failedQuery) {
+            query(*w, QString::fromUtf8(kUnknownCompany));
+            QCOMPARE(w->find<QLineEdit>("Ed_CustomerId")->text(), QString());
+            QCOMPARE(w->find<QLineEdit>("Ed_CompanyName")->text(), QString());
+        } else {
+            for (int row = 0; row < list->rowCount(); ++row) { // deleted elsewhere
+                QString code;
+                TUploadPicture().Func_DeleteCompanyPhoto(list->subItem(row, TPhotoListModel::PhotoIdColumn),
+                                                         code);
+                QCOMPARE(code, QStringLiteral("1110"));
+            }
+            w->find<QPushButton>("Btn_RefPhoto")->click();
         }
-        w->find<QPushButton>("Btn_RefPhoto")->click();
         QCOMPARE(list->rowCount(), 0);
         QVERIFY(w->window->Frm_ViewPhoto->PhotoImage.isNull());
-        QCOMPARE(buttonState(*w), QStringLiteral("0000000"));
+        QCOMPARE(buttonState(*w), buttons);
     }
 
-    void failedQueryLeavesNothingOfThePreviousCompany() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
-        TScriptedMessageBoxes boxes;
-        query(*w, QString::fromUtf8(kUnknownCompany));
-        QCOMPARE(w->window->PhotoList->rowCount(), 0);
-        QVERIFY(w->window->Frm_ViewPhoto->PhotoImage.isNull());
-        QCOMPARE(w->find<QLineEdit>("Ed_CustomerId")->text(), QString());
-        QCOMPARE(w->find<QLineEdit>("Ed_CompanyName")->text(), QString());
-        QVERIFY(!w->find<QPushButton>("Btn_Add")->isEnabled());
-        QCOMPARE(buttonState(*w), QStringLiteral("0000000"));
+    // A row not downloaded shows the notice on a click and downloads its small version on a double
+    // click, then offers every button without a further click; in the rows and in the icon view alike.
+    void notDownloadedRowDownloadsOnDoubleClick_data() {
+        QTest::addColumn<bool>("icons");
+        QTest::newRow("rows") << false;
+        QTest::newRow("icons") << true;
     }
-
-    void buttonsFollowTheShownPhoto() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+    void notDownloadedRowDownloadsOnDoubleClick() {
+        QFETCH(bool, icons);
+        query(*w);
         TPhotoListModel *list = w->window->PhotoList;
-        const QString id = list->subItem(1, TPhotoListModel::PhotoIdColumn);
-        QVERIFY(QFile::remove(w->cache(id, "_0.jpg")));
-        list->setState(1, TPhotoListModel::NotDownloaded);
-        clickRow(*w, 1);
-        QVERIFY(showsNotice(*w));
-        QCOMPARE(buttonState(*w), QStringLiteral("1100000"));
+        dropSmall(*w, 2, true);
+        if (icons) {
+            w->find<QToolButton>("Btn_IconView")->click();
+        }
+        QAbstractItemView *view = icons ? static_cast<QAbstractItemView *>(w->find<QListView>("Lv_Icons"))
+                                        : w->find<QTableView>("Lv_List");
+        QVERIFY(view->isVisible());
+        const QPoint third = view->visualRect(view->model()->index(2, 0)).center();
         TScriptedMessageBoxes boxes;
-        QTest::mouseDClick(w->find<QTableView>("Lv_List")->viewport(), Qt::LeftButton, {},
-                           rowRect(*w, 1).center());
-        QTRY_COMPARE(list->state(1), TPhotoListModel::SmallCached);
-        QCOMPARE(buttonState(*w), QStringLiteral("1111111")); // no further click needed
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, third);
+        QCOMPARE(list->selectedRow(), 2);
+        QVERIFY(showsNotice(*w));
+        QCOMPARE(buttonState(*w), QStringLiteral("11100000"));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, third);
+        QTRY_COMPARE(list->state(2), TPhotoListModel::SmallCached);
+        QCOMPARE(buttonState(*w), QStringLiteral("11111111"));
+        QVERIFY(boxes.Texts().isEmpty());
     }
 
-    // The icon view shows the same rows through the same selection: a click shows the photo, a double
-    // click downloads, and each photo shows its small version or, without a readable one, its state icon.
-    void iconViewWorksLikeTheRows() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+    // The icon view shows the same rows; each photo shows its small version or, without a readable
+    // one, its state icon.
+    void iconViewShowsSmallVersionsOrStateIcons() {
+        query(*w);
         TPhotoListModel *list = w->window->PhotoList;
         QFile broken(w->cache(list->subItem(1, TPhotoListModel::PhotoIdColumn), "_0.jpg"));
         QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate) && broken.write("broken") > 0);
         broken.close();
-        QVERIFY(QFile::remove(w->cache(list->subItem(2, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
-        list->setState(2, TPhotoListModel::NotDownloaded);
+        dropSmall(*w, 2, true);
         auto *icons = w->find<QListView>("Lv_Icons");
         QSignalSpy changed(icons->model(), &QAbstractItemModel::dataChanged);
         w->find<QToolButton>("Btn_IconView")->click();
@@ -481,39 +503,15 @@ private slots:
             return args.at(0).toModelIndex().row() == 1;
         }));
         QVERIFY(thumbnail(1).isNull()); // read and found unreadable
-
         const QPoint third = icons->visualRect(icons->model()->index(2, 0)).center();
-        TScriptedMessageBoxes boxes;
         QTest::mouseClick(icons->viewport(), Qt::LeftButton, {}, third);
-        QCOMPARE(list->selectedRow(), 2);
-        QVERIFY(showsNotice(*w));
         QTest::mouseDClick(icons->viewport(), Qt::LeftButton, {}, third);
-        QTRY_COMPARE(list->state(2), TPhotoListModel::SmallCached);
-        QTRY_VERIFY(!thumbnail(2).isNull());
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    void answeringNoShowsTheNoticeNotTheLastPhoto() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
-        const QString id = w->window->PhotoList->subItem(1, TPhotoListModel::PhotoIdColumn);
-        QVERIFY(QFile::remove(w->cache(id, "_0.jpg")));
-        TScriptedMessageBoxes boxes;
-        boxes.QueueAnswer(QMessageBox::No);
-        // The question comes with the row it is about already highlighted.
-        int highlighted = -1;
-        boxes.OnShow = [&](const TMsgRequest &) {
-            highlighted = w->find<QTableView>("Lv_List")->selectionModel()->selectedRows().value(0).row();
-        };
-        clickRow(*w, 1);
-        QCOMPARE(highlighted, 1);
-        QVERIFY(showsNotice(*w));
-        QCOMPARE(buttonState(*w), QStringLiteral("1100000"));
+        QTRY_VERIFY(!thumbnail(2).isNull()); // downloaded
     }
 
     void deleteAsksAboutTheNextRowOnce() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
-        const QString next = w->window->PhotoList->subItem(1, TPhotoListModel::PhotoIdColumn);
-        QVERIFY(QFile::remove(w->cache(next, "_0.jpg")));
+        query(*w);
+        dropSmall(*w, 1, false);
         TScriptedMessageBoxes boxes;
         boxes.QueueAnswer(QMessageBox::Yes);
         boxes.QueueAnswer(QMessageBox::No);
@@ -526,7 +524,7 @@ private slots:
     }
 
     void highlightAndSelectedRowAgree() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         auto *view = w->find<QTableView>("Lv_List");
         QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, rowRect(*w, 0).center());
         QVERIFY(view->selectionModel()->selectedRows().isEmpty());
@@ -543,10 +541,9 @@ private slots:
     }
 
     void noteEditKeepsTheDownloadState() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         TPhotoListModel *list = w->window->PhotoList;
-        QVERIFY(QFile::remove(w->cache(list->subItem(0, TPhotoListModel::PhotoIdColumn), "_0.jpg")));
-        list->setState(0, TPhotoListModel::NotDownloaded);
+        dropSmall(*w, 0, true);
         clickRow(*w, 1);
         clickRow(*w, 0);
         TScriptedMessageBoxes boxes;
@@ -576,7 +573,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(QString, button);
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         auto *target = w->window->findChild<QPushButton *>(button);
         QSignalSpy clicks(target, &QPushButton::clicked);
         TScriptedMessageBoxes boxes;
@@ -594,7 +591,7 @@ private slots:
     }
 
     void exitAnsweredNoKeepsEverythingYesCleansUp() {
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         const QStringList cached =
             QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")});
         QCOMPARE(cached.size(), kDemoPhotoCount);
@@ -624,17 +621,17 @@ private slots:
     void cancelLeavesTheScreenAsItWas_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("photo list") << "Btn_RefPhoto"
-                                    << "已取消获取企业照片列表";
-        QTest::newRow("source version") << "N_Source"
-                                        << "已取消获取企业照片信息";
-        QTest::newRow("company query") << "Btn_QueryInfo"
-                                       << "已取消查询企业信息";
+        QTest::newRow("photo list") << QStringLiteral("Btn_RefPhoto")
+                                    << QStringLiteral("已取消获取企业照片列表");
+        QTest::newRow("source version")
+            << QStringLiteral("N_Source") << QStringLiteral("已取消获取企业照片信息");
+        QTest::newRow("company query")
+            << QStringLiteral("Btn_QueryInfo") << QStringLiteral("已取消查询企业信息");
     }
     void cancelLeavesTheScreenAsItWas() {
         QFETCH(QString, command);
         QFETCH(QString, notice);
-        query(*w, QString::fromUtf8(kDemoCompanyWithPhotos));
+        query(*w);
         const QStringList before = screenAndFiles(*w);
         const QImage shown = w->window->Frm_ViewPhoto->PhotoImage;
         QVERIFY(!shown.isNull());

@@ -99,12 +99,13 @@ private slots:
         r.F_MAXNUMBER = 7;
         r.F_ZOOMWDITH = 300;
         r.F_ZOOMHEIGHT = 1000;
-        r.F_PICLIST = {listed("P0", "01", "门头", "1", "small0"), // small version sent, replaces the cached one
-                       listed("P1", "02", "", "1", "small1"),     // small sent, source cached
-                       listed("P2", "03", "n2", "0"),             // source cached
-                       listed("P3", "04", "n3", TStrOper::EncodeBase64("1"), "unused"), // not exactly "1"
-                       listed("P4", "05", "n4", ""),                                    // small cached
-                       listed("P5", "06", "n5", "1")}; // "1" without bytes: no file, state 1
+        r.F_PICLIST = {
+            listed("P0", "01", "门头", "1", "small0"), // small version sent, replaces the cached one
+            listed("P1", "02", "", "1", "small1"),     // small sent, source cached
+            listed("P2", "03", "n2", "0"),             // source cached
+            listed("P3", "04", "n3", TStrOper::EncodeBase64("1"), "unused"), // not exactly "1"
+            listed("P4", "05", "n4", ""),                                    // small cached
+            listed("P5", "06", "n5", "1")}; // "1" without bytes: no file, state 1
         r.F_FLAGLIST = {TStrOper::EncodeBase64("01 门头照"), TStrOper::EncodeBase64("02 内景")};
         QString code;
         x.f.client->Func_GetCompanyPhotoList(code);
@@ -261,48 +262,44 @@ private slots:
         }
     }
 
-    // Bytes that are no JPEG, or a cache that cannot take them, make a failed fetch: nothing is
-    // cached, the row keeps its state and shows the not-downloaded icon.
-    void fetchThatCannotCacheFails_data() {
+    // A fetch refused by the service, or whose bytes are no JPEG or find a cache that cannot take
+    // them, fails: nothing is cached, the row keeps its state and shows the not-downloaded icon.
+    void failedFetchCachesNothing_data() {
+        QTest::addColumn<QString>("result");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("cacheBlocked"); // "Photo" is a plain file, so nothing can go inside
-        QTest::newRow("not a JPEG") << QByteArray("<html>") << false;
-        QTest::newRow("cache unwritable") << QByteArray("\xFF\xD8\xFF\xE0 jpeg") << true;
+        QTest::addColumn<QString>("code");
+        const QByteArray jpeg("\xFF\xD8\xFF\xE0 jpeg");
+        QTest::newRow("refused") << QStringLiteral("2002") << QByteArray("ignored") << false
+                                 << QStringLiteral("2002");
+        QTest::newRow("not a JPEG") << QStringLiteral("1110") << QByteArray("<html>") << false
+                                    << QStringLiteral("1111");
+        QTest::newRow("cache unwritable") << QStringLiteral("1110") << jpeg << true << QStringLiteral("1111");
     }
-    void fetchThatCannotCacheFails() {
+    void failedFetchCachesNothing() {
+        QFETCH(QString, result);
         QFETCH(QByteArray, bytes);
         QFETCH(bool, cacheBlocked);
+        QFETCH(QString, code);
         Fixture x;
         if (cacheBlocked) {
             QDir(x.app.file("Photo")).removeRecursively();
             writeFile(x.app.file("Photo"), "not a folder");
         }
-        x.rows.appendRow("a", "P0", "01", TPhotoListModel::NotDownloaded);
-        x.rows.setSelectedRow(0);
-        x.f.service->picResult.F_PHOTO = bytes;
-        x.f.service->picResult.F_FLAG = 1;
-        QString code;
-        const TCacheWrite written =
-            x.f.client->Func_GetCompanyPhoto(QStringLiteral("P0"), QStringLiteral("1"), code);
-        QCOMPARE(code, QStringLiteral("1111"));
-        QVERIFY(written.file.isEmpty());
-        QCOMPARE(x.row(0).last(), QStringLiteral("0"));
-        QCOMPARE(x.rows.imageIndex(0), 0);
-        QVERIFY(!x.app.logTexts().isEmpty());
-    }
-
-    void failedFetchResetsIconOnly() {
-        Fixture x;
         x.rows.appendRow("a", "P0", "01", TPhotoListModel::SmallCached);
         x.rows.setSelectedRow(0);
-        x.f.service->picResult.F_OPERRESULT = QStringLiteral("2002");
-        x.f.service->picResult.F_PHOTO = "ignored";
-        QString code;
-        x.f.client->Func_GetCompanyPhoto(QStringLiteral("P0"), QStringLiteral("1"), code);
-        QCOMPARE(code, QStringLiteral("2002"));
-        QCOMPARE(x.rows.imageIndex(0), 0);
+        x.f.service->picResult.F_OPERRESULT = result;
+        x.f.service->picResult.F_PHOTO = bytes;
+        x.f.service->picResult.F_FLAG = 1;
+        QString answered;
+        const TCacheWrite written =
+            x.f.client->Func_GetCompanyPhoto(QStringLiteral("P0"), QStringLiteral("1"), answered);
+        QCOMPARE(answered, code);
+        QVERIFY(written.file.isEmpty());
         QCOMPARE(x.row(0).last(), QStringLiteral("1"));
-        QVERIFY(filesIn(x.app.file("Photo")).isEmpty());
+        QCOMPARE(x.rows.imageIndex(0), 0);
+        QCOMPARE(filesIn(x.app.path()).filter(QStringLiteral("Photo/")), QStringList());
+        QVERIFY(!x.app.logTexts().isEmpty());
     }
 
     void modelRowsAndSelection() {

@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -177,12 +178,22 @@ std::unique_ptr<TFrm_ViewPhoto> OpenViewer(const QString &photo) {
     return v;
 }
 
+// The viewer on a quadrant photo of `size` saved as the program's temporary photo.
+std::unique_ptr<TFrm_ViewPhoto> OpenQuadrants(const TempAppDir &app, QSize size) {
+    return OpenViewer(Save(QuadrantPhoto(size), app.file(QStringLiteral("TempGID.png"))));
+}
+
 } // namespace
 
 class TstViewPhoto : public QObject {
     Q_OBJECT
 
+    std::optional<TempAppDir> app; // each test's own program folder
+
 private slots:
+    void init() { app.emplace(); }
+    void cleanup() { app.reset(); }
+
     void picturePlacement_data() {
         QTest::addColumn<QSize>("photo");
         QTest::addColumn<int>("zoomSteps");
@@ -199,8 +210,7 @@ private slots:
         QFETCH(QSize, photo);
         QFETCH(int, zoomSteps);
         QFETCH(QPoint, drag);
-        TempAppDir app;
-        auto v = OpenViewer(Save(QuadrantPhoto(photo), app.file(QStringLiteral("TempGID.png"))));
+        auto v = OpenQuadrants(*app, photo);
         QVERIFY(v);
         Zoom(*v, zoomSteps);
         Drag(*v, QPoint(5, 5), drag, 150);
@@ -233,8 +243,7 @@ private slots:
     void steppedDragMatchesFreshPaint() {
         QFETCH(QSize, photo);
         QFETCH(int, zoomSteps);
-        TempAppDir app;
-        const QString file = Save(PatternPhoto(photo), app.file(QStringLiteral("TempGID.png")));
+        const QString file = Save(PatternPhoto(photo), app->file(QStringLiteral("TempGID.png")));
         auto stepped = OpenViewer(file);
         auto fresh = OpenViewer(file);
         QVERIFY(stepped && fresh);
@@ -280,8 +289,7 @@ private slots:
     }
     void smoothCopyFollowsZoomSteps() {
         QFETCH(int, steps);
-        TempAppDir app;
-        auto v = OpenViewer(Save(PatternPhoto(QSize(1600, 1200)), app.file(QStringLiteral("TempGID.png"))));
+        auto v = OpenViewer(Save(PatternPhoto(QSize(1600, 1200)), app->file(QStringLiteral("TempGID.png"))));
         QVERIFY(v);
         Send(*v, WM_VIEW_ZOOMOUT, -steps);
         QVERIFY(v->ViewCache().SmoothPending());
@@ -292,7 +300,8 @@ private slots:
         QCOMPARE(v->ViewCache().CachedPixels(), qint64(picture.width()) * picture.height());
         const QImage smooth =
             v->PhotoImage.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        QTRY_COMPARE(Screen(*v), smooth.copy(QRect(QPoint(0, 0), ViewerSize)).convertToFormat(QImage::Format_RGB32));
+        QTRY_COMPARE(Screen(*v),
+                     smooth.copy(QRect(QPoint(0, 0), ViewerSize)).convertToFormat(QImage::Format_RGB32));
     }
 
     void commandsNeedAPhoto_data() {
@@ -304,10 +313,9 @@ private slots:
     }
     void commandsNeedAPhoto() {
         QFETCH(int, command);
-        TempAppDir app;
         auto v = OpenViewer(QString());
         QVERIFY(v);
-        v->PhotoFile = Save(QuadrantPhoto(QSize(60, 40)), app.file(QStringLiteral("TempGID.png")));
+        v->PhotoFile = Save(QuadrantPhoto(QSize(60, 40)), app->file(QStringLiteral("TempGID.png")));
         Send(*v, QEvent::Type(command));
         QVERIFY(v->PhotoImage.isNull());
         QCOMPARE(v->ViewState().ViewScale, 0.0f);
@@ -322,8 +330,7 @@ private slots:
     }
 
     void zoomLimitsAndExactReturn() {
-        TempAppDir app;
-        auto v = OpenViewer(Save(QuadrantPhoto(QSize(60, 40)), app.file(QStringLiteral("TempGID.png"))));
+        auto v = OpenQuadrants(*app, QSize(60, 40));
         QVERIFY(v);
         Zoom(*v, 50);
         QCOMPARE(v->ViewState().ViewScale, 5.0f);
@@ -351,8 +358,7 @@ private slots:
     void wheelStepsWaitForTheWheelCommand() {
         QFETCH(int, steps);
         QFETCH(float, scale);
-        TempAppDir app;
-        auto v = OpenViewer(Save(QuadrantPhoto(QSize(120, 80)), app.file(QStringLiteral("TempGID.png"))));
+        auto v = OpenQuadrants(*app, QSize(120, 80));
         QVERIFY(v);
         Drag(*v, QPoint(10, 10), QPoint(30, 20), 10);
         const QImage before = Screen(*v);
@@ -368,8 +374,7 @@ private slots:
 
     // A wheel step followed directly by a drag: the drag shows the new scale, not the old pixels.
     void dragAfterWheelStepShowsNewScale() {
-        TempAppDir app;
-        auto v = OpenViewer(Save(QuadrantPhoto(QSize(120, 80)), app.file(QStringLiteral("TempGID.png"))));
+        auto v = OpenQuadrants(*app, QSize(120, 80));
         QVERIFY(v);
         Zoom(*v, 5);
         Send(*v, WM_VIEW_WHEELUP, 5);
@@ -379,8 +384,7 @@ private slots:
     }
 
     void rotations() {
-        TempAppDir app;
-        const QString file = Save(QuadrantPhoto(QSize(120, 80)), app.file(QStringLiteral("TempGID.png")));
+        const QString file = Save(QuadrantPhoto(QSize(120, 80)), app->file(QStringLiteral("TempGID.png")));
         const QByteArray onDisk = [&] {
             QFile f(file);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -430,11 +434,10 @@ private slots:
         QFETCH(int, orientation);
         QFETCH(QSize, size);
         QFETCH(QPoint, redAt);
-        TempAppDir app;
         QImage stored(64, 32, QImage::Format_RGB32);
         stored.fill(Qt::blue);
         QPainter(&stored).fillRect(0, 0, 32, 32, Qt::red);
-        QFile f(app.file(QStringLiteral("TempGID.jpg")));
+        QFile f(app->file(QStringLiteral("TempGID.jpg")));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(JpegWithOrientation(stored, quint16(orientation)));
         f.close();
@@ -457,12 +460,11 @@ private slots:
     void unreadableFileLeavesTheViewerAsItWas() {
         QFETCH(QByteArray, content);
         QFETCH(bool, photoShown);
-        TempAppDir app;
-        const QString good = Save(QuadrantPhoto(QSize(60, 40)), app.file(QStringLiteral("good.png")));
+        const QString good = Save(QuadrantPhoto(QSize(60, 40)), app->file(QStringLiteral("good.png")));
         auto v = OpenViewer(photoShown ? good : QString());
         QVERIFY(v);
         const QImage before = v->PhotoImage;
-        QFile bad(app.file(QStringLiteral("TempGID.jpg")));
+        QFile bad(app->file(QStringLiteral("TempGID.jpg")));
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write(content);
         bad.close();
@@ -470,29 +472,27 @@ private slots:
         v->PhotoFile = bad.fileName();
         v->InitSystem();
         QCOMPARE(v->PhotoImage.cacheKey(), before.cacheKey());
-        const QStringList log = app.logTexts();
+        const QStringList log = app->logTexts();
         QCOMPARE(log.size(), 1);
         const QString prefix = QStringLiteral("图片窗体初始化错误, InitSystem中错误:");
         QVERIFY2(log[0].startsWith(prefix) && log[0].size() > prefix.size(), qPrintable(log[0]));
     }
 
     void missingFileChangesNothing() {
-        TempAppDir app;
-        auto v = OpenViewer(Save(QuadrantPhoto(QSize(60, 40)), app.file(QStringLiteral("TempGID.png"))));
+        auto v = OpenQuadrants(*app, QSize(60, 40));
         QVERIFY(v);
         Zoom(*v, 4);
         const TPhotoViewState before = v->ViewState();
-        v->PhotoFile = app.file(QStringLiteral("gone.jpg"));
+        v->PhotoFile = app->file(QStringLiteral("gone.jpg"));
         v->InitSystem();
         QCOMPARE(v->ViewState().ViewScale, before.ViewScale);
         QCOMPARE(v->ViewState().DrawRect, before.DrawRect);
         QCOMPARE(v->PhotoImage.size(), QSize(60, 40));
-        QVERIFY(app.logTexts().isEmpty());
+        QVERIFY(app->logTexts().isEmpty());
     }
 
     void closeBringsTheViewerToRest() {
-        TempAppDir app;
-        auto v = OpenViewer(Save(QuadrantPhoto(QSize(60, 40)), app.file(QStringLiteral("TempGID.png"))));
+        auto v = OpenQuadrants(*app, QSize(60, 40));
         QVERIFY(v);
         Zoom(*v, 4);
         Drag(*v, QPoint(3, 3), QPoint(20, 20), 5);
@@ -505,7 +505,6 @@ private slots:
     }
 
     void noticeLabel() {
-        TempAppDir app;
         TFrm_ViewPhoto v;
         v.resize(ViewerSize);
         v.show();
@@ -536,26 +535,26 @@ private slots:
         QCOMPARE(open->hotSpot(), QPoint(16, 16));
         QVERIFY(LoadCursorFile(QStringLiteral(VIEWER_CURSOR_DIR "133.cur")));
 
-        TempAppDir app;
-        QVERIFY(!LoadCursorFile(app.file(QStringLiteral("missing.cur"))));
-        QFile junk(app.file(QStringLiteral("junk.cur")));
+        QVERIFY(!LoadCursorFile(app->file(QStringLiteral("missing.cur"))));
+        QFile junk(app->file(QStringLiteral("junk.cur")));
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write(QByteArray("\0\0\2\0\1\0", 6) + QByteArray(40, '\x7f'));
         junk.close();
         QVERIFY(!LoadCursorFile(junk.fileName()));
         QCOMPARE(CursorOrArrow(junk.fileName()).shape(), Qt::ArrowCursor);
+        // A viewer whose program folder has no cursor files shows the arrow.
+        QCOMPARE(TFrm_ViewPhoto().cursor().shape(), Qt::ArrowCursor);
     }
 
     void dragCursorsAndTheirReset() {
-        TempAppDir app;
-        QDir().mkpath(app.file(QStringLiteral("cursor")));
+        QDir().mkpath(app->file(QStringLiteral("cursor")));
         for (const char *name : {"132.cur", "133.cur"}) {
             QVERIFY(QFile::copy(QStringLiteral(VIEWER_CURSOR_DIR) + QLatin1String(name),
-                                app.file(QStringLiteral("cursor/")) + QLatin1String(name)));
+                                app->file(QStringLiteral("cursor/")) + QLatin1String(name)));
         }
-        const QPixmap hand = CursorOrArrow(app.file(QStringLiteral("cursor/132.cur"))).pixmap();
-        const QPixmap grab = CursorOrArrow(app.file(QStringLiteral("cursor/133.cur"))).pixmap();
-        auto v = OpenViewer(Save(QuadrantPhoto(QSize(60, 40)), app.file(QStringLiteral("TempGID.png"))));
+        const QPixmap hand = CursorOrArrow(app->file(QStringLiteral("cursor/132.cur"))).pixmap();
+        const QPixmap grab = CursorOrArrow(app->file(QStringLiteral("cursor/133.cur"))).pixmap();
+        auto v = OpenQuadrants(*app, QSize(60, 40));
         QVERIFY(v);
         QCOMPARE(v->cursor().pixmap().toImage(), hand.toImage());
 
@@ -571,12 +570,6 @@ private slots:
         QCursor::setPos(v->mapToGlobal(QPoint(ViewerSize.width() + 50, 10)));
         QTRY_VERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(!v->Timer1->isActive());
-    }
-
-    void missingCursorFilesGiveTheArrow() {
-        TempAppDir app;
-        TFrm_ViewPhoto v;
-        QCOMPARE(v.cursor().shape(), Qt::ArrowCursor);
     }
 };
 
