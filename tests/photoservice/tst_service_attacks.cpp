@@ -144,10 +144,13 @@ private slots:
                                     {QStringLiteral("--max-connections-per-address"), QStringLiteral("3")});
         QVERIFY(service.started());
         std::vector<std::unique_ptr<QTcpSocket>> held;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i) { // each answered once, so the service surely counts it
             held.push_back(std::make_unique<QTcpSocket>());
             held.back()->connectToHost(QHostAddress::LocalHost, service.port());
             QVERIFY(held.back()->waitForConnected(10000));
+            held.back()->write(post(loginRequest()));
+            QVERIFY(held.back()->waitForReadyRead(10000));
+            QVERIFY(held.back()->readAll().startsWith("HTTP/1.1 200"));
         }
         QVERIFY(exchange(service.port(), post(loginRequest())).startsWith("HTTP/1.1 503"));
         held.clear();
