@@ -195,15 +195,18 @@ private slots:
     void heicGridReadByBands_data() {
         QTest::addColumn<QByteArray>("transforms"); // "irot1 imir0": boxes in the order they apply
         QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("av1"); // AV1 tiles, else HEVC
         for (const char *transforms :
              {"", "irot1", "irot2", "irot3", "imir0", "imir1", "irot1 imir0", "imir1 irot1"}) {
-            QTest::addRow("8-bit %s", transforms) << QByteArray(transforms) << 8;
+            QTest::addRow("8-bit %s", transforms) << QByteArray(transforms) << 8 << false;
         }
-        QTest::newRow("10-bit irot3") << QByteArray("irot3") << 10;
+        QTest::newRow("10-bit irot3") << QByteArray("irot3") << 10 << false;
+        QTest::newRow("AV1 irot1") << QByteArray("irot1") << 8 << true;
     }
     void heicGridReadByBands() {
         QFETCH(QByteArray, transforms);
         QFETCH(int, bits);
+        QFETCH(bool, av1);
         std::vector<QByteArray> boxes;
         for (const QByteArray &box : transforms.split(' ')) {
             if (!box.isEmpty()) {
@@ -212,8 +215,10 @@ private slots:
         }
         TempAppDir app;
         const QString path = app.file(QStringLiteral("grid.heic"));
-        QVERIFY(photoformats::writeHeicGrid(path, fixtures::quadrants(200, 130), QSize(64, 48), boxes,
-                                            {bits, false, "420", 9}));
+        photoformats::HeicCoding coding{bits, false, "420", 9};
+        coding.av1 = av1;
+        QVERIFY(
+            photoformats::writeHeicGrid(path, fixtures::quadrants(200, 130), QSize(64, 48), boxes, coding));
         const TRgbImage whole = libheifPicture(path);
         const std::optional<QByteArray> banded = HeifGridToJpeg(path, {whole.width, whole.height}, 92);
         QVERIFY(banded.has_value());

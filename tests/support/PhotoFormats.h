@@ -36,6 +36,7 @@ struct HeicCoding {
     const char *chroma = "420";
     int matrix = 6;
     const char *preset = nullptr; // the encoder's speed, when not its default
+    bool av1 = false;             // AV1 (as AVIF files) instead of HEVC
 };
 
 // Codes stored as one more picture of context, with orientation stored as the file's rotation and
@@ -52,7 +53,9 @@ inline bool encodeHeic(heif_context *context, const QImage &stored, int orientat
     heif_encoding_options *options = heif_encoding_options_alloc();
     heif_color_profile_nclx *nclx = heif_nclx_color_profile_alloc();
     bool ok =
-        heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code == heif_error_Ok &&
+        heif_context_get_encoder_for_format(
+            context, coding.av1 ? heif_compression_AV1 : heif_compression_HEVC, &encoder)
+                .code == heif_error_Ok &&
         heif_image_create(rgb.width(), rgb.height(), mono ? heif_colorspace_monochrome : heif_colorspace_RGB,
                           mono   ? heif_chroma_monochrome
                           : deep ? heif_chroma_interleaved_RRGGBB_LE
@@ -151,7 +154,7 @@ inline bool writeHeicGrid(const QString &path, const QImage &stored, QSize tile,
     grid.properties.insert(grid.properties.end(), transforms.begin(), transforms.end());
     std::vector<THeifItemOut> items{grid};
     for (const auto &[id, item] : meta.items) { // libheif numbers the pictures in the order coded
-        if (item.type != FourCc("hvc1")) {
+        if (item.type != FourCc("hvc1") && item.type != FourCc("av01")) {
             continue;
         }
         THeifItemOut out{item.type, {}, ReadHeifItemData(tiles, meta, item), {}, true};
@@ -162,7 +165,7 @@ inline bool writeHeicGrid(const QString &path, const QImage &stored, QSize tile,
         items.push_back(out);
     }
     tiles.remove();
-    return fixturesWrite(path, WriteHeifFile(FourCc("heic"), items));
+    return fixturesWrite(path, WriteHeifFile(coding.av1 ? FourCc("avif") : FourCc("heic"), items));
 }
 
 // Qt's name of the transformation an EXIF orientation asks for.
