@@ -218,7 +218,7 @@ private slots:
         photoformats::HeicCoding coding{bits, false, "420", 9};
         coding.av1 = av1;
         QVERIFY(
-            photoformats::writeHeicGrid(path, fixtures::quadrants(200, 130), QSize(64, 48), boxes, coding));
+            photoformats::writeHeicGrid(path, fixtures::quadrants(200, 130), QSize(96, 64), boxes, coding));
         const TRgbImage whole = libheifPicture(path);
         const std::optional<QByteArray> banded = HeifGridToJpeg(path, {whole.width, whole.height}, 92);
         QVERIFY(banded.has_value());

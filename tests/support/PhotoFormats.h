@@ -119,7 +119,7 @@ inline QByteArray transformBox(const char *type, int value) {
 // stored as a grid of tile x tile pictures, as phones write large photos: each tile is coded by
 // libheif as a picture of its own, then the tiles are put in a grid with the given rotation and
 // mirroring boxes (applied in that order). Tiles past the right and bottom edges are padded with
-// black, which the grid's size cuts off.
+// black, which the grid's size cuts off. Tile sides of 64 or more: the encoder pads smaller pictures.
 inline bool writeHeicGrid(const QString &path, const QImage &stored, QSize tile,
                           const std::vector<QByteArray> &transforms = {}, const HeicCoding &coding = {}) {
     const int columns = (stored.width() + tile.width() - 1) / tile.width();
