@@ -35,6 +35,15 @@ public:
     std::uint32_t U16() { return std::uint32_t(Number(2)); }
     std::uint32_t U32() { return std::uint32_t(Number(4)); }
 
+    // A box header read here: the box's type, its size (header included) and the header's length,
+    // checked to fit the `room` bytes from the box's start.
+    struct THeader {
+        std::uint32_t type;
+        qint64 size;
+        qint64 length;
+    };
+    THeader Header(qint64 room);
+
     // The next box inside this span: its type and a reader of its contents; this one goes on after it.
     struct TBox;
     TBox Box();
@@ -72,55 +81,46 @@ struct TReader::TBox {
     TReader body;
 };
 
-TReader::TBox TReader::Box() {
+TReader::THeader TReader::Header(qint64 room) {
     const qint64 start = pos_;
     std::uint64_t size = U32();
     const std::uint32_t type = U32();
     if (size == 1) {
         size = Number(8);
     } else if (size == 0) {
-        size = std::uint64_t(size_ - start);
+        size = std::uint64_t(room);
     }
     const qint64 header = pos_ - start;
-    if (size < std::uint64_t(header) || size > std::uint64_t(size_ - start)) {
+    if (size < std::uint64_t(header) || size > std::uint64_t(room)) {
         damaged("a box runs past its container");
     }
-    pos_ = start + qint64(size);
-    return {type, qint64(size), TReader(data_ + start + header, qint64(size) - header)};
+    return {type, qint64(size), header};
+}
+
+TReader::TBox TReader::Box() {
+    const qint64 start = pos_;
+    const THeader head = Header(size_ - start);
+    pos_ = start + head.size;
+    return {head.type, head.size, TReader(data_ + start + head.length, head.size - head.length)};
 }
 
 // The first top-level box of the given type, read whole; the file's other boxes are only skipped.
 QByteArray topLevelBox(QFile &file, std::uint32_t wanted) {
-    qint64 at = 0;
     const qint64 end = file.size();
-    while (at + 8 <= end) {
-        if (!file.seek(at)) {
-            damaged("cannot seek");
-        }
-        const QByteArray head = file.read(16);
-        TReader reader(head.constData(), head.size());
-        std::uint64_t size = reader.U32();
-        const std::uint32_t type = reader.U32();
-        if (size == 1) {
-            size = reader.Number(8);
-        } else if (size == 0) {
-            size = std::uint64_t(end - at);
-        }
-        if (size < 8 || size > std::uint64_t(end - at)) {
-            damaged("a box runs past the end of the file");
-        }
-        if (type == wanted) {
-            if (qint64(size) > kMaxMetaBytes) {
+    for (qint64 at = 0; at + 8 <= end;) {
+        const QByteArray head = file.seek(at) ? file.read(16) : QByteArray();
+        const TReader::THeader box = TReader(head.constData(), head.size()).Header(end - at);
+        if (box.type == wanted) {
+            if (box.size > kMaxMetaBytes) {
                 damaged("the item list is too large");
             }
-            file.seek(at);
-            QByteArray box = file.read(qint64(size));
-            if (box.size() != qint64(size)) {
+            const QByteArray whole = file.seek(at) ? file.read(box.size) : QByteArray();
+            if (whole.size() != box.size) {
                 damaged("the file ends too early");
             }
-            return box;
+            return whole;
         }
-        at += qint64(size);
+        at += box.size;
     }
     damaged("no item list");
 }
