@@ -2,6 +2,7 @@
 
 #include "ui_AddPhoto.h"
 
+#include "BusyWork.h"
 #include "DataNetCommunication.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
@@ -123,7 +124,12 @@ bool TFrm_AddPhoto::CreatePhotoInfo(TPictureInfo &info) {
         const QString path = ui->Ed_PhotoPath->text().trimmed();
         prepared_ = {};
         if (!path.isEmpty()) {
-            prepared_ = PhotoWorkflow::PreparePhoto(path, DM_Main->ZoomWidth, DM_Main->ZoomHeight);
+            const int width = DM_Main->ZoomWidth;
+            const int height = DM_Main->ZoomHeight;
+            PhotoWorkflow::TPreparedPhoto photo;
+            RunBusyWork(this, QStringLiteral("正在处理照片,请稍候..."),
+                        [&] { photo = PhotoWorkflow::PreparePhoto(path, width, height); });
+            prepared_ = std::move(photo);
             if (!prepared_.hasImage()) {
                 // A file that passed the header check but cannot be decoded: nothing is sent.
                 return Refuse(PhotoWorkflow::UnusablePhotoText(path, prepared_.failedSteps.join(u"; ")),

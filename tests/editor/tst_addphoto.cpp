@@ -4,6 +4,7 @@
 #include "tst_addphoto.h"
 
 #include "AddPhoto.h"
+#include "BusyWork.h"
 #include "ConfigWriter.h"
 #include "MessageBox.h"
 #include "core/MainDataModule.h"
@@ -15,12 +16,19 @@
 #include "support/TestSupport.h"
 
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -223,6 +231,27 @@ void TstAddPhoto::refusedSaveKeepsTheDialogOpen() {
     QVERIFY(dialog.isVisible());
     QVERIFY(!dialog.Saved);
     QCOMPARE(child<QLineEdit>(&dialog, "Ed_PhotoNote")->text(), QStringLiteral("改不了"));
+}
+
+// Preparing a photo (seconds for a large HEIC) runs beside the windows: their events go on while it
+// works, and what it throws reaches the caller.
+void TstAddPhoto::busyWorkRunsBesideTheWindows() {
+    std::atomic<bool> ticked{false};
+    QTimer::singleShot(0, qApp, [&ticked] { ticked = true; });
+    bool offThread = false;
+    bool sawTick = false;
+    RunBusyWork(nullptr, QStringLiteral("正在处理照片,请稍候..."), [&] {
+        offThread = QThread::currentThread() != qApp->thread();
+        const QDeadlineTimer limit(10000);
+        while (!ticked && !limit.hasExpired()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        sawTick = ticked;
+    });
+    QVERIFY(offThread);
+    QVERIFY(sawTick);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                             RunBusyWork(nullptr, QString(), [] { throw std::runtime_error("unreadable"); }));
 }
 
 QTEST_MAIN(TstAddPhoto)

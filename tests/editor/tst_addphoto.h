@@ -13,4 +13,5 @@ private slots:
     void addSavesAndFilesBothVersions();
     void editWithoutImageKeepsTheCache();
     void refusedSaveKeepsTheDialogOpen();
+    void busyWorkRunsBesideTheWindows();
 };
