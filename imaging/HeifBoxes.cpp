@@ -114,7 +114,7 @@ QByteArray topLevelBox(QFile &file, std::uint32_t wanted) {
             if (box.size > kMaxMetaBytes) {
                 damaged("the item list is too large");
             }
-            const QByteArray whole = file.seek(at) ? file.read(box.size) : QByteArray();
+            QByteArray whole = file.seek(at) ? file.read(box.size) : QByteArray();
             if (whole.size() != box.size) {
                 damaged("the file ends too early");
             }
