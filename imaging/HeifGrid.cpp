@@ -131,9 +131,13 @@ std::optional<TGrid> gridOf(QFile &file, SizeRules::TSize upright) {
             return std::nullopt;
         }
     }
+    // The tiles cover the picture, and the grid's sides stay far from int's range (pixel positions
+    // are ints).
+    constexpr std::int64_t kMaxSide = 1 << 24;
+    const std::int64_t across = std::int64_t(grid.tileWidth) * grid.columns;
+    const std::int64_t down = std::int64_t(grid.tileHeight) * grid.rows;
     if (grid.width <= 0 || grid.height <= 0 || grid.tileWidth <= 0 || grid.tileHeight <= 0 ||
-        std::int64_t(grid.tileWidth) * grid.columns < grid.width ||
-        std::int64_t(grid.tileHeight) * grid.rows < grid.height) {
+        across < grid.width || down < grid.height || across > kMaxSide || down > kMaxSide) {
         return std::nullopt;
     }
 
