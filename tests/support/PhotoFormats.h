@@ -10,6 +10,7 @@
 
 #include "imaging/HeifBoxes.h"
 #include "imaging/HeifWriter.h"
+#include "imaging/WholeFile.h"
 
 #include <QFile>
 #include <QSize>
@@ -21,11 +22,6 @@
 #include <vector>
 
 namespace photoformats {
-
-inline bool fixturesWrite(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // How a test HEIC is coded: sample depth (8 or 10), YCbCr range, chroma subsampling ("420", "422",
 // "444"; "mono" codes the grey of the image without colour) and H.273 matrix coefficients, all
@@ -165,7 +161,9 @@ inline bool writeHeicGrid(const QString &path, const QImage &stored, QSize tile,
         items.push_back(out);
     }
     tiles.remove();
-    return fixturesWrite(path, WriteHeifFile(coding.av1 ? FourCc("avif") : FourCc("heic"), items));
+    WriteWholeFile(path, WriteHeifFile(coding.av1 ? FourCc("avif") : FourCc("heic"), items),
+                   WholeFileSync::Unsynced);
+    return true;
 }
 
 // Qt's name of the transformation an EXIF orientation asks for.
