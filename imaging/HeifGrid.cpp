@@ -250,23 +250,25 @@ public:
 
     // Line `line` of the stored picture: a row when the upright rows run along rows, else a column.
     const std::uint8_t *Line(QFile &file, int line) {
-        const int thickness = grid_.upright.AlongRows() ? grid_.tileHeight : grid_.tileWidth;
-        const int band = line / thickness;
+        const int band = line / thickness();
         if (band != band_) {
             decode(file, band);
         }
-        return pixels_.data() + std::size_t(line - band * thickness) * length() * 3;
+        return pixels_.data() + std::size_t(line - band * thickness()) * length() * 3;
     }
-    // Pixels in a line.
-    std::size_t length() const { return std::size_t(grid_.upright.AlongRows() ? grid_.width : grid_.height); }
 
 private:
+    bool alongRows() const { return grid_.upright.AlongRows(); }
+    // Lines in a full band, and pixels in a line.
+    int thickness() const { return alongRows() ? grid_.tileHeight : grid_.tileWidth; }
+    std::size_t length() const { return std::size_t(alongRows() ? grid_.width : grid_.height); }
+
     // Reads the band's tiles from the file here, then decodes them side by side: each writes its own
     // part of the band.
     void decode(QFile &file, int band) {
-        const bool alongRows = grid_.upright.AlongRows();
-        const int thickness = alongRows ? grid_.tileHeight : grid_.tileWidth;
-        const int lines = std::min(thickness, (alongRows ? grid_.height : grid_.width) - band * thickness);
+        const bool alongRows = this->alongRows();
+        const int lines =
+            std::min(thickness(), (alongRows ? grid_.height : grid_.width) - band * thickness());
         band_ = -1;
         pixels_.assign(std::size_t(lines) * length() * 3, 0);
         struct Tile {
