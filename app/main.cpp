@@ -2,7 +2,7 @@
 // only once the user is in the main window: the dialog appears as soon as it can. The command line is
 // not read.
 
-#include "core/MainDataModule.h"
+#include "client/MainDataModule.h"
 #include "ui/AppLocale.h"
 #include "ui/MessageBox.h"
 #include "ui/SingleInstance.h"

@@ -1,6 +1,6 @@
 #include "ImageKind.h"
 
-#include "JpegSignature.h"
+#include "contract/JpegSignature.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "OpenFileDialog.h"
 
 #include "core/FileOper.h"
-#include "core/MainDataModule.h"
-#include "service/PhotoTypeChoice.h"
-#include "service/PhotoWorkflow.h"
+#include "client/MainDataModule.h"
+#include "client/PhotoTypeChoice.h"
+#include "client/PhotoWorkflow.h"
 
 #include <exception>
 

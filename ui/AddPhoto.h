@@ -5,8 +5,8 @@
 
 #include "PhotoDrop.h"
 
-#include "service/PhotoWorkflow.h"
-#include "service/PictureService.h"
+#include "client/PhotoWorkflow.h"
+#include "contract/PictureService.h"
 
 #include <QDialog>
 

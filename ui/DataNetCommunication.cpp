@@ -5,9 +5,9 @@
 #include "MessageBox.h"
 
 #include "core/FileOper.h"
-#include "service/ResultCodes.h"
-#include "service/TransferControl.h"
-#include "service/UploadPictureLib.h"
+#include "contract/ResultCodes.h"
+#include "client/TransferControl.h"
+#include "client/UploadPictureLib.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -7,7 +7,7 @@
 // it was before (OperResult 3). A change the server may already hold (the whole request sent for an
 // insert, change or delete) can no longer be cancelled.
 
-#include "service/PictureService.h"
+#include "contract/PictureService.h"
 
 #include <QDialog>
 

@@ -3,10 +3,10 @@
 #include "MessageBox.h"
 #include "ui_Login.h"
 
-#include "core/MainDataModule.h"
-#include "service/LoginMessages.h"
-#include "service/PhotoWorkflow.h"
-#include "service/TransferControl.h"
+#include "client/MainDataModule.h"
+#include "client/LoginMessages.h"
+#include "client/PhotoWorkflow.h"
+#include "client/TransferControl.h"
 
 #include <QApplication>
 #include <QFocusEvent>

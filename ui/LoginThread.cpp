@@ -1,10 +1,10 @@
 #include "LoginThread.h"
 
 #include "core/FileOper.h"
-#include "service/LoginMessages.h"
-#include "service/TransferControl.h"
-#include "service/UploadPictureLib.h"
-#include "service/UploadPictureMessages.h"
+#include "client/LoginMessages.h"
+#include "client/TransferControl.h"
+#include "client/UploadPictureLib.h"
+#include "client/UploadPictureMessages.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -5,7 +5,7 @@
 #include "imaging/ImgOper.h"
 #include "imaging/ExifOrientation.h"
 #include "imaging/QtImageFormats.h"
-#include "service/PhotoWorkflow.h"
+#include "client/PhotoWorkflow.h"
 
 #include <QFile>
 #include <QMimeData>

@@ -4,7 +4,7 @@
 #include "PhotoThumbnails.h"
 #include "StateIcons.h"
 
-#include "service/PhotoListModel.h"
+#include "client/PhotoListModel.h"
 
 #include <QApplication>
 #include <QPainter>

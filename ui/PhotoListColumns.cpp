@@ -3,7 +3,7 @@
 #include "PhotoThumbnails.h"
 #include "StateIcons.h"
 
-#include "service/PhotoListModel.h"
+#include "client/PhotoListModel.h"
 
 void TPhotoListColumns::setThumbnails(TPhotoThumbnails *thumbnails) {
     thumbnails_ = thumbnails;

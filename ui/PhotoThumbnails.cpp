@@ -1,6 +1,6 @@
 #include "PhotoThumbnails.h"
 
-#include "core/PhotoCache.h"
+#include "client/PhotoCache.h"
 
 #include <QFileInfo>
 #include <QImageReader>

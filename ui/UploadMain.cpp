@@ -9,10 +9,10 @@
 #include "ui_UploadMain.h"
 
 #include "core/FileOper.h"
-#include "core/MainDataModule.h"
-#include "core/PhotoCache.h"
+#include "client/MainDataModule.h"
+#include "client/PhotoCache.h"
 #include "core/SysOper.h"
-#include "service/PhotoListModel.h"
+#include "client/PhotoListModel.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -8,9 +8,9 @@
 #include "ui_UploadMain.h"
 
 #include "core/FileOper.h"
-#include "core/MainDataModule.h"
-#include "service/PhotoListModel.h"
-#include "service/PhotoWorkflow.h"
+#include "client/MainDataModule.h"
+#include "client/PhotoListModel.h"
+#include "client/PhotoWorkflow.h"
 
 #include <exception>
 

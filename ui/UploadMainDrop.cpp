@@ -5,7 +5,7 @@
 
 #include "MessageBox.h"
 
-#include "core/MainDataModule.h"
+#include "client/MainDataModule.h"
 
 #include <QClipboard>
 #include <QDropEvent>

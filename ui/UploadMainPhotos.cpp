@@ -9,9 +9,9 @@
 #include "ViewPhoto.h"
 #include "ui_UploadMain.h"
 
-#include "core/MainDataModule.h"
-#include "service/PhotoListModel.h"
-#include "service/PhotoWorkflow.h"
+#include "client/MainDataModule.h"
+#include "client/PhotoListModel.h"
+#include "client/PhotoWorkflow.h"
 
 #include <QMenu>
 

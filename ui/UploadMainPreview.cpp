@@ -9,12 +9,12 @@
 #include "ui_UploadMain.h"
 
 #include "core/FileOper.h"
-#include "core/PhotoCache.h"
+#include "client/PhotoCache.h"
 #include "core/SysOper.h"
 #include "imaging/ImgOper.h"
 #include "imaging/PhotoFacts.h"
-#include "service/PhotoListModel.h"
-#include "service/PictureService.h"
+#include "client/PhotoListModel.h"
+#include "contract/PictureService.h"
 
 #include <QWheelEvent>
 

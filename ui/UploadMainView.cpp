@@ -12,7 +12,7 @@
 
 #include "core/FileOper.h"
 #include "core/SysOper.h"
-#include "service/PhotoListModel.h"
+#include "client/PhotoListModel.h"
 
 #include <QListView>
 #include <QToolButton>

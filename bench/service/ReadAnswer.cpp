@@ -2,7 +2,7 @@
 // and Base64 into records), RUNS times; prints the seconds of each run, one a line. Memory freed by
 // a run goes back to the system before the next, so that each run writes the photos into fresh
 // pages as the client's one reading does, rather than into pages the last run left mapped.
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 
 #include <QElapsedTimer>
 #include <QFile>

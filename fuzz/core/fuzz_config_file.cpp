@@ -1,7 +1,7 @@
 // libFuzzer target: a configuration file from outside, read as the client reads it at start (ini
 // reader, then DES hex, Base64 and GBK). It must give values or a logged failure, nothing else.
 
-#include "core/MainDataModule.h"
+#include "client/MainDataModule.h"
 #include "core/SysOper.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "core/StrOper.h"
 #include "imaging/HeifBoxes.h"
 #include "imaging/HeifWriter.h"
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to every SOAP reader: each must return a record or throw its own error.
 
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 
 #include <cstddef>
 #include <cstdint>

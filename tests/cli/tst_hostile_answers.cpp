@@ -6,7 +6,7 @@
 
 #include "core/Gbk.h"
 #include "core/StrOper.h"
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 #include "support/DemoSeed.h"
 
 #include <QDeadlineTimer>

@@ -2,8 +2,8 @@
 // request header values chosen by the operation kind.
 
 #include "ConfigWriter.h"
-#include "core/HeaderFields.h"
-#include "core/MainDataModule.h"
+#include "client/HeaderFields.h"
+#include "client/MainDataModule.h"
 #include "core/Notifier.h"
 #include "core/StrOper.h"
 #include "support/TestSupport.h"

@@ -5,7 +5,7 @@
 #include "FakePictureService.h"
 #include "service/FakeHttpServer.h"
 
-#include "core/MainDataModule.h"
+#include "client/MainDataModule.h"
 #include "support/DemoSeed.h"
 #include "support/ModalDriver.h"
 #include "support/PhotoServiceProcess.h"

@@ -6,8 +6,8 @@
 
 #include "service/FakeHttpServer.h"
 
-#include "core/MainDataModule.h"
-#include "service/PhotoListModel.h"
+#include "client/MainDataModule.h"
+#include "client/PhotoListModel.h"
 #include "support/TestSupport.h"
 #include "ui/DataNetCommunication.h"
 #include "ui/MessageBox.h"

@@ -9,7 +9,7 @@
 #include "imaging/HeifGrid.h"
 #include "imaging/HeifImage.h"
 #include "imaging/JpegWriter.h"
-#include "service/PhotoWorkflow.h"
+#include "client/PhotoWorkflow.h"
 
 #include <QTest>
 #include <QTransform>

@@ -5,7 +5,7 @@
 #include "AddPhoto.h"
 #include "MessageBox.h"
 #include "UploadMain.h"
-#include "core/MainDataModule.h"
+#include "client/MainDataModule.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #pragma once
 // Blocking HTTP calls for the photo service tests: waits on the reply's own finished signal.
 
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

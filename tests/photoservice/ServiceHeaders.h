@@ -3,7 +3,7 @@
 // the photo service tests.
 
 #include "core/StrOper.h"
-#include "service/PictureService.h"
+#include "contract/PictureService.h"
 
 #include <QBuffer>
 #include <QImage>

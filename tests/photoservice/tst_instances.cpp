@@ -11,7 +11,7 @@
 #include "support/TestDatabase.h"
 
 #include "PhotoDatabase.h"
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 
 #include <QDate>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // connections, too many connections from one address, HTTP/1.0 clients, and company operations from
 // an address that never logged in or keeps guessing companies.
 #include "ServiceHeaders.h"
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 #include "support/DemoSeed.h"
 #include "support/PhotoServiceProcess.h"
 

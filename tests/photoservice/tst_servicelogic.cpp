@@ -10,7 +10,7 @@
 #include "PhotoListCache.h"
 #include "ServiceLogic.h"
 #include "WireText.h"
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 
 #include <QTemporaryDir>
 #include <QTest>

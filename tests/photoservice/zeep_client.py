@@ -18,7 +18,7 @@ import tempfile
 
 import zeep
 
-# Mirrors tools/photo-service/DemoData.h.
+# Mirrors server/DemoData.h.
 USER, PASSWORD = "demo", "demo123"
 COMPANY = "3101150012345"
 COMPANY_NAME = "上海明珠餐饮有限公司"

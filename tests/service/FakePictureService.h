@@ -2,8 +2,8 @@
 // An in-process photo service for client tests: answers with scripted records (or throws a scripted
 // error) and records each call with the header it carried.
 
-#include "service/PictureService.h"
-#include "service/UploadPictureLib.h"
+#include "contract/PictureService.h"
+#include "client/UploadPictureLib.h"
 
 #include <QStringList>
 

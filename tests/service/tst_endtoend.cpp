@@ -6,11 +6,11 @@
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
-#include "core/MainDataModule.h"
-#include "core/PhotoCache.h"
+#include "client/MainDataModule.h"
+#include "client/PhotoCache.h"
 #include "core/StrOper.h"
-#include "service/PhotoListModel.h"
-#include "service/UploadPictureLib.h"
+#include "client/PhotoListModel.h"
+#include "client/UploadPictureLib.h"
 
 #include <QBuffer>
 #include <QDate>

@@ -5,11 +5,11 @@
 #include "FakePictureService.h"
 #include "support/TestSupport.h"
 
-#include "core/MainDataModule.h"
+#include "client/MainDataModule.h"
 #include "core/StrOper.h"
-#include "service/CacheFileStage.h"
-#include "service/PhotoListModel.h"
-#include "service/UploadPictureLib.h"
+#include "client/CacheFileStage.h"
+#include "client/PhotoListModel.h"
+#include "client/UploadPictureLib.h"
 
 #include <QDir>
 #include <QSignalSpy>

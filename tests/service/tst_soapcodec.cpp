@@ -2,7 +2,7 @@
 // styles other SOAP stacks use, read back by the codec.
 
 #include "core/Base64.h"
-#include "service/SoapCodec.h"
+#include "contract/SoapCodec.h"
 
 #include <QTest>
 #include <QXmlStreamReader>

@@ -3,9 +3,9 @@
 
 #include "FakeHttpServer.h"
 
-#include "service/HttpTransport.h"
-#include "service/SoapCodec.h"
-#include "service/SoapPictureService.h"
+#include "client/HttpTransport.h"
+#include "contract/SoapCodec.h"
+#include "client/SoapPictureService.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -4,10 +4,10 @@
 #include "FakePictureService.h"
 #include "support/TestSupport.h"
 
-#include "core/MainDataModule.h"
+#include "client/MainDataModule.h"
 #include "core/StrOper.h"
-#include "service/PhotoListModel.h"
-#include "service/UploadPictureLib.h"
+#include "client/PhotoListModel.h"
+#include "client/UploadPictureLib.h"
 
 #include <QTest>
 

@@ -3,12 +3,12 @@
 
 #include "support/TestSupport.h"
 
-#include "core/MainDataModule.h"
-#include "core/PhotoCache.h"
+#include "client/MainDataModule.h"
+#include "client/PhotoCache.h"
 #include "core/StrOper.h"
-#include "service/PhotoListModel.h"
-#include "service/PhotoTypeChoice.h"
-#include "service/PhotoWorkflow.h"
+#include "client/PhotoListModel.h"
+#include "client/PhotoTypeChoice.h"
+#include "client/PhotoWorkflow.h"
 
 #include <QImage>
 #include <QImageReader>

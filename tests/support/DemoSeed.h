@@ -1,8 +1,8 @@
 #pragma once
 // The demo data of `photo-service --seed-demo`, as the tests name it. The values themselves are
-// defined once, next to the seed (tools/photo-service/DemoData.h).
+// defined once, next to the seed (server/DemoData.h).
 
-#include "tools/photo-service/DemoData.h"
+#include "server/DemoData.h"
 
 inline constexpr const char *kDemoUser = DemoData::kUser;
 inline constexpr const char *kDemoPassword = DemoData::kPassword;

@@ -1,0 +1,120 @@
+#include "CliCommand.h"
+
+#include "contract/ResultCodes.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+// The report of the one command a process runs.
+struct Report {
+    bool json = false;
+    QString code;
+    QStringList messages;
+    QJsonObject data;
+};
+
+Report &report() {
+    static Report instance;
+    return instance;
+}
+
+QString text(const QJsonValue &value) {
+    return value.isDouble() ? QString::number(value.toInteger()) : value.toString();
+}
+
+} // namespace
+
+void Out(const QString &line) {
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void Err(const QString &line) {
+    std::fputs(line.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    report().messages.append(line);
+}
+
+void SetJsonReport(bool json) {
+    report().json = json;
+}
+
+bool JsonReport() {
+    return report().json;
+}
+
+void Field(const QString &key, const QJsonValue &value) {
+    if (report().json) {
+        report().data.insert(key, value);
+    } else {
+        Out(key + u'=' + text(value));
+    }
+}
+
+void Value(const QString &key, const QString &value) {
+    if (report().json) {
+        report().data.insert(key, value);
+    } else {
+        Out(value);
+    }
+}
+
+void Item(const QString &key, const QJsonValue &item, const QString &line) {
+    if (report().json) {
+        QJsonArray items = report().data.value(key).toArray();
+        items.append(item);
+        report().data.insert(key, items);
+    } else {
+        Out(line);
+    }
+}
+
+bool Succeeded(const QString &code) {
+    report().code = code;
+    return code == ResultCode::kSuccess;
+}
+
+QJsonObject JsonObject(int exitCode) {
+    const Report &r = report();
+    return QJsonObject{{QStringLiteral("exitCode"), exitCode},
+                       {QStringLiteral("code"), r.code.isEmpty() ? QJsonValue() : QJsonValue(r.code)},
+                       {QStringLiteral("message"), r.messages.join(QStringLiteral("; "))},
+                       {QStringLiteral("data"), r.data}};
+}
+
+bool ParseArgs(QCommandLineParser &parser, const QString &command, const QStringList &args, int minArgs,
+               int maxArgs) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    parser.addOption(help);
+    if (!parser.parse(QStringList{QStringLiteral("uploadpic-cli ") + command} + args)) {
+        throw UsageError(parser.errorText());
+    }
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                     QStringLiteral("Usage: uploadpic-cli ") + command);
+        Out(text.trimmed());
+        return false;
+    }
+    const auto count = parser.positionalArguments().size();
+    if (count < minArgs || count > maxArgs) {
+        throw UsageError(QStringLiteral("%1: expected %2 argument(s), got %3; see 'uploadpic-cli %1 --help'")
+                             .arg(command, minArgs == maxArgs
+                                               ? QString::number(minArgs)
+                                               : QStringLiteral("%1 to %2").arg(minArgs).arg(maxArgs))
+                             .arg(count));
+    }
+    return true;
+}
+
+} // namespace cli

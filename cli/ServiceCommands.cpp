@@ -1,0 +1,115 @@
+// uploadpic-cli login, query, list and delete: the login check, the company query and the photo list
+// as the main window runs them, and deleting a photo.
+
+#include "ServiceSession.h"
+
+#include "client/LoginMessages.h"
+#include "contract/ResultCodes.h"
+#include "client/UploadPictureLib.h"
+
+namespace cli {
+int RunLogin(const QStringList &args, const Options &options) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Check a user name and password with the service. Prints success, denied, failed or\n"
+                       "badheader; exits 0 only on success."));
+    parser.addPositionalArgument(QStringLiteral("USER"), QStringLiteral("User name."));
+    parser.addPositionalArgument(QStringLiteral("PASSWORD"), QStringLiteral("Password."));
+    if (!ParseArgs(parser, QStringLiteral("login"), args, 2, 2)) {
+        return 0;
+    }
+    ServiceSession session(options);
+    const int message = session.login(parser.positionalArguments()[0], parser.positionalArguments()[1]);
+    Value(QStringLiteral("login"), loginOutcome(message));
+    return message == WM_LOGIN_SUCCESS ? 0 : 1;
+}
+
+int RunQuery(const QStringList &args, const Options &options) {
+    QCommandLineParser parser;
+    const LoginOptions login;
+    parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
+    std::unique_ptr<ServiceSession> session;
+    int exitCode = 0;
+    if (!StartServiceCommand(parser, login, QStringLiteral("query"),
+                             QStringLiteral("Query a company and print its fields as Key=Value."), args, 1, 1,
+                             options, session, exitCode)) {
+        return exitCode;
+    }
+    const QString code = session->queryCompany(parser.positionalArguments()[0]);
+    if (!Succeeded(code)) {
+        return failed(code);
+    }
+    const TCurrentCompany &company = *session->dm().CurrentCompany;
+    Field(QStringLiteral("CompanyId"), session->dm().CompanyId);
+    Field(QStringLiteral("CompanyName"), company.CompanyName);
+    Field(QStringLiteral("CustomerId"), company.CustomerId);
+    Field(QStringLiteral("SoftwareId"), company.SoftwareId);
+    Field(QStringLiteral("CompanyType"), company.CompanyType);
+    Field(QStringLiteral("DeviceId"), company.DeviceId);
+    return 0;
+}
+
+int RunList(const QStringList &args, const Options &options) {
+    QCommandLineParser parser;
+    const LoginOptions login;
+    parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
+    std::unique_ptr<ServiceSession> session;
+    int exitCode = 0;
+    if (!StartServiceCommand(
+            parser, login, QStringLiteral("list"),
+            QStringLiteral(
+                "Query a company, then fetch its photo list into the photo cache. Prints the limits,\n"
+                "one line 'Photo=ID<TAB>TYPE<TAB>STATE<TAB>NOTE' per photo (STATE 0 not cached,\n"
+                "1 small version cached, 2 source version cached) and 'Type=ENTRY' per photo type."),
+            args, 1, 1, options, session, exitCode)) {
+        return exitCode;
+    }
+    const QString code = session->queryAndList(parser.positionalArguments()[0]);
+    if (!Succeeded(code)) {
+        return failed(code);
+    }
+    const TDM_Main &dm = session->dm();
+    Field(QStringLiteral("MaxPhotoNumber"), dm.MaxPhotoNumber);
+    Field(QStringLiteral("ZoomWidth"), dm.ZoomWidth);
+    Field(QStringLiteral("ZoomHeight"), dm.ZoomHeight);
+    const TPhotoListModel &rows = session->rows();
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        const QString id = rows.subItem(row, TPhotoListModel::PhotoIdColumn);
+        const QString type = rows.subItem(row, TPhotoListModel::TypeCodeColumn);
+        const QString state = rows.subItem(row, TPhotoListModel::StateColumn);
+        const QString note = rows.subItem(row, TPhotoListModel::NoteColumn);
+        Item(QStringLiteral("photos"),
+             QJsonObject{{QStringLiteral("id"), id},
+                         {QStringLiteral("type"), type},
+                         {QStringLiteral("state"), state},
+                         {QStringLiteral("note"), note}},
+             QStringLiteral("Photo=%1\t%2\t%3\t%4").arg(id, type, state, note));
+    }
+    for (const QString &type : dm.PhotoTypeList) {
+        Item(QStringLiteral("types"), type, QStringLiteral("Type=") + type);
+    }
+    return 0;
+}
+
+int RunDelete(const QStringList &args, const Options &options) {
+    QCommandLineParser parser;
+    const LoginOptions login;
+    parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
+    parser.addPositionalArgument(QStringLiteral("PHOTOID"), QStringLiteral("The photo to delete."));
+    std::unique_ptr<ServiceSession> session;
+    int exitCode = 0;
+    if (!StartServiceCommand(parser, login, QStringLiteral("delete"),
+                             QStringLiteral("Delete one photo of a company. Its cache files stay."), args, 2,
+                             2, options, session, exitCode)) {
+        return exitCode;
+    }
+    QString code = session->queryCompany(parser.positionalArguments()[0]);
+    if (!Succeeded(code)) {
+        return failed(code);
+    }
+    session->dm().OperationKind = 2;
+    TUploadPicture().Func_DeleteCompanyPhoto(parser.positionalArguments()[1], code);
+    return Succeeded(code) ? 0 : failed(code);
+}
+
+} // namespace cli

@@ -1,0 +1,137 @@
+#include "ServiceSession.h"
+
+#include "client/LoginMessages.h"
+#include "client/PhotoWorkflow.h"
+#include "contract/ResultCodes.h"
+#include "client/UploadPictureLib.h"
+
+#include <QProcessEnvironment>
+
+#include <stdexcept>
+
+namespace cli {
+
+ServiceSession::ServiceSession(const Options &options) {
+    dm_.PhotoListView = &rows_;
+    if (!options.server.isEmpty()) {
+        // HOST:PORT, or https://HOST:PORT (checked against the folder's CA file or the system's CAs).
+        const bool https = options.server.startsWith(QLatin1String("https://"));
+        const QString server = https ? options.server.mid(8) : options.server;
+        const qsizetype colon = server.lastIndexOf(u':');
+        const QString host = colon < 0 ? server : server.left(colon);
+        const QString port = colon < 0 ? QString() : server.mid(colon + 1);
+        bool ok = port.isEmpty();
+        if (!ok) {
+            const uint number = port.toUInt(&ok);
+            ok = ok && number > 0 && number <= 65535;
+        }
+        if (host.trimmed().isEmpty() || !ok) {
+            throw UsageError(QStringLiteral("--server needs HOST:PORT, got '%1'").arg(options.server));
+        }
+        dm_.ServerIP = host;
+        dm_.ServerPort = port;
+        dm_.ServerScheme = https ? QStringLiteral("https") : QStringLiteral("http");
+    } else if (dm_.TerminateRequested) {
+        throw std::runtime_error("the server configuration cannot be read; give --server HOST:PORT");
+    }
+}
+
+int ServiceSession::login(const QString &user, const QString &password) {
+    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckLogin(user, password)) {
+        throw UsageError(problem.text);
+    }
+    PhotoWorkflow::BeginLogin(dm_, user, password);
+    const int message = TUploadPicture().Func_ValidateUserLogin();
+    dm_.LoginOk = message == WM_LOGIN_SUCCESS;
+    return message;
+}
+
+bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOptions &options) {
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString user =
+        parser.isSet(options.user) ? parser.value(options.user) : env.value("UPLOADPIC_USER");
+    const QString password =
+        parser.isSet(options.password) ? parser.value(options.password) : env.value("UPLOADPIC_PASSWORD");
+    if (user.isEmpty()) {
+        throw UsageError(
+            QStringLiteral("a login is needed: give --user and --password, or set UPLOADPIC_USER "
+                           "and UPLOADPIC_PASSWORD"));
+    }
+    const int message = login(user, password);
+    if (message != WM_LOGIN_SUCCESS) {
+        Field(QStringLiteral("Login"), loginOutcome(message));
+        return false;
+    }
+    return true;
+}
+
+QString ServiceSession::queryCompany(const QString &companyId) {
+    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckCompanyId(companyId)) {
+        throw UsageError(problem.text);
+    }
+    PhotoWorkflow::BeginCompanyQuery(dm_, companyId);
+    QString code;
+    TUploadPicture().Func_QueryCompanyInfo(code);
+    return code;
+}
+
+QString ServiceSession::queryAndList(const QString &companyId) {
+    QString code = queryCompany(companyId);
+    if (code != ResultCode::kSuccess) {
+        return code;
+    }
+    QString listCode;
+    TUploadPicture().Func_GetCompanyPhotoList(listCode);
+    return listCode;
+}
+
+namespace {
+
+const QString kLoginHelp = QStringLiteral(
+    "\n\nThe command logs in first, with --user and --password or, when they are not given, the\n"
+    "environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD. Prints Code=CODE and exits 1 when\n"
+    "the service answers anything but success.");
+
+} // namespace
+
+bool StartServiceCommand(QCommandLineParser &parser, const LoginOptions &login, const QString &command,
+                         const QString &description, const QStringList &args, int minArgs, int maxArgs,
+                         const Options &options, std::unique_ptr<ServiceSession> &session, int &exitCode) {
+    parser.setApplicationDescription(description + kLoginHelp);
+    login.addTo(parser);
+    exitCode = 0;
+    if (!ParseArgs(parser, command, args, minArgs, maxArgs)) {
+        return false;
+    }
+    session = std::make_unique<ServiceSession>(options);
+    if (!session->loginFrom(parser, login)) {
+        exitCode = 1;
+        return false;
+    }
+    return true;
+}
+
+int failed(const QString &code) {
+    Succeeded(code);
+    if (JsonReport()) {
+        Err(QStringLiteral("the service answered %1").arg(code));
+    } else {
+        Out(QStringLiteral("Code=") + code);
+    }
+    return 1;
+}
+
+QString loginOutcome(int message) {
+    switch (message) {
+    case WM_LOGIN_SUCCESS:
+        return QStringLiteral("success");
+    case WM_LOGIN_DENIED:
+        return QStringLiteral("denied");
+    case WM_LOGIN_BADHEADER:
+        return QStringLiteral("badheader");
+    default:
+        return QStringLiteral("failed");
+    }
+}
+
+} // namespace cli

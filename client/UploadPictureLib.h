@@ -1,0 +1,68 @@
+#pragma once
+// The client of the photo service. An instance addresses the configured server, holds the request
+// header built from the data module when it is created, and offers one method per operation. Every
+// method turns the answer's result code into success or a run log line and lets no exception out.
+// The members live in UploadPictureLib.cpp (login, company query) and UploadPicturePhotos.cpp (the
+// photo operations with the photo cache and the list rows).
+
+#include "LoginMessages.h"
+#include "contract/PictureService.h"
+
+#include <QString>
+
+#include <memory>
+
+class CacheFileStage;
+class TDM_Main;
+class TransferControl;
+
+// What a photo fetch left in the photo cache.
+struct TCacheWrite {
+    QString file;  // the cache file written whole; empty when none was
+    QString error; // why none was written after a successful answer
+};
+
+class TUploadPicture {
+public:
+    // Endpoint and header from DM_Main.
+    TUploadPicture();
+    // Over a given service (tests); the header still comes from DM_Main.
+    explicit TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service);
+    ~TUploadPicture();
+    TUploadPicture(const TUploadPicture &) = delete;
+    TUploadPicture &operator=(const TUploadPicture &) = delete;
+
+    // "http://" (or "https://" when the configuration says so) + trimmed address + (":" + trimmed port unless
+    // empty) + "/PictureService.asmx".
+    static QString EndpointUrl(const TDM_Main &dm);
+
+    // Lets the user follow and cancel the calls of this instance. A cancelled call logs that it was
+    // cancelled, leaves Code at "1111" and carries out none of its success steps.
+    void SetTransferControl(std::shared_ptr<TransferControl> control);
+
+    // Photo operations: Code is "1110" on success, the server's code otherwise, "1111" when no answer
+    // was read.
+    void Func_GetCompanyPhotoList(QString &Code);
+    // PhotoFlag "0" for the small, "1" for the source version; marks the selected row of the list,
+    // even when the cache file could not be written (the returned record says whether it was).
+    TCacheWrite Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag, QString &Code);
+    void Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code);
+    void Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code);
+    void Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code);
+
+    // WM_LOGIN_SUCCESS, WM_LOGIN_FAILED, WM_LOGIN_DENIED or WM_LOGIN_BADHEADER.
+    int Func_ValidateUserLogin();
+    // On success the answer becomes DM_Main's CurrentCompany.
+    void Func_QueryCompanyInfo(QString &Code);
+
+    // The success steps of the photo list: the rows of DM_Main->PhotoListView with the cache
+    // state of each photo, and DM_Main->PhotoTypeList.
+    // With a stage, the small versions it wrote ahead are given their names instead of being
+    // written again.
+    void FillPhotoList(const ArrayOfTPictureInfo &list, CacheFileStage *stage = nullptr);
+    void FillFlagList(const ArrayOfString &list);
+
+private:
+    std::unique_ptr<MORA_PictureServiceSoap> FService;
+    Header FHeader;
+};

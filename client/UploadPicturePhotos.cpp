@@ -1,0 +1,203 @@
+// The photo operations of TUploadPicture with the photo cache and the rows of the photo list.
+
+#include "UploadPictureLib.h"
+
+#include "CacheFileStage.h"
+#include "HttpTransport.h"
+#include "PhotoListModel.h"
+#include "PhotoWorkflow.h"
+#include "contract/ResultCodes.h"
+#include "UploadPictureMessages.h"
+
+#include "core/FileOper.h"
+#include "MainDataModule.h"
+#include "PhotoCache.h"
+#include "core/StrOper.h"
+#include "imaging/ImgOper.h"
+#include "contract/JpegSignature.h"
+
+#include <QScopeGuard>
+
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+TDM_Main &dataModule() {
+    if (!DM_Main) {
+        throw std::runtime_error("the data module does not exist");
+    }
+    return *DM_Main;
+}
+
+TPhotoListModel &photoList() {
+    TPhotoListModel *list = dataModule().PhotoListView;
+    if (!list) {
+        throw std::runtime_error("there is no photo list");
+    }
+    return *list;
+}
+
+// The common frame of the photo operations: send the header, call, then the success steps or the
+// code's log line; a failure is logged with the operation's exception text. True when the user
+// cancelled the call.
+template <typename Call, typename OnSuccess>
+bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op,
+                       QString &Code, Call call, OnSuccess onSuccess) {
+    Code = ResultCode::kNoAnswer;
+    try {
+        service.SetHeader(header);
+        const TPicResultInfo result = call();
+        Code = result.F_OPERRESULT;
+        if (Code == ResultCode::kSuccess) {
+            onSuccess(result);
+        } else {
+            TFileOper::WriteLog(PhotoCodeMessage(op, Code));
+        }
+    } catch (const TransferCancelled &) {
+        TFileOper::WriteLog(PhotoCancelledText(op));
+        return true;
+    } catch (const std::exception &e) {
+        Code = ResultCode::kNoAnswer; // a failed success step is no success
+        TFileOper::WriteLog(PhotoExceptionText(op) + QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+void noSuccessSteps(const TPicResultInfo &) {}
+
+} // namespace
+
+void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
+    // The small versions are written to unnamed cache files while the answer is still arriving; the
+    // success steps only name them. Whatever the stage wrote for a list that fails is dropped.
+    CacheFileStage stage(PhotoCache::Folder());
+    FService->SetPhotoObserver([&stage](const QByteArray &bytes) { stage.Offer(bytes); });
+    const auto observerEnds = qScopeGuard([this] { FService->SetPhotoObserver({}); });
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::List, Code, [&] { return FService->Func_GetCompanyPhotoList(); },
+        [&](const TPicResultInfo &result) {
+            TDM_Main &dm = dataModule();
+            dm.MaxPhotoNumber = result.F_MAXNUMBER;
+            dm.ZoomWidth = qMax(result.F_ZOOMWDITH, PhotoWorkflow::kMinSmallWidth);
+            dm.ZoomHeight = qMax(result.F_ZOOMHEIGHT, PhotoWorkflow::kMinSmallHeight);
+            FillPhotoList(result.F_PICLIST, &stage);
+            FillFlagList(result.F_FLAGLIST);
+        });
+}
+
+TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag,
+                                                 QString &Code) {
+    const QString folder = PhotoCache::Folder();
+    TCacheWrite written;
+    const bool cancelled = runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Fetch, Code,
+        [&] {
+            return FService->Func_GetCompanyPhoto(TStrOper::EncodeBase64(PhotoId),
+                                                  TStrOper::EncodeBase64(PhotoFlag));
+        },
+        [&](const TPicResultInfo &result) {
+            TPhotoListModel &list = photoList();
+            if (!PhotoCache::IsPlainFileName(PhotoId)) {
+                // Nothing was cached, so the row must not claim a version is there.
+                PhotoCache::LogUnsafePhotoId(PhotoId);
+                written.error = QStringLiteral("the photo ID cannot name a cache file");
+                Code = ResultCode::kNoAnswer; // and the caller must not be told it was
+                return;
+            }
+            // The answer's flag, not the requested one, says which version arrived.
+            const bool small = result.F_FLAG == 0;
+            const QString file =
+                small ? PhotoCache::SmallFile(folder, PhotoId) : PhotoCache::SourceFile(folder, PhotoId);
+            // An answer without bytes marks the row only (there is nothing to write); bytes that are
+            // no JPEG or cannot be written are a failed fetch, not a cached photo.
+            if (result.F_PHOTO.isEmpty()) {
+                written.error = QStringLiteral("the answer carries no photo bytes");
+            } else if (!HasJpegSignature(result.F_PHOTO)) {
+                throw std::runtime_error("the photo in the answer is not a JPEG");
+            } else if (!TImgOper::SaveImgInfo(file, result.F_PHOTO, &written.error, WholeFileSync::Unsynced)) {
+                throw std::runtime_error("the photo was not written to the cache: " +
+                                         written.error.toStdString());
+            } else {
+                written.file = file;
+            }
+            const int row = list.selectedRow();
+            if (row < 0) {
+                throw std::runtime_error("no row of the photo list is selected");
+            }
+            list.setState(row, small ? TPhotoListModel::SmallCached : TPhotoListModel::SourceCached);
+        });
+    if (Code != ResultCode::kSuccess && !cancelled && DM_Main && DM_Main->PhotoListView) {
+        // A cancelled fetch leaves the row as it was. A failed fetch shows the "not downloaded" icon; the
+        // state text stays as it was.
+        DM_Main->PhotoListView->setImageIndex(DM_Main->PhotoListView->selectedRow(),
+                                              TPhotoListModel::NotDownloaded);
+    }
+    return written;
+}
+
+void TUploadPicture::Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Insert, Code,
+        [&] { return FService->Func_InsertCompanyPhoto(PicInfo); }, noSuccessSteps);
+}
+
+void TUploadPicture::Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Update, Code,
+        [&] { return FService->Func_UpdateCompanyPhoto(PicInfo); }, noSuccessSteps);
+}
+
+void TUploadPicture::Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code) {
+    runPhotoOperation(
+        *FService, FHeader, PhotoOperation::Delete, Code,
+        [&] { return FService->Func_DeleteCompanyPhoto(PhotoId); }, noSuccessSteps);
+}
+
+void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list, CacheFileStage *stage) {
+    try {
+        const QString folder = PhotoCache::Folder();
+        // An answer without photos empties the list: the company has none left, and rows kept from
+        // before would stand for photos that no longer exist.
+        TPhotoListModel &rows = photoList();
+        rows.clear();
+        for (const TPictureInfo &info : list) {
+            const int row = rows.appendRow();
+            const QString id = TStrOper::DecodeBase64(info.F_ID);
+            rows.addSubItem(row, TStrOper::DecodeBase64(info.F_MEMO));
+            rows.addSubItem(row, id);
+            rows.addSubItem(row, TStrOper::DecodeBase64(info.F_FLAG));
+            TPhotoListModel::PhotoState state = TPhotoListModel::NotDownloaded;
+            if (!PhotoCache::IsPlainFileName(id)) {
+                PhotoCache::LogUnsafePhotoId(id);
+            } else if (info.F_ISEXISTS == u"1") {
+                const QString file = PhotoCache::SmallFile(folder, id);
+                if (!stage || !stage->Commit(info.F_SMALLPHOTO, file)) {
+                    TImgOper::SaveImgInfo(file, info.F_SMALLPHOTO, nullptr, WholeFileSync::Unsynced);
+                }
+                state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? TPhotoListModel::SourceCached
+                                                                               : TPhotoListModel::SmallCached;
+            } else if (PhotoCache::Exists(PhotoCache::SourceFile(folder, id))) {
+                state = TPhotoListModel::SourceCached;
+            } else if (PhotoCache::Exists(PhotoCache::SmallFile(folder, id))) {
+                state = TPhotoListModel::SmallCached;
+            }
+            rows.addSubItem(row, TPhotoListModel::StateText(state));
+            rows.setImageIndex(row, state);
+        }
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(FillListExceptionText() + QString::fromUtf8(e.what()));
+    }
+}
+
+void TUploadPicture::FillFlagList(const ArrayOfString &list) {
+    try {
+        QStringList &types = dataModule().PhotoTypeList;
+        types.clear();
+        for (const QString &entry : list) {
+            types.append(TStrOper::DecodeBase64(entry));
+        }
+    } catch (const std::exception &e) {
+        TFileOper::WriteLog(FillListExceptionText() + QString::fromUtf8(e.what()));
+    }
+}
