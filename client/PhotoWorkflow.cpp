@@ -4,8 +4,8 @@
 
 #include "PhotoListModel.h"
 
-#include "core/Gbk.h"
 #include "MainDataModule.h"
+#include "core/Gbk.h"
 #include "core/StrOper.h"
 #include "imaging/ImageCheck.h"
 
@@ -36,7 +36,7 @@ TInputProblem CheckLogin(const QString &user, const QString &password) {
 void BeginLogin(TDM_Main &dm, const QString &user, const QString &password) {
     dm.UserName = user.trimmed();
     dm.UserPass = password.trimmed();
-    dm.OperationKind = 0;
+    dm.OperationKind = TOperationKind::Login;
     dm.LoginOk = false;
 }
 
@@ -53,7 +53,7 @@ TInputProblem CheckCompanyId(const QString &typed) {
 
 void BeginCompanyQuery(TDM_Main &dm, const QString &typed) {
     dm.CompanyId = typed.trimmed();
-    dm.OperationKind = 1;
+    dm.OperationKind = TOperationKind::CompanyQuery;
 }
 
 void ForgetCompany(TDM_Main &dm) {
@@ -69,9 +69,13 @@ void ForgetCompany(TDM_Main &dm) {
     }
 }
 
-QString PhotoLimitProblem(const TDM_Main &dm) {
+bool MayAddPhoto(const TDM_Main &dm) {
     const int photos = dm.PhotoListView != nullptr ? dm.PhotoListView->rowCount() : 0;
-    if (photos < dm.MaxPhotoNumber) {
+    return photos < dm.MaxPhotoNumber;
+}
+
+QString PhotoLimitProblem(const TDM_Main &dm) {
+    if (MayAddPhoto(dm)) {
         return {};
     }
     return QStringLiteral("您最多能添加【%1】张照片").arg(dm.MaxPhotoNumber);

@@ -8,11 +8,12 @@
 #include "ViewPhoto.h"
 #include "ui_UploadMain.h"
 
-#include "core/FileOper.h"
 #include "client/MainDataModule.h"
 #include "client/PhotoCache.h"
-#include "core/SysOper.h"
 #include "client/PhotoListModel.h"
+#include "client/PhotoWorkflow.h"
+#include "core/FileOper.h"
+#include "core/SysOper.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -205,15 +206,10 @@ bool TFrm_UploadMain::UserLogin() {
     return false;
 }
 
-int TFrm_UploadMain::RunOperation(int operType, const QString &notice, const QString &photoId,
-                                  const QString &photoFlag) {
-    TFrm_DataNetCommunication runner(this);
-    runner.Lb_Tip->setText(notice);
-    runner.OperType = operType;
-    runner.PhotoId = photoId;
-    runner.PhotoFlag = photoFlag;
-    runner.exec();
-    return runner.OperResult;
+TOperationResult
+TFrm_UploadMain::RunOperation(const QString &notice, bool changesServer,
+                              const std::function<TOperationResult(TPhotoSession &)> &operation) {
+    return TFrm_DataNetCommunication::Run(this, notice, changesServer, operation);
 }
 
 void TFrm_UploadMain::ShowCompanyInfo() {
@@ -230,8 +226,7 @@ void TFrm_UploadMain::ShowCompanyInfo() {
 }
 
 void TFrm_UploadMain::UpdateButtonStates() {
-    const int maxPhotos = DM_Main != nullptr ? DM_Main->MaxPhotoNumber : 0;
-    ui->Btn_Add->setEnabled(PhotoList->rowCount() < maxPhotos);
+    ui->Btn_Add->setEnabled(DM_Main != nullptr && PhotoWorkflow::MayAddPhoto(*DM_Main));
     const bool picture = Img_Photo.HasPicture();
     for (QPushButton *button : {ui->Btn_Right, ui->Btn_Left, ui->Btn_ZoomOut, ui->Btn_ZoomIn,
                                 ui->Btn_ZoomSource, ui->Btn_Delete, ui->Btn_Edit}) {

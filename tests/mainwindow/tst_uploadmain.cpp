@@ -9,11 +9,12 @@
 #include "UploadMain.h"
 #include "ViewPhoto.h"
 #include "client/MainDataModule.h"
-#include "service/FakeHttpServer.h"
 #include "client/PhotoListModel.h"
 #include "client/UploadPictureLib.h"
+#include "service/FakeHttpServer.h"
 #include "support/DemoSeed.h"
 #include "support/ModalDriver.h"
+#include "support/OperationCases.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
@@ -201,7 +202,7 @@ private slots:
         TScriptedMessageBoxes boxes;
         w->find<QPushButton>("Btn_RefPhoto")->click();
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("获取企业照片列表失败")});
-        QCOMPARE(DM_Main->OperationKind, 2);
+        QCOMPARE(DM_Main->OperationKind, TOperationKind::Photo);
     }
 
     void queryValidation_data() {
@@ -218,6 +219,26 @@ private slots:
         QTest::newRow("deactivated company")
             << QString::fromUtf8(kDemoCompanyDisabled) << QStringLiteral("查询企业信息失败");
     }
+    // The reason under the message, as uploadpic-cli gives it too (tst_endtoend).
+    void queryFailureReasons_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("reason");
+        for (const OperationCase &c : QueryFailureCases()) {
+            QTest::newRow(c.name) << c.companyId << c.message
+                                  << (c.reason == c.message ? QString() : c.reason);
+        }
+    }
+    void queryFailureReasons() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, reason);
+        TScriptedMessageBoxes boxes;
+        query(*w, typed);
+        QCOMPARE(boxes.Texts(), QStringList{message});
+        QCOMPARE(boxes.Shown.first().Detail, reason);
+    }
+
     void queryValidation() {
         QFETCH(QString, typed);
         QFETCH(QString, message);
@@ -225,7 +246,7 @@ private slots:
         query(*w, typed);
         QCOMPARE(boxes.Texts(), QStringList{message});
         QCOMPARE(boxes.Shown.first().Icon, TMsgIcon::Warning);
-        QCOMPARE(DM_Main->OperationKind, 1);
+        QCOMPARE(DM_Main->OperationKind, TOperationKind::CompanyQuery);
         if (typed.trimmed().size() == 12 && typed.size() == 13) {
             QCOMPARE(DM_Main->CompanyId, typed.trimmed()); // sent without the space
         }

@@ -5,10 +5,10 @@
 
 #include "client/MainDataModule.h"
 #include "client/PhotoCache.h"
-#include "core/StrOper.h"
 #include "client/PhotoListModel.h"
 #include "client/PhotoTypeChoice.h"
 #include "client/PhotoWorkflow.h"
+#include "core/StrOper.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -97,7 +97,7 @@ private slots:
         TDM_Main dm;
         PhotoWorkflow::BeginCompanyQuery(dm, u' ' + twelve);
         QCOMPARE(dm.CompanyId, twelve);
-        QCOMPARE(dm.OperationKind, 1);
+        QCOMPARE(dm.OperationKind, TOperationKind::CompanyQuery);
     }
 
     void typeChoiceAndPhotoId() {
