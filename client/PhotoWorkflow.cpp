@@ -3,6 +3,7 @@
 #include "PhotoWorkflow.h"
 
 #include "PhotoListModel.h"
+#include "PhotoTypeChoice.h"
 
 #include "MainDataModule.h"
 #include "core/Gbk.h"
@@ -75,10 +76,15 @@ bool MayAddPhoto(const TDM_Main &dm) {
 }
 
 QString PhotoLimitProblem(const TDM_Main &dm) {
-    if (MayAddPhoto(dm)) {
-        return {};
+    if (!MayAddPhoto(dm)) {
+        return QStringLiteral("您最多能添加【%1】张照片").arg(dm.MaxPhotoNumber);
     }
-    return QStringLiteral("您最多能添加【%1】张照片").arg(dm.MaxPhotoNumber);
+    // The editor would offer no type to choose from.
+    if (!dm.PhotoTypeList.isEmpty() &&
+        PhotoTypeChoice::UnusedEntries(dm.PhotoTypeList, dm.PhotoListView).isEmpty()) {
+        return QStringLiteral("每种照片类型都已有照片,不能再新增照片;请修改或删除已有的照片");
+    }
+    return {};
 }
 
 TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChosen, const QString &note) {
@@ -94,7 +100,8 @@ TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChose
         const TImageCheck image = CheckImageFile(file);
         if (image.kind == ImageKind::NotImage) {
             return refuse(Input::PhotoPath,
-                          QStringLiteral("您选择的【照片路径】不是可读取的JPEG照片,请重新选择"));
+                          QStringLiteral("您选择的【照片路径】不是可读取的照片(可用 JPEG、HEIC/HEIF、"
+                                         "PNG、WebP、TIFF 或 BMP),请重新选择"));
         }
         if (!image.usable()) {
             return refuse(Input::PhotoPath, UnusablePhotoText(file, image.error));

@@ -44,7 +44,8 @@ void BeginCompanyQuery(TDM_Main &dm, const QString &typed);
 void ForgetCompany(TDM_Main &dm);
 
 // Whether the list holds fewer photos than the company's limit, and the text that refuses another
-// photo when it does not (empty otherwise).
+// photo before the editor opens (empty when one may be added): the limit is reached, or every photo
+// type of the company already has its photo.
 bool MayAddPhoto(const TDM_Main &dm);
 QString PhotoLimitProblem(const TDM_Main &dm);
 

@@ -32,6 +32,7 @@ namespace {
 
 // The status bar's panels: captions in the even ones, the company's values in the odd ones.
 constexpr std::array<int, 8> kPanelWidths{80, 120, 80, 120, 60, 100, 80, 500};
+constexpr int kMinNameWidth = 120;
 
 // The working images in the program folder, removed when the user leaves.
 const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg", "ConvertPhoto.jpg",
@@ -106,9 +107,18 @@ void TFrm_UploadMain::BuildStatusBar() {
         edit->setObjectName(names.at(static_cast<qsizetype>(i)));
         edit->setReadOnly(true);
         edit->setFrame(false);
-        edit->setFixedSize(kPanelWidths[2 * i + 1] - 5, 18);
         edit->setStyleSheet(QStringLiteral("background: transparent; color: blue; font-weight: bold;"));
-        ui->StatusBar->addWidget(edit);
+        const int width = kPanelWidths[2 * i + 1] - 5;
+        if (i + 1 < edits.size()) {
+            edit->setFixedSize(width, 18);
+            ui->StatusBar->addWidget(edit);
+        } else {
+            // The company's name takes what is left, so that the window fits a 1024-pixel screen.
+            edit->setFixedHeight(18);
+            edit->setMinimumWidth(kMinNameWidth);
+            edit->setMaximumWidth(width);
+            ui->StatusBar->addWidget(edit, 1);
+        }
         *edits[i] = edit;
     }
 }

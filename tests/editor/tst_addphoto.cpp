@@ -127,7 +127,8 @@ void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
          QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"),
          child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(notPhoto); },
-         QStringLiteral("您选择的【照片路径】不是可读取的JPEG照片,请重新选择"),
+         QStringLiteral(
+             "您选择的【照片路径】不是可读取的照片(可用 JPEG、HEIC/HEIF、PNG、WebP、TIFF 或 BMP),请重新选择"),
          child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(photo); }, QStringLiteral("您选择的【照片类型】不正确,请重新选择"), types},
         {[&] { types->setCurrentIndex(0); }, QStringLiteral("请填写【照片描述】"), note},

@@ -350,12 +350,14 @@ private slots:
     }
 
     // A row whose cached small version is gone asks, with the row already highlighted, before
-    // downloading again; answered No it shows the notice, not the last photo, and asks again next time.
+    // downloading again. Answered No it shows the notice, not the last photo, and the row then says the
+    // photo is not downloaded, as the cache holds nothing of it; answered Yes the source is fetched.
     void missingCacheFileAsksBeforeDownloadingAgain() {
         query(*w);
         TPhotoListModel *list = w->window->PhotoList;
-        const QString id = list->subItem(1, TPhotoListModel::PhotoIdColumn);
+        const QString id = list->subItem(2, TPhotoListModel::PhotoIdColumn);
         dropSmall(*w, 1, false);
+        dropSmall(*w, 2, false);
         const QStringList question{QStringLiteral("已下载的照片被删除或不存在,是否重新下载?")};
         {
             TScriptedMessageBoxes boxes;
@@ -367,16 +369,16 @@ private slots:
             clickRow(*w, 1);
             QCOMPARE(boxes.Texts(), question);
             QCOMPARE(highlighted, 1);
-            QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("1"));
+            QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("0"));
+            QCOMPARE(list->imageIndex(1), int(TPhotoListModel::NotDownloaded));
             QVERIFY(w->window->CurrentPhotoFile.isEmpty());
             QVERIFY(showsNotice(*w));
             QCOMPARE(buttonState(*w), QStringLiteral("11100000"));
         }
-        clickRow(*w, 0);
         TScriptedMessageBoxes boxes; // Yes
-        clickRow(*w, 1);
+        clickRow(*w, 2);
         QCOMPARE(boxes.Texts(), question);
-        QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("2"));
+        QCOMPARE(list->subItem(2, TPhotoListModel::StateColumn), QStringLiteral("2"));
         QCOMPARE(w->window->CurrentPhotoFile, w->cache(id, "_1.jpg"));
     }
 
@@ -528,6 +530,31 @@ private slots:
         QTest::mouseClick(icons->viewport(), Qt::LeftButton, {}, third);
         QTest::mouseDClick(icons->viewport(), Qt::LeftButton, {}, third);
         QTRY_VERIFY(!thumbnail(2).isNull()); // downloaded
+    }
+
+    // A small screen: the window can be narrow enough, and nothing the user needs is cut off.
+    void fitsA1024By768Screen() {
+        query(*w);
+        QVERIFY(w->window->minimumSizeHint().width() <= 1000);
+        w->window->resize(1024, 738);
+        QApplication::processEvents();
+        for (const char *name : {"Lb_Size", "Btn_Close", "Btn_ZoomSource", "Ed_CompanyName"}) {
+            auto *widget = w->find<QWidget>(name);
+            const QRect inWindow(widget->mapTo(w->window.get(), QPoint(0, 0)), widget->size());
+            QVERIFY2(w->window->rect().contains(inWindow), name);
+        }
+    }
+
+    // Switching the look of the list keeps the selected photo, its preview and the commands.
+    void iconViewKeepsTheSelection() {
+        query(*w);
+        clickRow(*w, 0);
+        const QString shown = w->find<QLabel>("Lb_Msg")->text();
+        for (int round = 0; round < 2; ++round) {
+            w->find<QToolButton>("Btn_IconView")->click();
+            QCOMPARE(w->window->PhotoList->selectedRow(), 0);
+            QCOMPARE(w->find<QLabel>("Lb_Msg")->text(), shown);
+        }
     }
 
     void deleteAsksAboutTheNextRowOnce() {
