@@ -41,6 +41,7 @@ TUploadPicture::TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service)
 TUploadPicture::~TUploadPicture() = default;
 
 void TUploadPicture::SetTransferControl(std::shared_ptr<TransferControl> control) {
+    FControl = control;
     FService->SetTransferControl(std::move(control));
 }
 

@@ -75,6 +75,7 @@ public:
 
 private:
     TCallOutcome FOutcome;
+    std::shared_ptr<TransferControl> FControl;
     std::unique_ptr<MORA_PictureServiceSoap> FService;
     Header FHeader;
 };

@@ -7,6 +7,7 @@
 #include "HttpTransport.h"
 #include "PhotoListModel.h"
 #include "PhotoWorkflow.h"
+#include "TransferControl.h"
 #include "UploadPictureMessages.h"
 #include "contract/ResultCodes.h"
 
@@ -17,7 +18,9 @@
 #include "core/StrOper.h"
 #include "imaging/ImgOper.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
+#include <QThread>
 
 #include <exception>
 #include <stdexcept>
@@ -39,18 +42,37 @@ TPhotoListModel &photoList() {
     return *list;
 }
 
+// A cancel the user gave while the answer was being read wins over the answer of a list or a fetch:
+// nothing of it is taken (an insert, change or delete the server has made is never called cancelled,
+// so those pass no control). The click may still wait in the event queue of the windows' thread.
+void throwIfCancelled(TransferControl *control) {
+    if (control == nullptr) {
+        return;
+    }
+    if (QCoreApplication::instance() != nullptr &&
+        QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    if (control->IsCancelled()) {
+        control->MarkHonoured();
+        throw TransferCancelled();
+    }
+}
+
 // The common frame of the photo operations: send the header, call, then the success steps or the
 // code's log line; a failure is logged with the operation's exception text. True when the user
 // cancelled the call.
 // code. outcome receives the code, the reason of a failure and whether it was cancelled.
 template <typename Call, typename OnSuccess>
-bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op,
-                       QString &Code, TCallOutcome &outcome, Call call, OnSuccess onSuccess) {
+bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, TransferControl *control,
+                       PhotoOperation op, QString &Code, TCallOutcome &outcome, Call call,
+                       OnSuccess onSuccess) {
     Code = ResultCode::kNoAnswer;
     outcome = {Code, {}, false};
     try {
         service.SetHeader(header);
         const TPicResultInfo result = call();
+        throwIfCancelled(control);
         Code = result.F_OPERRESULT;
         if (Code == ResultCode::kSuccess) {
             onSuccess(result);
@@ -84,7 +106,7 @@ void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
     FService->SetPhotoObserver([&stage](const QByteArray &bytes) { stage.Offer(bytes); });
     const auto observerEnds = qScopeGuard([this] { FService->SetPhotoObserver({}); });
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::List, Code, FOutcome,
+        *FService, FHeader, FControl.get(), PhotoOperation::List, Code, FOutcome,
         [&] { return FService->Func_GetCompanyPhotoList(); },
         [&](const TPicResultInfo &result) {
             TDM_Main &dm = dataModule();
@@ -101,7 +123,7 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
     const QString folder = PhotoCache::Folder();
     TCacheWrite written;
     const bool cancelled = runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Fetch, Code, FOutcome,
+        *FService, FHeader, FControl.get(), PhotoOperation::Fetch, Code, FOutcome,
         [&] {
             return FService->Func_GetCompanyPhoto(TStrOper::EncodeBase64(PhotoId),
                                                   TStrOper::EncodeBase64(PhotoFlag));
@@ -153,19 +175,19 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
 
 void TUploadPicture::Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Insert, Code, FOutcome,
+        *FService, FHeader, nullptr, PhotoOperation::Insert, Code, FOutcome,
         [&] { return FService->Func_InsertCompanyPhoto(PicInfo); }, noSuccessSteps);
 }
 
 void TUploadPicture::Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Update, Code, FOutcome,
+        *FService, FHeader, nullptr, PhotoOperation::Update, Code, FOutcome,
         [&] { return FService->Func_UpdateCompanyPhoto(PicInfo); }, noSuccessSteps);
 }
 
 void TUploadPicture::Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code) {
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Delete, Code, FOutcome,
+        *FService, FHeader, nullptr, PhotoOperation::Delete, Code, FOutcome,
         [&] { return FService->Func_DeleteCompanyPhoto(PhotoId); }, noSuccessSteps);
 }
 

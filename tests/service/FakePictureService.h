@@ -2,8 +2,8 @@
 // An in-process photo service for client tests: answers with scripted records (or throws a scripted
 // error) and records each call with the header it carried.
 
-#include "contract/PictureService.h"
 #include "client/UploadPictureLib.h"
+#include "contract/PictureService.h"
 
 #include <QStringList>
 
@@ -17,7 +17,8 @@ public:
     TPicResultInfo picResult;
     TUserInfo userInfo;
     TCompanyInfo companyInfo;
-    QString failure; // when set, every call throws std::runtime_error with this message
+    QString failure;                      // when set, every call throws std::runtime_error with this message
+    std::function<void()> whileAnswering; // runs as each answer is read, e.g. a user's click
 
     struct Call {
         QString op;
@@ -61,6 +62,9 @@ private:
                     observer_(listed.F_SMALLPHOTO);
                 }
             }
+        }
+        if (whileAnswering) {
+            whileAnswering();
         }
         if (!failure.isEmpty()) {
             throw std::runtime_error(failure.toStdString());
