@@ -84,6 +84,26 @@ TOperationResult failed(const Texts &texts, const QString &reason) {
 
 } // namespace
 
+QString TPhotoSession::Notice(Step step) {
+    switch (step) {
+    case Step::Query:
+        return text(kQuery.notice);
+    case Step::List:
+        return text(kList.notice);
+    case Step::Fetch:
+        return text(kFetch.notice);
+    case Step::Prepare:
+        return QStringLiteral("正在处理照片,请稍候...");
+    case Step::Insert:
+        return text(kInsert.notice);
+    case Step::Update:
+        return text(kUpdate.notice);
+    case Step::Delete:
+        break;
+    }
+    return text(kDelete.notice);
+}
+
 bool TOperationResult::ok() const {
     return code == ResultCode::kSuccess && !cancelled && input == Input::None;
 }
@@ -251,7 +271,7 @@ TOperationResult TPhotoSession::save(EditMode mode, const QString &photoId, cons
         }
         PhotoWorkflow::TPreparedPhoto photo;
         if (!path.isEmpty()) {
-            stage(QStringLiteral("正在处理照片,请稍候..."));
+            stage(Notice(Step::Prepare));
             const int width = dm_.ZoomWidth;
             const int height = dm_.ZoomHeight;
             RunOffThread([&] { photo = PhotoWorkflow::PreparePhoto(path, width, height); },

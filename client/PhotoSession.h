@@ -51,6 +51,10 @@ public:
     // command left (after a company query, the query's).
     enum class Identity { Photo, Kept };
 
+    // The steps a user is told of while an operation runs, and the notice of each.
+    enum class Step { Query, List, Fetch, Prepare, Insert, Update, Delete };
+    static QString Notice(Step step);
+
     explicit TPhotoSession(TDM_Main &dm);
     ~TPhotoSession();
     TPhotoSession(const TPhotoSession &) = delete;

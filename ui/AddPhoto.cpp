@@ -122,9 +122,10 @@ void TFrm_AddPhoto::Btn_SaveClick() {
     const QString entry = ui->Cb_PhotoType->currentText();
     const QString photoId = PhotoId;
     const bool add = OperMode == ModeAdd;
-    const QString notice = !path.trimmed().isEmpty() ? QStringLiteral("正在处理照片,请稍候...")
-                           : add ? QStringLiteral("正在提交您新增的照片,请稍候...")
-                                 : QStringLiteral("正在提交您修改的照片,请稍候...");
+    using Step = TPhotoSession::Step;
+    const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() ? Step::Prepare
+                                                 : add                     ? Step::Insert
+                                                                           : Step::Update);
     const TOperationResult result = TFrm_DataNetCommunication::Run(
         parentWidget() != nullptr ? parentWidget() : this, notice, true, [&](TPhotoSession &session) {
             return add ? session.Add(path, entry, note) : session.Edit(photoId, note, path);

@@ -32,7 +32,7 @@ void TFrm_UploadMain::ForgetCompany() {
 
 bool TFrm_UploadMain::QueryCompanyInfo(const QString &typed) {
     const TOperationResult result =
-        RunOperation(QStringLiteral("正在查询企业信息,请稍候..."), false,
+        RunOperation(TPhotoSession::Notice(TPhotoSession::Step::Query), false,
                      [typed](TPhotoSession &session) { return session.Query(typed); });
     if (result.cancelled && !result.companyFound) {
         return false; // the shown company stays; the runner told the user
@@ -49,7 +49,7 @@ bool TFrm_UploadMain::QueryCompanyInfo(const QString &typed) {
 }
 
 void TFrm_UploadMain::RefreshPhotoList(TPhotoSession::Identity identity) {
-    ShowListResult(RunOperation(QStringLiteral("正在获取企业照片列表,请稍候..."), false,
+    ShowListResult(RunOperation(TPhotoSession::Notice(TPhotoSession::Step::List), false,
                                 [identity](TPhotoSession &session) { return session.Refresh(identity); }));
 }
 

@@ -84,7 +84,7 @@ void TFrm_UploadMain::N_SourceClick() {
 bool TFrm_UploadMain::DownloadPhoto(const QString &flag) {
     const QString photoId = CurrentPhotoId;
     const TOperationResult result =
-        RunOperation(QStringLiteral("正在获取企业照片信息,请稍候..."), false,
+        RunOperation(TPhotoSession::Notice(TPhotoSession::Step::Fetch), false,
                      [photoId, flag](TPhotoSession &session) { return session.Fetch(photoId, flag); });
     if (!result.ok()) {
         if (!result.cancelled) { // the runner said so already
@@ -119,7 +119,7 @@ void TFrm_UploadMain::DeletePhoto(TPhotoSession::Identity identity) {
     }
     const QString photoId = CurrentPhotoId;
     const TOperationResult result = RunOperation(
-        QStringLiteral("正在删除企业照片信息,请稍候..."), true,
+        TPhotoSession::Notice(TPhotoSession::Step::Delete), true,
         [photoId, identity](TPhotoSession &session) { return session.Delete(photoId, identity); });
     if (!result.ok()) {
         if (!result.cancelled) {
