@@ -10,7 +10,7 @@
 
 #include "imaging/HeifBoxes.h"
 #include "imaging/HeifWriter.h"
-#include "imaging/WholeFile.h"
+#include "core/WholeFile.h"
 
 #include <QFile>
 #include <QSize>
