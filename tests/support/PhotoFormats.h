@@ -8,9 +8,9 @@
 #include <QImageWriter>
 #include <QString>
 
+#include "core/WholeFile.h"
 #include "imaging/HeifBoxes.h"
 #include "imaging/HeifWriter.h"
-#include "core/WholeFile.h"
 
 #include <QFile>
 #include <QSize>
