@@ -9,8 +9,8 @@
 #include <QString>
 
 #include "core/WholeFile.h"
-#include "imaging/HeifBoxes.h"
-#include "imaging/HeifWriter.h"
+#include "imaging/heifgrid/HeifBoxes.h"
+#include "imaging/heifgrid/HeifWriter.h"
 
 #include <QFile>
 #include <QSize>
