@@ -1,6 +1,7 @@
 #include "FileOper.h"
 
 #include "Gbk.h"
+#include "ShownText.h"
 #include "SysOper.h"
 
 #include <QDir>
@@ -50,8 +51,9 @@ void appendWhole(const QString &path, const QByteArray &bytes) {
 } // namespace
 
 QByteArray TFileOper::FormatLogLine(const QDateTime &when, const QString &text) {
+    // One line whatever the text holds: a line break in a server's text must not forge a line.
     return Gbk::encode(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("-----MAIN: ") +
-                       text);
+                       ShownText(text));
 }
 
 void TFileOper::SetLogClock(std::function<QDateTime()> clock) {
