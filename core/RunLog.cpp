@@ -29,10 +29,11 @@ QDateTime now() {
 }
 
 // Appends the bytes with one write on a descriptor opened for appending, so that even several
-// processes sharing the program folder never interleave parts of their lines.
+// processes sharing the program folder never interleave parts of their lines; never through a
+// symbolic link put in the day file's place.
 void appendWhole(const QString &path, const QByteArray &bytes) {
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         return;
     }
