@@ -16,7 +16,9 @@ namespace {
 struct Report {
     bool json = false;
     QString code;
-    QStringList messages;
+    QString message;
+    QString reason;
+    QStringList errors; // lines written to stderr
     QJsonObject data;
 };
 
@@ -43,7 +45,7 @@ void Err(const QString &line) {
     std::fputs(ShownText(line).toUtf8().constData(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
-    report().messages.append(line);
+    report().errors.append(line);
 }
 
 void SetJsonReport(bool json) {
@@ -80,16 +82,45 @@ void Item(const QString &key, const QJsonValue &item, const QString &line) {
     }
 }
 
-bool Succeeded(const QString &code) {
-    report().code = code;
-    return code == ResultCode::kSuccess;
+int Finish(const TOperationResult &result) {
+    Report &r = report();
+    r.code = result.code;
+    r.message = result.message;
+    r.reason = result.reason;
+    if (!result.warning.isEmpty()) {
+        Err(QStringLiteral("uploadpic-cli: ") + result.warning);
+    }
+    if (result.ok()) {
+        return 0;
+    }
+    // A login's outcome word (printed by its command) says what "Code=" would.
+    const bool login = result.loginMessage != 0;
+    if (!r.json && result.input == PhotoWorkflow::Input::None && !result.cancelled && !login) {
+        Out(QStringLiteral("Code=") + result.code);
+    }
+    const bool sameText = result.reason.isEmpty() || result.reason == result.message;
+    Err(QStringLiteral("uploadpic-cli: ") + result.message +
+        (sameText ? QString() : QStringLiteral(": ") + result.reason));
+    return result.input != PhotoWorkflow::Input::None ? 2 : 1;
 }
 
 QJsonObject JsonObject(int exitCode) {
     const Report &r = report();
+    const QString errors = r.errors.join(QStringLiteral("; "));
+    const QString code =
+        !r.code.isEmpty() ? r.code : QString(exitCode == 0 ? ResultCode::kSuccess : ResultCode::kNoAnswer);
+    QString message = r.message;
+    if (message.isEmpty()) {
+        message = exitCode == 0 ? QStringLiteral("成功") : errors;
+    }
+    QString reason = r.reason;
+    if (reason.isEmpty() && exitCode != 0) {
+        reason = errors.isEmpty() ? message : errors;
+    }
     return QJsonObject{{QStringLiteral("exitCode"), exitCode},
-                       {QStringLiteral("code"), r.code.isEmpty() ? QJsonValue() : QJsonValue(r.code)},
-                       {QStringLiteral("message"), r.messages.join(QStringLiteral("; "))},
+                       {QStringLiteral("code"), code},
+                       {QStringLiteral("message"), message},
+                       {QStringLiteral("reason"), reason},
                        {QStringLiteral("data"), r.data}};
 }
 

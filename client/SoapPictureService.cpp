@@ -22,7 +22,8 @@ void TSoapPictureService::SetHeader(const Header &header) {
     header_ = header;
 }
 
-QByteArrayList TSoapPictureService::call(Soap::Request request, std::function<void(QByteArrayView)> bodySink) const {
+QByteArrayList TSoapPictureService::call(Soap::Request request,
+                                         std::function<void(QByteArrayView)> bodySink) const {
     request.header = header_;
     HttpTransport::PostOptions options;
     options.idleTimeout = idleTimeout_;
@@ -42,7 +43,9 @@ QByteArrayList TSoapPictureService::call(Soap::Request request, std::function<vo
     } catch (const std::exception &) {
         // not a fault; the status is all there is to report
     }
-    throw TransportError(QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed());
+    throw TransportError(TransportError::Kind::HttpStatus,
+                         QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed(),
+                         answer.status);
 }
 
 TPicResultInfo TSoapPictureService::callForPicResult(Soap::Request request) const {

@@ -11,6 +11,7 @@
 #include "client/MainDataModule.h"
 #include "client/PhotoCache.h"
 #include "client/PhotoListModel.h"
+#include "client/PhotoWorkflow.h"
 #include "core/FileOper.h"
 #include "core/SysOper.h"
 #include "core/WholeFile.h"
@@ -32,6 +33,7 @@ namespace {
 
 // The status bar's panels: captions in the even ones, the company's values in the odd ones.
 constexpr std::array<int, 8> kPanelWidths{80, 120, 80, 120, 60, 100, 80, 500};
+constexpr int kMinNameWidth = 120;
 
 // The working images in the program folder, removed when the user leaves.
 const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg", "ConvertPhoto.jpg",
@@ -106,9 +108,18 @@ void TFrm_UploadMain::BuildStatusBar() {
         edit->setObjectName(names.at(static_cast<qsizetype>(i)));
         edit->setReadOnly(true);
         edit->setFrame(false);
-        edit->setFixedSize(kPanelWidths[2 * i + 1] - 5, 18);
         edit->setStyleSheet(QStringLiteral("background: transparent; color: blue; font-weight: bold;"));
-        ui->StatusBar->addWidget(edit);
+        const int width = kPanelWidths[2 * i + 1] - 5;
+        if (i + 1 < edits.size()) {
+            edit->setFixedSize(width, 18);
+            ui->StatusBar->addWidget(edit);
+        } else {
+            // The company's name takes what is left, so that the window fits a 1024-pixel screen.
+            edit->setFixedHeight(18);
+            edit->setMinimumWidth(kMinNameWidth);
+            edit->setMaximumWidth(width);
+            ui->StatusBar->addWidget(edit, 1);
+        }
         *edits[i] = edit;
     }
 }
@@ -206,15 +217,10 @@ bool TFrm_UploadMain::UserLogin() {
     return false;
 }
 
-int TFrm_UploadMain::RunOperation(int operType, const QString &notice, const QString &photoId,
-                                  const QString &photoFlag) {
-    TFrm_DataNetCommunication runner(this);
-    runner.Lb_Tip->setText(notice);
-    runner.OperType = operType;
-    runner.PhotoId = photoId;
-    runner.PhotoFlag = photoFlag;
-    runner.exec();
-    return runner.OperResult;
+TOperationResult
+TFrm_UploadMain::RunOperation(const QString &notice, bool changesServer,
+                              const std::function<TOperationResult(TPhotoSession &)> &operation) {
+    return TFrm_DataNetCommunication::Run(this, notice, changesServer, operation);
 }
 
 void TFrm_UploadMain::ShowCompanyInfo() {
@@ -231,8 +237,7 @@ void TFrm_UploadMain::ShowCompanyInfo() {
 }
 
 void TFrm_UploadMain::UpdateButtonStates() {
-    const int maxPhotos = DM_Main != nullptr ? DM_Main->MaxPhotoNumber : 0;
-    ui->Btn_Add->setEnabled(PhotoList->rowCount() < maxPhotos);
+    ui->Btn_Add->setEnabled(DM_Main != nullptr && PhotoWorkflow::MayAddPhoto(*DM_Main));
     const bool picture = Img_Photo.HasPicture();
     for (QPushButton *button : {ui->Btn_Right, ui->Btn_Left, ui->Btn_ZoomOut, ui->Btn_ZoomIn,
                                 ui->Btn_ZoomSource, ui->Btn_Delete, ui->Btn_Edit}) {
