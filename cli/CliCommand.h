@@ -31,7 +31,9 @@ public:
     explicit UsageError(const QString &message) : std::runtime_error(message.toStdString()) {}
 };
 
-// Output in UTF-8, whatever the locale says. Err lines also become the message of a JSON report.
+// Output in UTF-8, whatever the locale says, control characters escaped (core/ShownText.h): Out
+// keeps the line breaks and tabs of the program's own texts, Err, Field, Value and Item none (Item its
+// tabs). Err lines also become the message of a JSON report.
 void Out(const QString &line);
 void Err(const QString &line);
 

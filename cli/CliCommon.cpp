@@ -1,6 +1,7 @@
 #include "CliCommand.h"
 
 #include "contract/ResultCodes.h"
+#include "core/ShownText.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -32,14 +33,16 @@ QString text(const QJsonValue &value) {
 
 } // namespace
 
+// What is printed keeps no control character of its own but the line breaks and tabs of the
+// program's texts; text from outside (a server's answer) is escaped whole where it is printed below.
 void Out(const QString &line) {
-    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputs(ShownText(line, u"\n\t").toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 
 void Err(const QString &line) {
-    std::fputs(line.toUtf8().constData(), stderr);
+    std::fputs(ShownText(line).toUtf8().constData(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
     report().errors.append(line);
@@ -57,7 +60,7 @@ void Field(const QString &key, const QJsonValue &value) {
     if (report().json) {
         report().data.insert(key, value);
     } else {
-        Out(key + u'=' + text(value));
+        Out(key + u'=' + ShownText(text(value)));
     }
 }
 
@@ -65,7 +68,7 @@ void Value(const QString &key, const QString &value) {
     if (report().json) {
         report().data.insert(key, value);
     } else {
-        Out(value);
+        Out(ShownText(value));
     }
 }
 
@@ -75,7 +78,7 @@ void Item(const QString &key, const QJsonValue &item, const QString &line) {
         items.append(item);
         report().data.insert(key, items);
     } else {
-        Out(line);
+        Out(ShownText(line, u"\t")); // one line, whose fields the tabs separate
     }
 }
 

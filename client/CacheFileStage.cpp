@@ -1,63 +1,44 @@
 #include "CacheFileStage.h"
 
-#include <QFile>
-#include <QRandomGenerator>
+#include "core/WholeFile.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
 struct Entry {
-    QByteArray bytes; // released once committed
-    int fd = -1;      // the unnamed file once written; -1 while queued, when it failed or was taken
+    QByteArray bytes;                     // released once committed
+    std::unique_ptr<WholeFileDraft> file; // once written; null while queued, when it failed or was taken
     bool done = false;
 };
 
-// An unnamed file in folder holding bytes, or -1. Its permissions are those of a new file (0666 less
-// the process mask), as for any other cache file.
-int writeUnnamed(const QByteArray &folder, const QByteArray &bytes) {
-    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return -1;
+// A file without a name in folder holding bytes, or null.
+std::unique_ptr<WholeFileDraft> writeDraft(const QString &folder, const QByteArray &bytes) {
+    try {
+        auto file = std::make_unique<WholeFileDraft>(folder);
+        file->Write(bytes);
+        return file;
+    } catch (const std::exception &) {
+        return nullptr;
     }
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
-        if (n < 0 && errno != EINTR) {
-            ::close(fd);
-            return -1;
-        }
-        written += qMax<ssize_t>(n, 0);
-    }
-    return fd;
-}
-
-// "<target>.XXXXXX", as the other whole-file writes name their temporary files.
-QByteArray temporaryName(const QByteArray &target) {
-    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray name = target + ".XXXXXX";
-    for (qsizetype i = name.size() - 6; i < name.size(); ++i) {
-        name[i] = kChars[QRandomGenerator::global()->bounded(int(sizeof(kChars) - 1))];
-    }
-    return name;
 }
 
 } // namespace
 
 class CacheFileStage::Worker {
 public:
-    explicit Worker(const QString &folder) : folder_(QFile::encodeName(folder)), thread_([this] { run(); }) {}
+    explicit Worker(const QString &folder) : folder_(folder), thread_([this] { run(); }) {}
 
     ~Worker() {
         {
@@ -65,12 +46,7 @@ public:
             stop_ = true;
         }
         changed_.notify_all();
-        thread_.join();
-        for (const Entry &entry : entries_) {
-            if (entry.fd >= 0) {
-                ::close(entry.fd); // never named: the file goes with its descriptor
-            }
-        }
+        thread_.join(); // files never named go with their entries
     }
 
     void offer(const QByteArray &bytes) {
@@ -79,19 +55,13 @@ public:
             if (failed_) {
                 return;
             }
-            entries_.push_back(Entry{bytes});
+            entries_.push_back(Entry{bytes, nullptr, false});
         }
         changed_.notify_all();
     }
 
-    // Nothing more is staged: the files cannot be named (no /proc, say), the caller writes them.
-    void stop() {
-        const std::lock_guard lock(mutex_);
-        failed_ = true;
-    }
-
-    // The descriptor of the file written for bytes, handed over; -1 when there is none.
-    int take(const QByteArray &bytes) {
+    // The file written for bytes, handed over; null when there is none.
+    std::unique_ptr<WholeFileDraft> take(const QByteArray &bytes) {
         std::unique_lock lock(mutex_);
         // Commits come in the order of the offers: the search starts after the last one found.
         for (std::size_t n = 0; n < entries_.size(); ++n) {
@@ -106,17 +76,17 @@ public:
                 // at once, and a worker kept from the CPU holds nothing up).
                 entry.done = true;
                 entry.bytes = QByteArray();
-                return -1;
+                return nullptr;
             }
             changed_.wait(lock, [&] { return entry.done; });
             entry.bytes = QByteArray();
-            if (entry.fd >= 0) {
+            if (entry.file) {
                 --open_;
                 changed_.notify_all();
             }
-            return std::exchange(entry.fd, -1);
+            return std::move(entry.file);
         }
-        return -1;
+        return nullptr;
     }
 
 private:
@@ -139,13 +109,13 @@ private:
             const QByteArray bytes = entries_[i].bytes;
             const bool skip = failed_;
             lock.unlock();
-            const int fd = skip ? -1 : writeUnnamed(folder_, bytes);
+            std::unique_ptr<WholeFileDraft> file = skip ? nullptr : writeDraft(folder_, bytes);
             lock.lock();
-            // After one failure (no such folder, a file system without unnamed files, a full disk)
+            // After one failure (no such folder, a full disk)
             // the caller writes the rest itself.
-            failed_ = failed_ || fd < 0;
-            open_ += fd >= 0 ? 1 : 0;
-            entries_[i].fd = fd;
+            failed_ = failed_ || !file;
+            open_ += file ? 1 : 0;
+            entries_[i].file = std::move(file);
             entries_[i].done = true;
             changed_.notify_all();
         }
@@ -162,7 +132,7 @@ private:
         return limit.rlim_cur == RLIM_INFINITY ? SIZE_MAX : std::max<std::size_t>(limit.rlim_cur / 4, 1);
     }
 
-    const QByteArray folder_;
+    const QString folder_;
     const std::size_t maxOpen_ = maxOpenFiles();
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -189,29 +159,14 @@ bool CacheFileStage::Commit(const QByteArray &bytes, const QString &path) {
     if (bytes.isEmpty()) {
         return false;
     }
-    const int fd = worker_->take(bytes);
-    if (fd < 0) {
+    const std::unique_ptr<WholeFileDraft> file = worker_->take(bytes);
+    if (!file) {
         return false;
     }
-    // The file is whole before it has a name; it gets the final one through a temporary name, so
-    // that an existing file is replaced in one step.
-    const QByteArray source = "/proc/self/fd/" + QByteArray::number(fd);
-    const QByteArray target = QFile::encodeName(path);
-    bool named = false;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const QByteArray temporary = temporaryName(target);
-        if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW) == 0) {
-            named = ::rename(temporary.constData(), target.constData()) == 0;
-            if (!named) {
-                ::unlink(temporary.constData());
-            }
-            break;
-        }
-        if (errno != EEXIST) {
-            worker_->stop();
-            break;
-        }
+    try {
+        file->Commit(path, WholeFileSync::Unsynced);
+        return true;
+    } catch (const std::exception &) {
+        return false;
     }
-    ::close(fd);
-    return named;
 }

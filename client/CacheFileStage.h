@@ -1,10 +1,10 @@
 #pragma once
 // Cache files written ahead, while the answer that carries their bytes is still arriving. Each block
-// of bytes offered is written on a worker thread to an unnamed file in the cache folder; once the
-// answer has been read, the files it turned out to need get their names (a link to a temporary
-// name, then a rename over the target: no reader ever sees a partial file). Unnamed files that no
-// one claims vanish when the stage ends, so a failed, refused or cancelled answer leaves nothing on
-// the disk, even after a crash. No disk sync: the cache can always be fetched again.
+// of bytes offered is written on a worker thread to a draft in the cache folder (core/WholeFile.h: a
+// file without a name); once the answer has been read, the files it turned out to need get their
+// names, replacing any file there in one step. Drafts that no one claims vanish when the stage ends,
+// so a failed, refused or cancelled answer leaves nothing on the disk. No disk sync: the cache can
+// always be fetched again.
 
 #include <QByteArray>
 #include <QString>

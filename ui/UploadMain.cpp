@@ -14,6 +14,7 @@
 #include "client/PhotoWorkflow.h"
 #include "core/FileOper.h"
 #include "core/SysOper.h"
+#include "core/WholeFile.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -282,8 +283,10 @@ bool TFrm_UploadMain::FormClose() {
         QFile::remove(appPath + QLatin1String(name));
     }
     TSysOper::DeleteFiles(QStringLiteral("*.jpg"), PhotoCache::Folder());
-    // A cache file whose writer was killed leaves its temporary beside it ("<name>.jpg.XXXXXX").
-    TSysOper::DeleteFiles(QStringLiteral("*.jpg.??????"), PhotoCache::Folder());
+    // What writers killed mid-write left behind (this program's or the CLI's, in any of its folders).
+    for (const QString &folder : {PhotoCache::Folder(), appPath, appPath + QStringLiteral("PictureConfig")}) {
+        SweepWholeFileLeftovers(folder);
+    }
     return true;
 }
 

@@ -35,6 +35,9 @@
 
 #include <algorithm>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 // One fresh world per test: program folder, seeded service, data module and a logged-in window.
@@ -651,12 +654,17 @@ private slots:
             QVERIFY(w->window->isVisible());
             QCOMPARE(QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")}), cached);
         }
-        QFile stale(w->app.file(QStringLiteral("Photo/W1_1.jpg.a1B2c3"))); // a killed write's temporary
+        const pid_t killed = ::fork(); // a writer that ended before it named its file
+        if (killed == 0) {
+            ::_exit(0);
+        }
+        QVERIFY(killed > 0 && ::waitpid(killed, nullptr, 0) == killed);
+        QFile stale(w->app.file(QStringLiteral("Photo/.wholefile-%1-a1B2c3").arg(killed)));
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
         TScriptedMessageBoxes boxes;
         QVERIFY(w->window->close());
-        QVERIFY(QDir(w->app.file(QStringLiteral("Photo"))).entryList(QDir::Files).isEmpty());
+        QVERIFY(QDir(w->app.file(QStringLiteral("Photo"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
         for (const char *name : {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg"}) {
             QVERIFY(!QFileInfo::exists(w->app.file(QLatin1String(name))));
         }
