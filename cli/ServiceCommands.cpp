@@ -4,6 +4,7 @@
 #include "ServiceSession.h"
 
 #include "client/LoginMessages.h"
+#include "core/ShownText.h"
 
 namespace cli {
 int RunLogin(const QStringList &args, const Options &options) {
@@ -83,7 +84,9 @@ int RunList(const QStringList &args, const Options &options) {
                          {QStringLiteral("type"), type},
                          {QStringLiteral("state"), state},
                          {QStringLiteral("note"), note}},
-             QStringLiteral("Photo=%1\t%2\t%3\t%4").arg(id, type, state, note));
+             // A tab inside a field must not pass for one between fields.
+             QStringLiteral("Photo=%1\t%2\t%3\t%4")
+                 .arg(ShownText(id), ShownText(type), ShownText(state), ShownText(note)));
     }
     for (const QString &type : dm.PhotoTypeList) {
         Item(QStringLiteral("types"), type, QStringLiteral("Type=") + type);
