@@ -54,6 +54,9 @@ void Item(const QString &key, const QJsonValue &item, const QString &text);
 // stderr. The exit status: 0 success,
 // 2 an input refused before anything was sent, 1 any other failure or a cancel.
 int Finish(const TOperationResult &result);
+// Prints a help or version text; no JSON report follows it, even with --json.
+void ShowHelp(const QString &text);
+bool HelpShown();
 // The JSON object of the report, for main to print.
 QJsonObject JsonObject(int exitCode);
 

@@ -15,6 +15,7 @@ namespace {
 // The report of the one command a process runs.
 struct Report {
     bool json = false;
+    bool helpShown = false; // help or version: the text is the whole report
     QString code;
     QString message;
     QString reason;
@@ -82,6 +83,15 @@ void Item(const QString &key, const QJsonValue &item, const QString &line) {
     }
 }
 
+void ShowHelp(const QString &text) {
+    report().helpShown = true;
+    Out(text);
+}
+
+bool HelpShown() {
+    return report().helpShown;
+}
+
 int Finish(const TOperationResult &result) {
     Report &r = report();
     r.code = result.code;
@@ -134,6 +144,7 @@ bool ParseArgs(QCommandLineParser &parser, const QString &command, const QString
         throw UsageError(parser.errorText());
     }
     if (parser.isSet(help)) {
+        report().helpShown = true;
         QString text = parser.helpText();
         text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
                      QStringLiteral("Usage: uploadpic-cli ") + command);

@@ -41,6 +41,17 @@ int runWrite(const QStringList &args) {
     if (!parser.isSet(ip) || !parser.isSet(port)) {
         throw UsageError(QStringLiteral("config write: --ip and --port are required"));
     }
+    bool portOk = false;
+    const uint portNumber = parser.value(port).trimmed().toUInt(&portOk);
+    if (!portOk || portNumber == 0 || portNumber > 65535) {
+        throw UsageError(QStringLiteral("config write: --port takes a number from 1 to 65535, not '%1'")
+                             .arg(parser.value(port)));
+    }
+    const QString host = parser.value(ip).trimmed();
+    if (host.isEmpty() || host.contains(u' ') || host.contains(u'/')) {
+        throw UsageError(QStringLiteral("config write: --ip takes a host name or address, not '%1'")
+                             .arg(parser.value(ip)));
+    }
     if (parser.isSet(ca) && !parser.isSet(tls)) {
         throw UsageError(QStringLiteral("config write: --ca needs --tls"));
     }
@@ -76,6 +87,10 @@ int runShow(const QStringList &args) {
         Err(QStringLiteral("读取配置信息失败,无法启动程序"));
         return 1;
     }
+    if (ip.trimmed().isEmpty()) {
+        Err(QStringLiteral("config show: no server is configured in %1PictureConfig/Config.ini").arg(folder));
+        return 1;
+    }
     Field(QStringLiteral("IP"), ip);
     Field(QStringLiteral("Port"), port);
     Field(QStringLiteral("Scheme"), scheme);
@@ -96,7 +111,7 @@ int RunConfig(const QStringList &args, const Options & /*options*/) {
         return runShow(args.mid(1));
     }
     if (sub == u"--help" || sub == u"-h") {
-        Out(QStringLiteral(
+        ShowHelp(QStringLiteral(
             "Usage: uploadpic-cli config write --ip IP --port PORT [--tls [--ca FILE]] [--dir DIR]\n"
             "       uploadpic-cli config show [--dir DIR]\n\n"
             "write  writes DIR/PictureConfig/Config.ini in the protected form\n"

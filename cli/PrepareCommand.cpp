@@ -3,9 +3,9 @@
 
 #include "CliCommand.h"
 
+#include "client/PhotoWorkflow.h"
 #include "core/SysOper.h"
 #include "imaging/JpegReader.h"
-#include "client/PhotoWorkflow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,7 +59,8 @@ int RunPrepare(const QStringList &args, const Options & /*options*/) {
         "1024 KB (TempZip.jpg), then reduce it to the size limits (ZoomPhoto.jpg; limits below\n"
         "640 x 480 are raised to them). Prints 'source PATH WIDTHxHEIGHT BYTES' and\n"
         "'small PATH WIDTHxHEIGHT BYTES'; exits 1 when a step failed."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The photo: JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The photo: JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP."));
     const QCommandLineOption maxWidth(QStringLiteral("max-width"),
                                       QStringLiteral("Width limit (default 640)."), QStringLiteral("W"),
                                       QStringLiteral("640"));
@@ -76,14 +77,19 @@ int RunPrepare(const QStringList &args, const Options & /*options*/) {
     }
     const int width = intOption(parser, maxWidth);
     const int height = intOption(parser, maxHeight);
+    const QString file = parser.positionalArguments().first();
+    if (!QFileInfo(file).isFile()) {
+        // A missing photo is refused as add and edit refuse it.
+        throw UsageError(QStringLiteral("prepare: no such file '%1'").arg(file));
+    }
     if (parser.isSet(dir)) {
         const QString folder = QDir(parser.value(dir)).absolutePath();
-        if (!QFileInfo(folder).isDir()) {
-            throw UsageError(QStringLiteral("prepare: no such folder '%1'").arg(parser.value(dir)));
+        if (!QDir().mkpath(folder)) {
+            Err(QStringLiteral("prepare: cannot create the folder '%1'").arg(parser.value(dir)));
+            return 1;
         }
         TSysOper::SetAppPath(folder);
     }
-    const QString file = parser.positionalArguments().first();
 
     const PhotoWorkflow::TPreparedPhoto photo = PhotoWorkflow::PreparePhoto(file, width, height);
     if (!photo.failedSteps.isEmpty() || !photo.hasImage()) {

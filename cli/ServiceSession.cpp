@@ -54,7 +54,7 @@ bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOpti
     if (result.ok()) {
         return true;
     }
-    Field(QStringLiteral("Login"), loginOutcome(result.loginMessage));
+    Field(QStringLiteral("login"), loginOutcome(result.loginMessage));
     exitCode = Finish(result);
     return false;
 }

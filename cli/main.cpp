@@ -34,7 +34,9 @@ void printHelp() {
                        "                      reason (why it failed), data}; the exit status stays\n"
                        "                      the same\n"
                        "                      (https://HOST:PORT: over TLS, checked as configured)\n"
-                       "  -h, --help          show this help; COMMAND --help shows a command's help\n\n"
+                       "  -h, --help          show this help; COMMAND --help shows a command's help\n"
+                       "  --version           show the program's version\n"
+                       "Global options may stand before or after the command.\n\n"
                        "The service commands but login log in first with their --user and --password\n"
                        "options or the environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD.\n\n"
                        "Commands:\n");
@@ -43,29 +45,38 @@ void printHelp() {
             QStringLiteral("  %1%2\n")
                 .arg(QString::fromLatin1(command.name).leftJustified(10), QString::fromUtf8(command.summary));
     }
-    cli::Out(text.trimmed());
+    cli::ShowHelp(text.trimmed());
 }
 
 // Runs the command the arguments name; its exit code.
 int run(QStringList args) {
     cli::Options options;
     try {
+        // --server may stand anywhere, as --json does; no command has an option of that name.
+        for (qsizetype i = 0; i < args.size();) {
+            if (args.at(i) == u"--server") {
+                if (i + 1 >= args.size()) {
+                    throw cli::UsageError(QStringLiteral("--server needs HOST:PORT"));
+                }
+                options.server = args.at(i + 1);
+                args.remove(i, 2);
+            } else if (args.at(i).startsWith(u"--server=")) {
+                options.server = args.takeAt(i).mid(9);
+            } else {
+                ++i;
+            }
+        }
         while (!args.isEmpty() && args.first().startsWith(u'-')) {
             const QString option = args.takeFirst();
             if (option == u"-h" || option == u"--help") {
                 printHelp();
                 return 0;
             }
-            if (option == u"--server") {
-                if (args.isEmpty()) {
-                    throw cli::UsageError(QStringLiteral("--server needs HOST:PORT"));
-                }
-                options.server = args.takeFirst();
-            } else if (option.startsWith(u"--server=")) {
-                options.server = option.mid(9);
-            } else {
-                throw cli::UsageError(QStringLiteral("unknown option '%1'").arg(option));
+            if (option == u"--version") {
+                cli::ShowHelp(QStringLiteral("uploadpic-cli ") + QStringLiteral(UPLOADPIC_VERSION));
+                return 0;
             }
+            throw cli::UsageError(QStringLiteral("unknown option '%1'").arg(option));
         }
         if (args.isEmpty()) {
             throw cli::UsageError(QStringLiteral("no command given; see 'uploadpic-cli --help'"));
@@ -95,7 +106,7 @@ int main(int argc, char **argv) {
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
     cli::SetJsonReport(json);
     const int exitCode = run(args);
-    if (json) {
+    if (json && !cli::HelpShown()) {
         std::fputs(QJsonDocument(cli::JsonObject(exitCode)).toJson(QJsonDocument::Compact).constData(),
                    stdout);
         std::fputc('\n', stdout);

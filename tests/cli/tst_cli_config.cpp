@@ -130,6 +130,35 @@ private slots:
         QVERIFY(run.err.startsWith(QStringLiteral("uploadpic-cli: ")));
     }
 
+    // What scripts rely on: help and version never mixed with JSON, global options on either side of
+    // the command, values checked before they are written, nothing configured is a failure.
+    void conventions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out"); // the start of stdout
+        QTest::newRow("help with --json") << QStringList{"--help", "--json"} << 0 << "Usage: uploadpic-cli";
+        QTest::newRow("command help with --json")
+            << QStringList{"config", "show", "--help", "--json"} << 0 << "Usage: uploadpic-cli config show";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "uploadpic-cli 2.0.0.0\n";
+        QTest::newRow("--server after the command")
+            << QStringList{"login", "u", "p", "--server", "127.0.0.1:1", "--json"} << 1 << "{";
+        QTest::newRow("port out of range")
+            << QStringList{"config", "write", "--ip", "h", "--port", "99999"} << 2 << "";
+        QTest::newRow("blank address")
+            << QStringList{"config", "write", "--ip", " ", "--port", "80"} << 2 << "";
+    }
+    void conventions() {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QTemporaryDir dir;
+        args.replaceInStrings(QStringLiteral("DIR"), dir.path());
+        const Run run = cli(args);
+        QCOMPARE(run.code, code);
+        QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
+        QVERIFY2(!run.out.contains(QStringLiteral("\"exitCode\"")) || out == u"{", qPrintable(run.out));
+    }
+
     void helpIsThere() {
         for (const QStringList &args :
              {QStringList{QStringLiteral("--help")},

@@ -67,19 +67,24 @@ private slots:
         QTest::newRow("no file") << QStringList{};
         QTest::newRow("width not a number")
             << QStringList{QStringLiteral("x.jpg"), QStringLiteral("--max-width"), QStringLiteral("wide")};
-        QTest::newRow("no such folder") << QStringList{QStringLiteral("x.jpg"), QStringLiteral("--dir"),
-                                                       QStringLiteral("/nonexistent/folder")};
+        QTest::newRow("no such file") << QStringList{QStringLiteral("x.jpg"), QStringLiteral("--dir"),
+                                                     QStringLiteral("/nonexistent/folder")};
     }
     void usageErrors() {
         QFETCH(QStringList, args);
         QCOMPARE(prepare(args).code, 2);
     }
 
-    void missingFileFails() {
+    // A missing photo is refused as add refuses it (2); a program folder that is missing is made.
+    void missingFileRefusedMissingFolderMade() {
         QTemporaryDir dir;
-        const Run run =
-            prepare({dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("--dir"), dir.path()});
-        QCOMPARE(run.code, 1);
+        QCOMPARE(
+            prepare({dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("--dir"), dir.path()}).code, 2);
+        const QString input = dir.filePath(QStringLiteral("photo.png"));
+        QVERIFY(fixtures::quadrants(800, 600).save(input));
+        const QString folder = dir.filePath(QStringLiteral("new/program"));
+        QCOMPARE(prepare({input, QStringLiteral("--dir"), folder}).code, 0);
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/ZoomPhoto.jpg")));
     }
 
     // A working file that is a link to someone else's file is replaced, never written through.
