@@ -4,11 +4,27 @@
 #include "ServiceOptions.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSslCertificate>
+#include <QSslCipher>
 #include <QSslKey>
 #include <QSslSocket>
 
 namespace {
+
+// TLS 1.2 suites with forward secrecy (ECDHE) and authenticated encryption (GCM, ChaCha20-Poly1305)
+// only; TLS 1.3 suites (named "TLS_...") are all of that kind and stay as the TLS library offers them.
+QList<QSslCipher> forwardSecretAeadCiphers(const QList<QSslCipher> &offered) {
+    static const QRegularExpression tls12(
+        QStringLiteral("^ECDHE-(ECDSA|RSA)-(AES(128|256)-GCM-SHA(256|384)|CHACHA20-POLY1305)$"));
+    QList<QSslCipher> kept;
+    for (const QSslCipher &cipher : offered) {
+        if (cipher.name().startsWith(QLatin1String("TLS_")) || tls12.match(cipher.name()).hasMatch()) {
+            kept.append(cipher);
+        }
+    }
+    return kept;
+}
 
 // The peer as a log line names it.
 QString peerText(const QTcpSocket &socket) {
@@ -51,6 +67,7 @@ std::optional<QSslConfiguration> LoadServerTls(const QString &certFile, const QS
     tls.setPrivateKey(key);
     tls.setPeerVerifyMode(QSslSocket::VerifyNone); // clients are not asked for certificates
     tls.setProtocol(QSsl::TlsV1_2OrLater);
+    tls.setCiphers(forwardSecretAeadCiphers(QSslConfiguration::supportedCiphers()));
     return tls;
 }
 

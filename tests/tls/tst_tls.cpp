@@ -128,6 +128,33 @@ private slots:
         QVERIFY2(log.contains(logged), qPrintable(log));
     }
 
+    // TLS 1.2 only with forward secrecy and authenticated encryption; TLS 1.3 as the library offers it.
+    void handshakesOfferedByTheService_data() {
+        QTest::addColumn<QStringList>("client");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("1.2 ECDHE AES-GCM")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-AES128-GCM-SHA256"} << true;
+        QTest::newRow("1.2 ECDHE ChaCha20-Poly1305")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-CHACHA20-POLY1305"} << true;
+        QTest::newRow("1.2 ECDHE CBC")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-AES128-SHA"} << false;
+        QTest::newRow("1.2 ECDHE CBC SHA-384")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-AES256-SHA384"} << false;
+        QTest::newRow("1.3") << QStringList{"-tls1_3"} << true;
+    }
+    void handshakesOfferedByTheService() {
+        QFETCH(QStringList, client);
+        QFETCH(bool, accepted);
+        QProcess process;
+        process.start(
+            QStringLiteral("openssl"),
+            QStringList{"s_client", "-connect", QStringLiteral("127.0.0.1:%1").arg(service_->port())} +
+                client);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode() == 0, accepted);
+    }
+
     void unusableTlsFilesStopTheService_data() {
         QTest::addColumn<QStringList>("tls");
         QTest::addColumn<QString>("message");
