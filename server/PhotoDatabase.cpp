@@ -1,10 +1,11 @@
 #include "PhotoDatabase.h"
 
+#include "CompanyRows.h"
 #include "DatabaseStatement.h"
 #include "DatabaseUrl.h"
+#include "PasswordHash.h"
 
-#include <QCryptographicHash>
-#include <QRandomGenerator>
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -67,18 +68,15 @@ constexpr const char *kPostgresStampTriggers[] = {
 constexpr char kFirstStamps[] = "INSERT INTO photo_stamps SELECT company_id, {stamp} FROM companies"
                                 " WHERE true ON CONFLICT (company_id) DO NOTHING";
 
-QString hashPassword(const QString &salt, const QString &password) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash((salt + password).toUtf8(), QCryptographicHash::Sha256).toHex());
-}
-
-QString newSalt() {
-    QByteArray bytes(16, '\0');
-    for (char &b : bytes) {
-        b = static_cast<char>(QRandomGenerator::system()->bounded(256));
-    }
-    return QString::fromLatin1(bytes.toHex());
-}
+// The tables above are version 1. Each later version is the statements that turn the one before it
+// into it; a database records every version applied in schema_version.
+struct SchemaUpgrade {
+    int version;
+    const char *sql;
+};
+constexpr SchemaUpgrade kUpgrades[] = {
+    {2, "ALTER TABLE users ADD COLUMN disabled INTEGER NOT NULL DEFAULT 0"},
+};
 
 } // namespace
 
@@ -91,26 +89,6 @@ void exec(const QString &connection, const QString &sql) {
         FailDatabase(QStringLiteral("\"%1\" failed").arg(sql), query.lastError());
     }
 }
-
-CompanyRecord readCompany(const Statement &q) {
-    CompanyRecord c;
-    c.companyId = q.value(0).toString();
-    c.customerId = q.value(1).toString();
-    c.softwareId = q.value(2).toString();
-    c.deviceId = q.value(3).toString();
-    c.companyType = q.value(4).toString();
-    c.name = q.value(5).toString();
-    c.active = q.value(6).toInt();
-    c.photoLimit = q.value(7).toInt();
-    c.zoomWidth = q.value(8).toInt();
-    c.zoomHeight = q.value(9).toInt();
-    c.trade = q.value(10).toString();
-    return c;
-}
-
-const QString kCompanyColumns =
-    QStringLiteral("company_id, customer_id, software_id, device_id, company_type, name, active, photo_limit,"
-                   " zoom_width, zoom_height, trade");
 
 } // namespace
 
@@ -195,7 +173,38 @@ void PhotoDatabase::createSchema() {
             std::for_each(std::begin(kSqliteStampTriggers), std::end(kSqliteStampTriggers), withStamp);
         }
         withStamp(kFirstStamps);
+        upgradeSchema();
     });
+}
+
+void PhotoDatabase::upgradeSchema() {
+    exec(connection_, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version"
+                                     " (version INTEGER PRIMARY KEY, applied TEXT NOT NULL)"));
+    Statement current(*prepared_, QStringLiteral("SELECT COALESCE(MAX(version), 1) FROM schema_version"));
+    const int version = current.run().next() ? current.value(0).toInt() : 1;
+    const int known = std::end(kUpgrades)[-1].version;
+    if (version > known) {
+        throw DatabaseError(QStringLiteral("its schema is version %1, newer than this program's %2; use the "
+                                           "photo-service that upgraded it")
+                                .arg(version)
+                                .arg(known)
+                                .toStdString());
+    }
+    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    for (const SchemaUpgrade &upgrade : kUpgrades) {
+        if (upgrade.version > version) {
+            exec(connection_, QString::fromLatin1(upgrade.sql));
+            Statement(*prepared_, QStringLiteral("INSERT INTO schema_version VALUES (?, ?)"))
+                .bind(upgrade.version)
+                .bind(now)
+                .run();
+        }
+    }
+}
+
+int PhotoDatabase::schemaVersion() {
+    Statement q(*prepared_, QStringLiteral("SELECT COALESCE(MAX(version), 1) FROM schema_version"));
+    return q.run().next() ? q.value(0).toInt() : 1;
 }
 
 void PhotoDatabase::serializeSetup() {
@@ -234,16 +243,15 @@ void PhotoDatabase::rollback() {
 }
 
 void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
-    const QString salt = newSalt();
     Statement(
         *prepared_,
-        QStringLiteral("INSERT INTO users VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (user_name) DO UPDATE SET"
+        QStringLiteral("INSERT INTO users (user_name, salt, password_hash, user_id, display_name, org_id,"
+                       " org_name) VALUES (?, '', ?, ?, ?, ?, ?) ON CONFLICT (user_name) DO UPDATE SET"
                        " salt = excluded.salt, password_hash = excluded.password_hash,"
                        " user_id = excluded.user_id, display_name = excluded.display_name,"
                        " org_id = excluded.org_id, org_name = excluded.org_name"))
         .bind(user.userName)
-        .bind(salt)
-        .bind(hashPassword(salt, password))
+        .bind(PasswordHash::Make(password))
         .bind(user.userId)
         .bind(user.displayName)
         .bind(user.orgId)
@@ -253,13 +261,22 @@ void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
 
 std::optional<UserRecord> PhotoDatabase::checkUser(const QString &userName, const QString &password) {
     Statement q(*prepared_, QStringLiteral("SELECT salt, password_hash, user_id, display_name, org_id,"
-                                           " org_name FROM users WHERE user_name = ?"));
+                                           " org_name FROM users WHERE user_name = ? AND disabled = 0"));
     q.bind(userName).run();
-    if (!q.next() || hashPassword(q.value(0).toString(), password) != q.value(1).toString()) {
+    if (!q.next()) {
         return std::nullopt;
     }
-    return UserRecord{userName, q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
-                      q.value(5).toString()};
+    const PasswordHash::Check check =
+        PasswordHash::Verify(q.value(1).toString(), q.value(0).toString(), password);
+    if (check == PasswordHash::Check::Wrong) {
+        return std::nullopt;
+    }
+    UserRecord user{userName, q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
+                    q.value(5).toString()};
+    if (check == PasswordHash::Check::RightButOutdated) {
+        setPassword(userName, password);
+    }
+    return user;
 }
 
 void PhotoDatabase::addCompany(const CompanyRecord &c) {

@@ -26,6 +26,13 @@ struct UserRecord {
     QString orgName;
 };
 
+// A user as an administrator sees it.
+struct UserEntry {
+    UserRecord user;
+    bool disabled = false;
+    QString hashKind; // PasswordHash::Kind
+};
+
 struct CompanyRecord {
     QString companyId;  // the 13 characters a user types
     QString customerId; // opaque identifiers handed to the client by the company query
@@ -68,17 +75,26 @@ public:
     PhotoDatabase(const PhotoDatabase &) = delete;
     PhotoDatabase &operator=(const PhotoDatabase &) = delete;
 
-    // Users. Passwords are kept as salted hashes only.
+    // Users. Passwords are kept as hashes only (PasswordHash.h). addUser replaces a user of that name.
     void addUser(const UserRecord &user, const QString &password);
+    // The user when the password is right and the user not disabled; an outdated hash is replaced.
     std::optional<UserRecord> checkUser(const QString &userName, const QString &password);
+    // False when there is no such user.
+    bool setPassword(const QString &userName, const QString &password);
+    bool setUserDisabled(const QString &userName, bool disabled);
+    QList<UserEntry> users();
 
     // Companies.
     void addCompany(const CompanyRecord &company);
+    // Replaces every field but the company ID; false when there is no such company.
+    bool updateCompany(const CompanyRecord &company);
+    QList<CompanyRecord> companies();
     std::optional<CompanyRecord> companyById(const QString &companyId);
     std::optional<CompanyRecord> companyByCustomerId(const QString &customerId);
 
     // Trades and their photo types, in list order; nullopt when the trade is not configured.
     void addTrade(const QString &code, const QString &name);
+    QList<PhotoTypeRecord> trades(); // code and name of each trade
     void addPhotoType(const QString &trade, const PhotoTypeRecord &type);
     std::optional<QList<PhotoTypeRecord>> photoTypes(const QString &trade);
 
@@ -100,6 +116,9 @@ public:
     // Small key/value notes about the file itself (for example whether the demo data was seeded).
     std::optional<QString> meta(const QString &key);
     void setMeta(const QString &key, const QString &value);
+
+    // The schema's version: 1 for the first tables, one more for every upgrade applied at start.
+    int schemaVersion();
 
     // Inside a transaction: waits until no other process is creating the schema or seeding, and keeps
     // them waiting until this transaction ends (PostgreSQL; SQLite's write lock already does this).
@@ -123,6 +142,7 @@ private:
     void commit();
     void rollback();
     void createSchema();
+    void upgradeSchema();
 
     static constexpr int kSetupLock = 160016; // PostgreSQL advisory lock key of schema and seeding
 

@@ -1,6 +1,8 @@
 // photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
 // demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
+// "photo-service admin ..." runs an administration command instead (AdminCommands.h).
 #include "AccessControl.h"
+#include "AdminCommands.h"
 #include "DatabaseUrl.h"
 #include "DemoSeed.h"
 #include "GuardOptions.h"
@@ -36,6 +38,9 @@ QString hostText(const QHostAddress &host) {
 int run(int argc, char *argv[]) {
     const pid_t parent = ::getppid(); // before anything else, so a parent that ends early is noticed
     QCoreApplication app(argc, argv);
+    if (app.arguments().value(1) == QLatin1String("admin")) {
+        return RunAdmin(app.arguments().mid(2));
+    }
     if (app.arguments().contains(QLatin1String("--help"))) {
         std::fputs(kServiceHelp, stdout);
         return 0;
