@@ -37,7 +37,8 @@ private:
 };
 
 // Throws DatabaseError: `what`, then the driver's text.
-[[noreturn]] void FailDatabase(const QString &what, const QSqlError &error);
+[[noreturn]] void FailDatabase(const QString &what, const QSqlError &error,
+                               DatabaseError::Effect effect = DatabaseError::MayHaveChanged);
 
 // A prepared statement that throws on failure, so no caller can forget to check. Run from the
 // connection's own statements, each prepared once; one still being read is not taken again.
@@ -54,7 +55,9 @@ public:
     }
     Statement &run() {
         if (!query_->exec()) {
-            FailDatabase(QStringLiteral("query failed"), query_->lastError());
+            const bool read = query_->lastQuery().startsWith(QLatin1String("SELECT"));
+            FailDatabase(QStringLiteral("query failed"), query_->lastError(),
+                         read ? DatabaseError::NothingChanged : DatabaseError::MayHaveChanged);
         }
         return *this;
     }

@@ -109,7 +109,12 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
         db.setUserName(where->user);
         db.setPassword(where->password);
         db.setDatabaseName(where->database);
-        db.setConnectOptions(where->connectOptions);
+        // libpq waits for a server that does not answer as long as TCP does; a request should not.
+        QString options = where->connectOptions;
+        if (!options.contains(QLatin1String("connect_timeout="))) {
+            options += QLatin1String(options.isEmpty() ? "" : ";") + QStringLiteral("connect_timeout='5'");
+        }
+        db.setConnectOptions(options);
     } else {
         db.setDatabaseName(where->file);
         // Writers from other connections wait instead of failing at once.
@@ -125,13 +130,7 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
     }
     prepared_ = std::make_unique<PreparedStatements>(connection_);
     try {
-        if (postgres_) {
-            // "relation already exists, skipping" at every start is no news.
-            exec(connection_, QStringLiteral("SET client_min_messages TO WARNING"));
-        } else {
-            exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
-            exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
-        }
+        configureSession();
         createSchema();
     } catch (const DatabaseError &e) {
         prepared_.reset();
@@ -142,6 +141,40 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
                                 .arg(name, QString::fromUtf8(e.what()))
                                 .toStdString());
     }
+}
+
+void PhotoDatabase::configureSession() {
+    if (postgres_) {
+        // "relation already exists, skipping" at every start is no news.
+        exec(connection_, QStringLiteral("SET client_min_messages TO WARNING"));
+    } else {
+        exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
+    }
+}
+
+bool PhotoDatabase::reopenIfBroken() {
+    if (depth_ != 0) {
+        return false; // inside a transaction: the outermost level decides
+    }
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    if (db.isOpen() && QSqlQuery(db).exec(QStringLiteral("SELECT 1"))) {
+        return false; // the connection answers: the failure was something else
+    }
+    prepared_ = std::make_unique<PreparedStatements>(connection_); // the old ones belong to the old session
+    db.close();
+    if (!db.open()) {
+        reopenError_ = db.lastError().text();
+        return false;
+    }
+    reopenError_.clear();
+    try {
+        configureSession();
+    } catch (const DatabaseError &) {
+        db.close();
+        return false;
+    }
+    return true;
 }
 
 PhotoDatabase::~PhotoDatabase() {
@@ -218,7 +251,11 @@ void PhotoDatabase::serializeSetup() {
 // read lock the rows they depend on (see insertPhoto).
 void PhotoDatabase::begin() {
     if (depth_ == 0) {
-        exec(connection_, postgres_ ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            exec(connection_, postgres_ ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+        } catch (const DatabaseError &e) {
+            throw DatabaseError(e.what(), DatabaseError::NothingChanged);
+        }
     }
     ++depth_;
 }
@@ -425,6 +462,14 @@ InsertOutcome PhotoDatabase::insertPhoto(const PhotoRecord &p, int limit) {
 }
 
 bool PhotoDatabase::updatePhoto(const PhotoRecord &p, bool images) {
+    bool updated = false;
+    // In a transaction of its own so that a connection lost before it began is known to have changed
+    // nothing (see DatabaseError::nothingChanged).
+    inTransaction([&] { updated = updateOne(p, images); });
+    return updated;
+}
+
+bool PhotoDatabase::updateOne(const PhotoRecord &p, bool images) {
     const QString sql = images ? QStringLiteral("UPDATE photos SET type_code = ?, note = ?, source = ?,"
                                                 " small = ? WHERE company_id = ? AND photo_id = ?")
                                : QStringLiteral("UPDATE photos SET type_code = ?, note = ?"
@@ -438,11 +483,16 @@ bool PhotoDatabase::updatePhoto(const PhotoRecord &p, bool images) {
 }
 
 bool PhotoDatabase::deletePhoto(const QString &companyId, const QString &photoId) {
-    return Statement(*prepared_, QStringLiteral("DELETE FROM photos WHERE company_id = ? AND photo_id = ?"))
-               .bind(companyId)
-               .bind(photoId)
-               .run()
-               .affected() > 0;
+    bool deleted = false;
+    inTransaction([&] {
+        deleted =
+            Statement(*prepared_, QStringLiteral("DELETE FROM photos WHERE company_id = ? AND photo_id = ?"))
+                .bind(companyId)
+                .bind(photoId)
+                .run()
+                .affected() > 0;
+    });
+    return deleted;
 }
 
 std::optional<QString> PhotoDatabase::meta(const QString &key) {

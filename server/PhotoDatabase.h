@@ -12,10 +12,19 @@
 #include <optional>
 #include <stdexcept>
 
-// The database could not be opened, read or written; what() says why.
+// The database could not be opened, read or written; what() says why, in the database's words.
 class DatabaseError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum Effect { MayHaveChanged, NothingChanged };
+    explicit DatabaseError(const std::string &what, Effect effect = MayHaveChanged)
+        : std::runtime_error(what), effect_(effect) {}
+    // True when the failure left the store as it was (a read, the start of a transaction, or anything
+    // inside one that did not commit), so the work may be done again; false when a write outside a
+    // transaction or a COMMIT failed, which may have taken effect.
+    bool nothingChanged() const { return effect_ == NothingChanged; }
+
+private:
+    Effect effect_;
 };
 
 struct UserRecord {
@@ -113,6 +122,13 @@ public:
     bool updatePhoto(const PhotoRecord &photo, bool images);
     bool deletePhoto(const QString &companyId, const QString &photoId);
 
+    // After a DatabaseError outside any transaction: when the connection no longer answers (the
+    // server restarted, the network broke), opens it again and says true; false when the connection
+    // still answers or cannot be opened yet (the next failure tries again).
+    bool reopenIfBroken();
+    // Why the last reopenIfBroken could not open the connection; empty when it could.
+    QString reopenError() const { return reopenError_; }
+
     // Small key/value notes about the file itself (for example whether the demo data was seeded).
     std::optional<QString> meta(const QString &key);
     void setMeta(const QString &key, const QString &value);
@@ -130,6 +146,10 @@ public:
         begin();
         try {
             work();
+        } catch (const DatabaseError &e) {
+            rollback();
+            // Nothing of a transaction that did not commit stays, even when the connection broke.
+            throw DatabaseError(e.what(), DatabaseError::NothingChanged);
         } catch (...) {
             rollback();
             throw;
@@ -141,7 +161,9 @@ private:
     void begin();
     void commit();
     void rollback();
+    void configureSession();
     void createSchema();
+    bool updateOne(const PhotoRecord &photo, bool images);
     void upgradeSchema();
 
     static constexpr int kSetupLock = 160016; // PostgreSQL advisory lock key of schema and seeding
@@ -149,5 +171,6 @@ private:
     QString connection_;
     std::unique_ptr<PreparedStatements> prepared_;
     bool postgres_ = false;
+    QString reopenError_;
     int depth_ = 0; // nesting of inTransaction; only the outermost level talks to SQLite
 };

@@ -1,5 +1,6 @@
 #include "SoapEndpoint.h"
 
+#include "RequestLog.h"
 #include "contract/SoapCodec.h"
 
 #include <exception>
@@ -28,6 +29,14 @@ SoapReply fault(const QString &code, const QString &text, const QString &logPref
     r.body = {Soap::WriteFault(code, text)};
     r.logLine = logPrefix + QStringLiteral(" fault: ") + text;
     return r;
+}
+
+// Operations that change nothing the caller asked to change (a login may replace an outdated password
+// hash, which is the same whenever it is done), so they may be answered again after a lost connection.
+bool repeatable(Soap::Operation op) {
+    using Soap::Operation;
+    return op == Operation::GetCompanyPhotoList || op == Operation::GetCompanyPhoto ||
+           op == Operation::QueryCompanyInfo || op == Operation::ValidateUserLogin;
 }
 
 SoapReply dispatch(ServiceLogic &logic, const Soap::Request &q) {
@@ -69,15 +78,40 @@ SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessC
                          Soap::OperationName(request.op));
         }
     }
-    try {
-        SoapReply answer = dispatch(logic, request);
-        if (access) {
-            access->note(peer, request.op, answer.resultCode);
+    // A store that fails is the service's fault, not the caller's. The caller learns only that, and a
+    // request number; the log line with the same number has the store's own words.
+    const auto serverFault = [&](const QString &what, const QString &why) {
+        const quint64 id = NextRequestId();
+        SoapReply r = fault(QStringLiteral("soap:Server"),
+                            QStringLiteral("%1, try again (request %2)").arg(what).arg(id),
+                            Soap::OperationName(request.op));
+        r.logLine += QStringLiteral(": ") + why;
+        r.databaseError = true;
+        return r;
+    };
+    for (int attempt = 0;; ++attempt) {
+        try {
+            SoapReply answer = dispatch(logic, request);
+            if (access) {
+                access->note(peer, request.op, answer.resultCode);
+            }
+            return answer;
+        } catch (const DatabaseError &e) {
+            // A connection lost (the database restarted) is opened again, and the request answered
+            // again once when that cannot do anything twice.
+            const bool reopened = logic.database().reopenIfBroken();
+            if (attempt == 0 && reopened && (repeatable(request.op) || e.nothingChanged())) {
+                continue;
+            }
+            QString why = QString::fromUtf8(e.what());
+            if (const QString reopen = logic.database().reopenError(); !reopen.isEmpty()) {
+                why += QStringLiteral(" (opening it again failed: %1)").arg(reopen);
+            }
+            return serverFault(QStringLiteral("the service's database is unavailable"), why);
+        } catch (const std::exception &e) {
+            SoapReply r = serverFault(QStringLiteral("the service failed"), QString::fromUtf8(e.what()));
+            r.databaseError = false;
+            return r;
         }
-        return answer;
-    } catch (const std::exception &e) {
-        // A store that fails is the service's fault, not the caller's.
-        return fault(QStringLiteral("soap:Server"), QString::fromUtf8(e.what()),
-                     Soap::OperationName(request.op));
     }
 }

@@ -35,6 +35,14 @@ QString hostText(const QHostAddress &host) {
                : host.toString();
 }
 
+// Qt's own warnings (a database driver's, for example) go into the request log as one line each.
+void logQtMessage(QtMsgType, const QMessageLogContext &, const QString &message) {
+    if (message.startsWith(QLatin1String("Unable to free statement"))) {
+        return; // the statements of a connection that broke, dropped when it is opened again
+    }
+    LogRequest(QStringLiteral("qt: ") + message.trimmed());
+}
+
 int run(int argc, char *argv[]) {
     const pid_t parent = ::getppid(); // before anything else, so a parent that ends early is noticed
     QCoreApplication app(argc, argv);
@@ -52,6 +60,7 @@ int run(int argc, char *argv[]) {
         return 2;
     }
     const ServiceOptions &options = std::get<ServiceOptions>(parsed);
+    qInstallMessageHandler(logQtMessage);
     if (options.exitWithParent) {
         // A test that dies without stopping its service must not leave the service running.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
