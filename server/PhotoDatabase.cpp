@@ -177,6 +177,14 @@ bool PhotoDatabase::reopenIfBroken() {
     return true;
 }
 
+bool PhotoDatabase::answers() {
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    if (db.isOpen() && QSqlQuery(db).exec(QStringLiteral("SELECT 1"))) {
+        return true;
+    }
+    return reopenIfBroken();
+}
+
 PhotoDatabase::~PhotoDatabase() {
     prepared_.reset(); // before the connection goes
     {

@@ -126,6 +126,8 @@ public:
     // server restarted, the network broke), opens it again and says true; false when the connection
     // still answers or cannot be opened yet (the next failure tries again).
     bool reopenIfBroken();
+    // Whether the database answers a trivial query now, opening a broken connection again first.
+    bool answers();
     // Why the last reopenIfBroken could not open the connection; empty when it could.
     QString reopenError() const { return reopenError_; }
 

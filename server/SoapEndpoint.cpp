@@ -1,6 +1,7 @@
 #include "SoapEndpoint.h"
 
 #include "RequestLog.h"
+#include "ServiceMetrics.h"
 #include "contract/SoapCodec.h"
 
 #include <exception>
@@ -12,6 +13,8 @@ SoapReply reply(Soap::Operation op, const Answer<Record> &answer, QByteArrayList
     SoapReply r;
     r.body = std::move(body);
     r.resultCode = answer.record.F_OPERRESULT;
+    r.operation = Soap::OperationName(op);
+    r.outcome = r.resultCode;
     r.logLine = Soap::OperationName(op) + QLatin1Char(' ') + answer.record.F_OPERRESULT;
     if (!answer.detail.isEmpty()) {
         r.logLine += QStringLiteral(" (") + answer.detail + QLatin1Char(')');
@@ -28,6 +31,8 @@ SoapReply fault(const QString &code, const QString &text, const QString &logPref
     r.httpStatus = 500;
     r.body = {Soap::WriteFault(code, text)};
     r.logLine = logPrefix + QStringLiteral(" fault: ") + text;
+    r.operation = logPrefix;
+    r.outcome = QStringLiteral("fault");
     return r;
 }
 
@@ -74,8 +79,11 @@ SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessC
     }
     if (access) {
         if (const auto why = access->refusal(peer, request.op)) {
-            return fault(QStringLiteral("soap:Client"), QStringLiteral("access refused: ") + *why,
-                         Soap::OperationName(request.op));
+            Metrics().countRefusal(QStringLiteral("access"));
+            SoapReply r = fault(QStringLiteral("soap:Client"), QStringLiteral("access refused: ") + *why,
+                                Soap::OperationName(request.op));
+            r.outcome = QStringLiteral("refused");
+            return r;
         }
     }
     // A store that fails is the service's fault, not the caller's. The caller learns only that, and a
@@ -87,6 +95,7 @@ SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessC
                             Soap::OperationName(request.op));
         r.logLine += QStringLiteral(": ") + why;
         r.databaseError = true;
+        r.outcome = QStringLiteral("database_error");
         return r;
     };
     for (int attempt = 0;; ++attempt) {
@@ -107,10 +116,12 @@ SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessC
             if (const QString reopen = logic.database().reopenError(); !reopen.isEmpty()) {
                 why += QStringLiteral(" (opening it again failed: %1)").arg(reopen);
             }
+            Metrics().countDatabaseError();
             return serverFault(QStringLiteral("the service's database is unavailable"), why);
         } catch (const std::exception &e) {
             SoapReply r = serverFault(QStringLiteral("the service failed"), QString::fromUtf8(e.what()));
             r.databaseError = false;
+            r.outcome = QStringLiteral("server_error");
             return r;
         }
     }

@@ -15,6 +15,8 @@ struct SoapReply {
     QString logLine;            // operation and result code, or the fault
     QString resultCode;         // F_OPERRESULT of an answer; empty for a fault
     bool databaseError = false; // a fault because the database failed
+    QString operation;          // the operation's name, "?" when the message could not be read
+    QString outcome;            // resultCode, or "fault", "refused", "database_error", "server_error"
 };
 
 // A database that fails is answered with a short soap:Server fault naming a request number (the log

@@ -41,6 +41,11 @@ class TestDatabaseOutage : public QObject {
         return postRequest(nam_, service_->endpoint(),
                            request(Soap::Operation::GetCompanyPhotoList, ServiceHeaders::photos(company_)));
     }
+    HttpResult get(const char *path) {
+        QUrl url(service_->endpoint());
+        url.setPath(QString::fromLatin1(path));
+        return finish(nam_.get(QNetworkRequest(url)));
+    }
     static QString code(const HttpResult &r) { return Soap::ReadPicResult(r.body).F_OPERRESULT; }
 
 private slots:
@@ -88,6 +93,9 @@ private slots:
                 QVERIFY2(!r.body.contains(leak), r.body.constData());
             }
         }
+        QCOMPARE(get("/readyz").status, 503);
+        QVERIFY(get("/metrics").body.contains("photo_service_database_errors_total 3\n"));
+        QCOMPARE(get("/healthz").status, 200);
         QVERIFY(control("start"));
         // Waits for the first good answer; the deadline only ends a test that would never recover.
         const QDeadlineTimer deadline(60000);
@@ -96,6 +104,7 @@ private slots:
             r = list();
         } while (code(r) != QLatin1String("1110") && !deadline.hasExpired() && (QTest::qWait(100), true));
         QCOMPARE(code(r), QStringLiteral("1110"));
+        QCOMPARE(get("/readyz").status, 200);
     }
 };
 
