@@ -1,7 +1,9 @@
 #include "SoapEndpoint.h"
 
+#include "CallerHeader.h"
 #include "RequestLog.h"
 #include "ServiceMetrics.h"
+#include "contract/ResultCodes.h"
 #include "contract/SoapCodec.h"
 
 #include <exception>
@@ -67,15 +69,44 @@ SoapReply dispatch(ServiceLogic &logic, const Soap::Request &q) {
     return fault(QStringLiteral("soap:Client"), QStringLiteral("unknown operation"), QStringLiteral("?"));
 }
 
-} // namespace
+// A text in the log line, in quotes, so that no name can pass for another part of the line.
+QString quoted(const QString &text) {
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\\\"")) +
+           QLatin1Char('"');
+}
 
-SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessControl *access,
-                            const QHostAddress &peer) {
-    Soap::Request request;
-    try {
-        request = Soap::ReadRequest(body);
-    } catch (const std::exception &e) {
-        return fault(QStringLiteral("soap:Client"), QString::fromUtf8(e.what()), QStringLiteral("?"));
+// Who and what a request names, for its log line: the user name of a login, the company (its
+// customer ID or company ID as the header carries it) and the photo ID of a change.
+QString subject(const Soap::Request &request) {
+    using Soap::Operation;
+    const std::optional<CallerHeader> caller = ReadCallerHeader(request.header);
+    const QString who = caller ? caller->customer : QString();
+    if (request.op == Operation::ValidateUserLogin) {
+        return QStringLiteral(" user ") + quoted(who);
+    }
+    QString text = QStringLiteral(" company ") + quoted(who);
+    if (request.op == Operation::DeleteCompanyPhoto) {
+        text += QStringLiteral(" photo ") + quoted(request.aPhotoId);
+    } else if (request.op == Operation::UpdateCompanyPhoto) {
+        text += QStringLiteral(" photo ") + quoted(request.aPicInfo.F_ID);
+    } else if (request.op == Operation::InsertCompanyPhoto) {
+        text += QStringLiteral(" type ") + quoted(request.aPicInfo.F_FLAG);
+    }
+    return text;
+}
+
+SoapReply answerRequest(ServiceLogic &logic, const Soap::Request &request, AccessControl *access,
+                        const QHostAddress &peer) {
+    const bool login = request.op == Soap::Operation::ValidateUserLogin;
+    if (access && login) {
+        const std::optional<CallerHeader> caller = ReadCallerHeader(request.header);
+        if (const auto why = access->logins().refusal(peer, caller ? caller->customer : QString())) {
+            Metrics().countRefusal(QStringLiteral("login_throttled"));
+            SoapReply r = fault(QStringLiteral("soap:Client"), QStringLiteral("access refused: ") + *why,
+                                Soap::OperationName(request.op));
+            r.outcome = QStringLiteral("refused");
+            return r;
+        }
     }
     if (access) {
         if (const auto why = access->refusal(peer, request.op)) {
@@ -103,6 +134,11 @@ SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessC
             SoapReply answer = dispatch(logic, request);
             if (access) {
                 access->note(peer, request.op, answer.resultCode);
+                if (login && answer.resultCode != QLatin1String(ResultCode::kBadHeader)) {
+                    const std::optional<CallerHeader> caller = ReadCallerHeader(request.header);
+                    access->logins().note(peer, caller ? caller->customer : QString(),
+                                          answer.resultCode == QLatin1String(ResultCode::kSuccess));
+                }
             }
             return answer;
         } catch (const DatabaseError &e) {
@@ -125,4 +161,23 @@ SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessC
             return r;
         }
     }
+}
+
+} // namespace
+
+SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessControl *access,
+                            const QHostAddress &peer) {
+    const QString from = QStringLiteral(" from ") + peer.toString();
+    Soap::Request request;
+    try {
+        request = Soap::ReadRequest(body);
+    } catch (const std::exception &e) {
+        SoapReply r = fault(QStringLiteral("soap:Client"), QString::fromUtf8(e.what()), QStringLiteral("?"));
+        r.logLine += from;
+        return r;
+    }
+    SoapReply reply = answerRequest(logic, request, access, peer);
+    // Every entry ends in the client's address, after anything a client chose, for fail2ban's <HOST>.
+    reply.logLine += subject(request) + from;
+    return reply;
 }
