@@ -3,7 +3,7 @@
 #include "RequestLog.h"
 #include "contract/ResultCodes.h"
 
-AccessControl::AccessControl(bool open, Clock clock) : open_(open), clock_(std::move(clock)) {}
+AccessControl::AccessControl(bool open, Clock clock) : open_(open), clock_(clock), logins_(clock) {}
 
 std::optional<QString> AccessControl::refusal(const QHostAddress &address, Soap::Operation op) {
     if (op == Soap::Operation::ValidateUserLogin) {

@@ -6,6 +6,7 @@
 // minute. The login requirement can be switched off (--open-access) where every client shares one
 // address; the throttle stays.
 
+#include "LoginThrottle.h"
 #include "contract/SoapCodec.h"
 
 #include <QHash>
@@ -35,6 +36,9 @@ public:
     // photo ID, which answers the same code) count towards the throttle.
     void note(const QHostAddress &address, Soap::Operation op, const QString &resultCode);
 
+    // Failed logins, per address and per user name.
+    LoginThrottle &logins() { return logins_; }
+
 private:
     using TimePoint = std::chrono::steady_clock::time_point;
     struct Caller {
@@ -47,6 +51,7 @@ private:
 
     bool open_;
     Clock clock_;
+    LoginThrottle logins_;
     QMutex mutex_; // guards callers_
     QHash<QHostAddress, Caller> callers_;
 };

@@ -1,6 +1,7 @@
 #include "BoundedTcpServer.h"
 
 #include "RequestLog.h"
+#include "ServiceMetrics.h"
 
 #include <QTcpSocket>
 
@@ -45,6 +46,7 @@ void BoundedTcpServer::incomingConnection(qintptr socketDescriptor) {
             return;
         }
         LogRequest(QStringLiteral("request refused: more than %1 bytes").arg(limit));
+        Metrics().countRefusal(QStringLiteral("request_too_large"));
         // No further reads for the HTTP layer; answer and close.
         disconnect(s, &QTcpSocket::readyRead, nullptr, nullptr);
         s->write("HTTP/1.1 413 Payload Too Large\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");

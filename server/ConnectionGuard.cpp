@@ -1,6 +1,7 @@
 #include "ConnectionGuard.h"
 
 #include "RequestLog.h"
+#include "ServiceMetrics.h"
 
 #include <QTcpSocket>
 #include <QTimer>
@@ -77,12 +78,14 @@ bool ConnectionGuard::admit(QTcpSocket *socket) {
                        .arg(peer.toString())
                        .arg(count));
         lock.unlock();
+        Metrics().countRefusal(QStringLiteral("connections_per_address"));
         socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         socket->disconnectFromHost();
         return false;
     }
     ++count;
     lock.unlock();
+    Metrics().connectionOpened();
     auto released = std::make_shared<bool>(false);
     // Run in the socket's own thread, so the count is down before that thread admits anything else.
     auto release = [this, peer, released] {
@@ -90,6 +93,7 @@ bool ConnectionGuard::admit(QTcpSocket *socket) {
             return;
         }
         *released = true;
+        Metrics().connectionClosed();
         const QMutexLocker relock(&mutex_);
         if (--perAddress_[peer] <= 0) {
             perAddress_.remove(peer);

@@ -1,9 +1,11 @@
 #include "PhotoDatabase.h"
 
+#include "CompanyRows.h"
+#include "DatabaseStatement.h"
 #include "DatabaseUrl.h"
+#include "PasswordHash.h"
 
-#include <QCryptographicHash>
-#include <QRandomGenerator>
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,31 +15,6 @@
 #include <atomic>
 #include <iterator>
 #include <unordered_map>
-
-// The statements of one connection, prepared once each.
-class PreparedStatements {
-public:
-    explicit PreparedStatements(QString connection) : connection_(std::move(connection)) {}
-
-    // The statement of `sql`; a new one in `own` while the kept one is still being read.
-    QSqlQuery &take(const QString &sql, std::optional<QSqlQuery> &own) {
-        auto found = queries_.find(sql);
-        if (found == queries_.end()) {
-            found = queries_.emplace(sql, prepare(sql)).first;
-        }
-        if (!found->second.isActive()) {
-            return found->second;
-        }
-        own = prepare(sql);
-        return *own;
-    }
-
-private:
-    QSqlQuery prepare(const QString &sql) const;
-
-    QString connection_;
-    std::unordered_map<QString, QSqlQuery> queries_;
-};
 
 namespace {
 
@@ -91,62 +68,17 @@ constexpr const char *kPostgresStampTriggers[] = {
 constexpr char kFirstStamps[] = "INSERT INTO photo_stamps SELECT company_id, {stamp} FROM companies"
                                 " WHERE true ON CONFLICT (company_id) DO NOTHING";
 
-QString hashPassword(const QString &salt, const QString &password) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash((salt + password).toUtf8(), QCryptographicHash::Sha256).toHex());
-}
-
-QString newSalt() {
-    QByteArray bytes(16, '\0');
-    for (char &b : bytes) {
-        b = static_cast<char>(QRandomGenerator::system()->bounded(256));
-    }
-    return QString::fromLatin1(bytes.toHex());
-}
-
-[[noreturn]] void fail(const QString &what, const QSqlError &error) {
-    throw DatabaseError((what + QStringLiteral(": ") + error.text()).toStdString());
-}
-
-// A prepared statement that throws on failure, so no caller can forget to check. Run from the
-// connection's own statements, each prepared once; one still being read is not taken again.
-class Statement {
-public:
-    Statement(PreparedStatements &prepared, const QString &sql) : query_(&prepared.take(sql, own_)) {}
-    ~Statement() { query_->finish(); } // a statement left open would hold its snapshot of the store
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    Statement &bind(const QVariant &value) {
-        query_->bindValue(bound_++, value);
-        return *this;
-    }
-    Statement &run() {
-        if (!query_->exec()) {
-            fail(QStringLiteral("query failed"), query_->lastError());
-        }
-        return *this;
-    }
-    bool next() { return query_->next(); }
-    QVariant value(int i) const { return query_->value(i); }
-    int affected() const { return query_->numRowsAffected(); }
-
-private:
-    std::optional<QSqlQuery> own_; // when the prepared one is in use
-    QSqlQuery *query_;
-    int bound_ = 0;
+// The tables above are version 1. Each later version is the statements that turn the one before it
+// into it; a database records every version applied in schema_version.
+struct SchemaUpgrade {
+    int version;
+    const char *sql;
+};
+constexpr SchemaUpgrade kUpgrades[] = {
+    {2, "ALTER TABLE users ADD COLUMN disabled INTEGER NOT NULL DEFAULT 0"},
 };
 
 } // namespace
-
-QSqlQuery PreparedStatements::prepare(const QString &sql) const {
-    QSqlQuery query(QSqlDatabase::database(connection_, false));
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        fail(QStringLiteral("cannot prepare \"%1\"").arg(sql), query.lastError());
-    }
-    return query;
-}
 
 namespace {
 
@@ -154,29 +86,9 @@ namespace {
 void exec(const QString &connection, const QString &sql) {
     QSqlQuery query(QSqlDatabase::database(connection, false));
     if (!query.exec(sql)) {
-        fail(QStringLiteral("\"%1\" failed").arg(sql), query.lastError());
+        FailDatabase(QStringLiteral("\"%1\" failed").arg(sql), query.lastError());
     }
 }
-
-CompanyRecord readCompany(const Statement &q) {
-    CompanyRecord c;
-    c.companyId = q.value(0).toString();
-    c.customerId = q.value(1).toString();
-    c.softwareId = q.value(2).toString();
-    c.deviceId = q.value(3).toString();
-    c.companyType = q.value(4).toString();
-    c.name = q.value(5).toString();
-    c.active = q.value(6).toInt();
-    c.photoLimit = q.value(7).toInt();
-    c.zoomWidth = q.value(8).toInt();
-    c.zoomHeight = q.value(9).toInt();
-    c.trade = q.value(10).toString();
-    return c;
-}
-
-const QString kCompanyColumns =
-    QStringLiteral("company_id, customer_id, software_id, device_id, company_type, name, active, photo_limit,"
-                   " zoom_width, zoom_height, trade");
 
 } // namespace
 
@@ -197,7 +109,12 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
         db.setUserName(where->user);
         db.setPassword(where->password);
         db.setDatabaseName(where->database);
-        db.setConnectOptions(where->connectOptions);
+        // libpq waits for a server that does not answer as long as TCP does; a request should not.
+        QString options = where->connectOptions;
+        if (!options.contains(QLatin1String("connect_timeout="))) {
+            options += QLatin1String(options.isEmpty() ? "" : ";") + QStringLiteral("connect_timeout='5'");
+        }
+        db.setConnectOptions(options);
     } else {
         db.setDatabaseName(where->file);
         // Writers from other connections wait instead of failing at once.
@@ -213,13 +130,7 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
     }
     prepared_ = std::make_unique<PreparedStatements>(connection_);
     try {
-        if (postgres_) {
-            // "relation already exists, skipping" at every start is no news.
-            exec(connection_, QStringLiteral("SET client_min_messages TO WARNING"));
-        } else {
-            exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
-            exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
-        }
+        configureSession();
         createSchema();
     } catch (const DatabaseError &e) {
         prepared_.reset();
@@ -230,6 +141,48 @@ PhotoDatabase::PhotoDatabase(const QString &location) {
                                 .arg(name, QString::fromUtf8(e.what()))
                                 .toStdString());
     }
+}
+
+void PhotoDatabase::configureSession() {
+    if (postgres_) {
+        // "relation already exists, skipping" at every start is no news.
+        exec(connection_, QStringLiteral("SET client_min_messages TO WARNING"));
+    } else {
+        exec(connection_, QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(connection_, QStringLiteral("PRAGMA foreign_keys=ON"));
+    }
+}
+
+bool PhotoDatabase::reopenIfBroken() {
+    if (depth_ != 0) {
+        return false; // inside a transaction: the outermost level decides
+    }
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    if (db.isOpen() && QSqlQuery(db).exec(QStringLiteral("SELECT 1"))) {
+        return false; // the connection answers: the failure was something else
+    }
+    prepared_ = std::make_unique<PreparedStatements>(connection_); // the old ones belong to the old session
+    db.close();
+    if (!db.open()) {
+        reopenError_ = db.lastError().text();
+        return false;
+    }
+    reopenError_.clear();
+    try {
+        configureSession();
+    } catch (const DatabaseError &) {
+        db.close();
+        return false;
+    }
+    return true;
+}
+
+bool PhotoDatabase::answers() {
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    if (db.isOpen() && QSqlQuery(db).exec(QStringLiteral("SELECT 1"))) {
+        return true;
+    }
+    return reopenIfBroken();
 }
 
 PhotoDatabase::~PhotoDatabase() {
@@ -261,7 +214,38 @@ void PhotoDatabase::createSchema() {
             std::for_each(std::begin(kSqliteStampTriggers), std::end(kSqliteStampTriggers), withStamp);
         }
         withStamp(kFirstStamps);
+        upgradeSchema();
     });
+}
+
+void PhotoDatabase::upgradeSchema() {
+    exec(connection_, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version"
+                                     " (version INTEGER PRIMARY KEY, applied TEXT NOT NULL)"));
+    Statement current(*prepared_, QStringLiteral("SELECT COALESCE(MAX(version), 1) FROM schema_version"));
+    const int version = current.run().next() ? current.value(0).toInt() : 1;
+    const int known = std::end(kUpgrades)[-1].version;
+    if (version > known) {
+        throw DatabaseError(QStringLiteral("its schema is version %1, newer than this program's %2; use the "
+                                           "photo-service that upgraded it")
+                                .arg(version)
+                                .arg(known)
+                                .toStdString());
+    }
+    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    for (const SchemaUpgrade &upgrade : kUpgrades) {
+        if (upgrade.version > version) {
+            exec(connection_, QString::fromLatin1(upgrade.sql));
+            Statement(*prepared_, QStringLiteral("INSERT INTO schema_version VALUES (?, ?)"))
+                .bind(upgrade.version)
+                .bind(now)
+                .run();
+        }
+    }
+}
+
+int PhotoDatabase::schemaVersion() {
+    Statement q(*prepared_, QStringLiteral("SELECT COALESCE(MAX(version), 1) FROM schema_version"));
+    return q.run().next() ? q.value(0).toInt() : 1;
 }
 
 void PhotoDatabase::serializeSetup() {
@@ -275,7 +259,11 @@ void PhotoDatabase::serializeSetup() {
 // read lock the rows they depend on (see insertPhoto).
 void PhotoDatabase::begin() {
     if (depth_ == 0) {
-        exec(connection_, postgres_ ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            exec(connection_, postgres_ ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+        } catch (const DatabaseError &e) {
+            throw DatabaseError(e.what(), DatabaseError::NothingChanged);
+        }
     }
     ++depth_;
 }
@@ -300,16 +288,15 @@ void PhotoDatabase::rollback() {
 }
 
 void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
-    const QString salt = newSalt();
     Statement(
         *prepared_,
-        QStringLiteral("INSERT INTO users VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (user_name) DO UPDATE SET"
+        QStringLiteral("INSERT INTO users (user_name, salt, password_hash, user_id, display_name, org_id,"
+                       " org_name) VALUES (?, '', ?, ?, ?, ?, ?) ON CONFLICT (user_name) DO UPDATE SET"
                        " salt = excluded.salt, password_hash = excluded.password_hash,"
                        " user_id = excluded.user_id, display_name = excluded.display_name,"
                        " org_id = excluded.org_id, org_name = excluded.org_name"))
         .bind(user.userName)
-        .bind(salt)
-        .bind(hashPassword(salt, password))
+        .bind(PasswordHash::Make(password))
         .bind(user.userId)
         .bind(user.displayName)
         .bind(user.orgId)
@@ -319,13 +306,22 @@ void PhotoDatabase::addUser(const UserRecord &user, const QString &password) {
 
 std::optional<UserRecord> PhotoDatabase::checkUser(const QString &userName, const QString &password) {
     Statement q(*prepared_, QStringLiteral("SELECT salt, password_hash, user_id, display_name, org_id,"
-                                           " org_name FROM users WHERE user_name = ?"));
+                                           " org_name FROM users WHERE user_name = ? AND disabled = 0"));
     q.bind(userName).run();
-    if (!q.next() || hashPassword(q.value(0).toString(), password) != q.value(1).toString()) {
+    if (!q.next()) {
         return std::nullopt;
     }
-    return UserRecord{userName, q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
-                      q.value(5).toString()};
+    const PasswordHash::Check check =
+        PasswordHash::Verify(q.value(1).toString(), q.value(0).toString(), password);
+    if (check == PasswordHash::Check::Wrong) {
+        return std::nullopt;
+    }
+    UserRecord user{userName, q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
+                    q.value(5).toString()};
+    if (check == PasswordHash::Check::RightButOutdated) {
+        setPassword(userName, password);
+    }
+    return user;
 }
 
 void PhotoDatabase::addCompany(const CompanyRecord &c) {
@@ -474,6 +470,14 @@ InsertOutcome PhotoDatabase::insertPhoto(const PhotoRecord &p, int limit) {
 }
 
 bool PhotoDatabase::updatePhoto(const PhotoRecord &p, bool images) {
+    bool updated = false;
+    // In a transaction of its own so that a connection lost before it began is known to have changed
+    // nothing (see DatabaseError::nothingChanged).
+    inTransaction([&] { updated = updateOne(p, images); });
+    return updated;
+}
+
+bool PhotoDatabase::updateOne(const PhotoRecord &p, bool images) {
     const QString sql = images ? QStringLiteral("UPDATE photos SET type_code = ?, note = ?, source = ?,"
                                                 " small = ? WHERE company_id = ? AND photo_id = ?")
                                : QStringLiteral("UPDATE photos SET type_code = ?, note = ?"
@@ -487,11 +491,16 @@ bool PhotoDatabase::updatePhoto(const PhotoRecord &p, bool images) {
 }
 
 bool PhotoDatabase::deletePhoto(const QString &companyId, const QString &photoId) {
-    return Statement(*prepared_, QStringLiteral("DELETE FROM photos WHERE company_id = ? AND photo_id = ?"))
-               .bind(companyId)
-               .bind(photoId)
-               .run()
-               .affected() > 0;
+    bool deleted = false;
+    inTransaction([&] {
+        deleted =
+            Statement(*prepared_, QStringLiteral("DELETE FROM photos WHERE company_id = ? AND photo_id = ?"))
+                .bind(companyId)
+                .bind(photoId)
+                .run()
+                .affected() > 0;
+    });
+    return deleted;
 }
 
 std::optional<QString> PhotoDatabase::meta(const QString &key) {

@@ -12,10 +12,19 @@
 #include <optional>
 #include <stdexcept>
 
-// The database could not be opened, read or written; what() says why.
+// The database could not be opened, read or written; what() says why, in the database's words.
 class DatabaseError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum Effect { MayHaveChanged, NothingChanged };
+    explicit DatabaseError(const std::string &what, Effect effect = MayHaveChanged)
+        : std::runtime_error(what), effect_(effect) {}
+    // True when the failure left the store as it was (a read, the start of a transaction, or anything
+    // inside one that did not commit), so the work may be done again; false when a write outside a
+    // transaction or a COMMIT failed, which may have taken effect.
+    bool nothingChanged() const { return effect_ == NothingChanged; }
+
+private:
+    Effect effect_;
 };
 
 struct UserRecord {
@@ -24,6 +33,13 @@ struct UserRecord {
     QString displayName;
     QString orgId;
     QString orgName;
+};
+
+// A user as an administrator sees it.
+struct UserEntry {
+    UserRecord user;
+    bool disabled = false;
+    QString hashKind; // PasswordHash::Kind
 };
 
 struct CompanyRecord {
@@ -68,17 +84,26 @@ public:
     PhotoDatabase(const PhotoDatabase &) = delete;
     PhotoDatabase &operator=(const PhotoDatabase &) = delete;
 
-    // Users. Passwords are kept as salted hashes only.
+    // Users. Passwords are kept as hashes only (PasswordHash.h). addUser replaces a user of that name.
     void addUser(const UserRecord &user, const QString &password);
+    // The user when the password is right and the user not disabled; an outdated hash is replaced.
     std::optional<UserRecord> checkUser(const QString &userName, const QString &password);
+    // False when there is no such user.
+    bool setPassword(const QString &userName, const QString &password);
+    bool setUserDisabled(const QString &userName, bool disabled);
+    QList<UserEntry> users();
 
     // Companies.
     void addCompany(const CompanyRecord &company);
+    // Replaces every field but the company ID; false when there is no such company.
+    bool updateCompany(const CompanyRecord &company);
+    QList<CompanyRecord> companies();
     std::optional<CompanyRecord> companyById(const QString &companyId);
     std::optional<CompanyRecord> companyByCustomerId(const QString &customerId);
 
     // Trades and their photo types, in list order; nullopt when the trade is not configured.
     void addTrade(const QString &code, const QString &name);
+    QList<PhotoTypeRecord> trades(); // code and name of each trade
     void addPhotoType(const QString &trade, const PhotoTypeRecord &type);
     std::optional<QList<PhotoTypeRecord>> photoTypes(const QString &trade);
 
@@ -97,9 +122,21 @@ public:
     bool updatePhoto(const PhotoRecord &photo, bool images);
     bool deletePhoto(const QString &companyId, const QString &photoId);
 
+    // After a DatabaseError outside any transaction: when the connection no longer answers (the
+    // server restarted, the network broke), opens it again and says true; false when the connection
+    // still answers or cannot be opened yet (the next failure tries again).
+    bool reopenIfBroken();
+    // Whether the database answers a trivial query now, opening a broken connection again first.
+    bool answers();
+    // Why the last reopenIfBroken could not open the connection; empty when it could.
+    QString reopenError() const { return reopenError_; }
+
     // Small key/value notes about the file itself (for example whether the demo data was seeded).
     std::optional<QString> meta(const QString &key);
     void setMeta(const QString &key, const QString &value);
+
+    // The schema's version: 1 for the first tables, one more for every upgrade applied at start.
+    int schemaVersion();
 
     // Inside a transaction: waits until no other process is creating the schema or seeding, and keeps
     // them waiting until this transaction ends (PostgreSQL; SQLite's write lock already does this).
@@ -111,6 +148,10 @@ public:
         begin();
         try {
             work();
+        } catch (const DatabaseError &e) {
+            rollback();
+            // Nothing of a transaction that did not commit stays, even when the connection broke.
+            throw DatabaseError(e.what(), DatabaseError::NothingChanged);
         } catch (...) {
             rollback();
             throw;
@@ -122,12 +163,16 @@ private:
     void begin();
     void commit();
     void rollback();
+    void configureSession();
     void createSchema();
+    bool updateOne(const PhotoRecord &photo, bool images);
+    void upgradeSchema();
 
     static constexpr int kSetupLock = 160016; // PostgreSQL advisory lock key of schema and seeding
 
     QString connection_;
     std::unique_ptr<PreparedStatements> prepared_;
     bool postgres_ = false;
+    QString reopenError_;
     int depth_ = 0; // nesting of inTransaction; only the outermost level talks to SQLite
 };

@@ -2,9 +2,12 @@
 
 #include "ConnectionGuard.h"
 #include "RequestLog.h"
+#include "ServiceLogic.h"
+#include "ServiceMetrics.h"
 #include "SoapEndpoint.h"
 #include "contract/Wsdl.h"
 
+#include <QElapsedTimer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QSslSocket>
@@ -86,6 +89,26 @@ bool PhotoHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocke
 bool PhotoHttpServer::answer(const QHttpServerRequest &request, QTcpSocket *socket, bool close) {
     Responder responder{makeResponder(request, socket), socket, close};
     const QString path = request.url().path();
+    // For balancers and monitoring: the process answers; this thread's database answers; the counts.
+    // Not logged, since they are asked every few seconds.
+    if (request.method() == QHttpServerRequest::Method::Get) {
+        if (path == QLatin1String("/healthz")) {
+            responder.write(QByteArrayLiteral("ok\n"), kText, Status::Ok);
+            return true;
+        }
+        if (path == QLatin1String("/readyz")) {
+            const bool ready = logic_.database().answers();
+            responder.write(ready ? QByteArrayLiteral("ready\n")
+                                  : QByteArrayLiteral("database unavailable\n"),
+                            kText, ready ? Status::Ok : Status::ServiceUnavailable);
+            return true;
+        }
+        if (path == QLatin1String("/metrics")) {
+            responder.write(Metrics().text(), QByteArrayLiteral("text/plain; version=0.0.4; charset=utf-8"),
+                            Status::Ok);
+            return true;
+        }
+    }
     if (path.compare(kEndpointPath, Qt::CaseInsensitive) != 0) {
         LogRequest(QStringLiteral("%1: not found").arg(path));
         responder.write(QByteArrayLiteral("not found\n"), kText, Status::NotFound);
@@ -93,7 +116,10 @@ bool PhotoHttpServer::answer(const QHttpServerRequest &request, QTcpSocket *sock
     }
     switch (request.method()) {
     case QHttpServerRequest::Method::Post: {
+        QElapsedTimer timer;
+        timer.start();
         const SoapReply reply = AnswerSoapRequest(logic_, request.body(), access_, request.remoteAddress());
+        Metrics().countRequest(reply.operation, reply.outcome, double(timer.nsecsElapsed()) / 1e9);
         LogRequest(reply.logLine);
         responder.write(reply.body, kXml, static_cast<Status>(reply.httpStatus));
         return true;

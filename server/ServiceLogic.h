@@ -47,6 +47,7 @@ public:
     Answer<TPicResultInfo> UpdateCompanyPhoto(const Header &header, const TPictureInfo &aPicInfo);
     Answer<TPicResultInfo> DeleteCompanyPhoto(const Header &header, const QString &aPhotoId);
 
+    PhotoDatabase &database() { return db_; }
 
 private:
     PhotoDatabase &db_;

@@ -1,6 +1,8 @@
 // photo-service: the reference photo service. Opens (or creates) its SQLite file, optionally adds the
 // demo data, listens, and prints "listening on HOST:PORT" once it accepts connections.
+// "photo-service admin ..." runs an administration command instead (AdminCommands.h).
 #include "AccessControl.h"
+#include "AdminCommands.h"
 #include "DatabaseUrl.h"
 #include "DemoSeed.h"
 #include "GuardOptions.h"
@@ -33,9 +35,20 @@ QString hostText(const QHostAddress &host) {
                : host.toString();
 }
 
+// Qt's own warnings (a database driver's, for example) go into the request log as one line each.
+void logQtMessage(QtMsgType, const QMessageLogContext &, const QString &message) {
+    if (message.startsWith(QLatin1String("Unable to free statement"))) {
+        return; // the statements of a connection that broke, dropped when it is opened again
+    }
+    LogRequest(QStringLiteral("qt: ") + message.trimmed());
+}
+
 int run(int argc, char *argv[]) {
     const pid_t parent = ::getppid(); // before anything else, so a parent that ends early is noticed
     QCoreApplication app(argc, argv);
+    if (app.arguments().value(1) == QLatin1String("admin")) {
+        return RunAdmin(app.arguments().mid(2));
+    }
     if (app.arguments().contains(QLatin1String("--help"))) {
         std::fputs(kServiceHelp, stdout);
         return 0;
@@ -47,6 +60,7 @@ int run(int argc, char *argv[]) {
         return 2;
     }
     const ServiceOptions &options = std::get<ServiceOptions>(parsed);
+    qInstallMessageHandler(logQtMessage);
     if (options.exitWithParent) {
         // A test that dies without stopping its service must not leave the service running.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);

@@ -62,6 +62,34 @@ private slots:
         }
         QVERIFY(!access.refusal(a_, Operation::QueryCompanyInfo));
     }
+
+    // 5 wrong passwords close the user name everywhere, 20 close the address for every name, for 15
+    // minutes; a good login clears its name's count.
+    void failedLoginsAreThrottled() {
+        LoginThrottle logins([this] { return now_; });
+        for (int i = 0; i < 4; ++i) {
+            logins.note(a_, QStringLiteral("alice"), false);
+        }
+        QVERIFY(!logins.refusal(a_, QStringLiteral("alice")));
+        logins.note(b_, QStringLiteral("alice"), false);
+        QVERIFY(logins.refusal(a_, QStringLiteral("alice")));
+        QVERIFY(!logins.refusal(a_, QStringLiteral("bob")));
+        now_ += 15min;
+        QVERIFY(!logins.refusal(a_, QStringLiteral("alice")));
+
+        for (int i = 0; i < 4; ++i) {
+            logins.note(a_, QStringLiteral("dave"), false);
+        }
+        logins.note(a_, QStringLiteral("dave"), true);
+        logins.note(a_, QStringLiteral("dave"), false);
+        QVERIFY(!logins.refusal(a_, QStringLiteral("dave")));
+
+        for (int i = 0; i < 15; ++i) { // with dave's 5: 20 failures from a_ within the window
+            logins.note(a_, QStringLiteral("user%1").arg(i), false);
+        }
+        QVERIFY(logins.refusal(a_, QStringLiteral("carol")));
+        QVERIFY(!logins.refusal(b_, QStringLiteral("carol")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAccessControl)

@@ -206,6 +206,26 @@ private slots:
         other.setPath(QStringLiteral("/other.asmx"));
         QCOMPARE(finish(nam_.get(QNetworkRequest(other))).status, 404);
         QCOMPARE(finish(nam_.post(soapRequest(other.toString()), QByteArray("<x/>"))).status, 404);
+
+        // Health and metrics: the request above and a refused company query are counted.
+        QVERIFY(!answersLogin(service.endpoint())); // no users in this store: 2003
+        postRequest(nam_, service.endpoint(),
+                    request(Soap::Operation::QueryCompanyInfo, ServiceHeaders::query(s("3101150012345"))));
+        const auto get = [&](const char *path) {
+            other.setPath(QString::fromLatin1(path));
+            return finish(nam_.get(QNetworkRequest(other)));
+        };
+        QCOMPARE(get("/healthz").body, QByteArray("ok\n"));
+        QCOMPARE(get("/readyz").body, QByteArray("ready\n"));
+        const HttpResult metrics = get("/metrics");
+        QCOMPARE(metrics.status, 200);
+        for (const char *line :
+             {"photo_service_requests_total{operation=\"Func_ValidateUserLogin\",result=\"2003\"} 1\n",
+              "photo_service_requests_total{operation=\"Func_QueryCompanyInfo\",result=\"refused\"} 1\n",
+              "photo_service_refusals_total{reason=\"access\"} 1\n",
+              "photo_service_request_duration_seconds_count 2\n", "photo_service_open_connections "}) {
+            QVERIFY2(metrics.body.contains(line), line);
+        }
     }
 
     void keepsDataAcrossRestart() {
@@ -317,13 +337,14 @@ private slots:
         // A shell starts the service in the background, reports its process ID, waits until the service
         // listens (it watches its parent from then on) and ends.
         QProcess shell;
-        shell.start(QStringLiteral("/bin/sh"),
-                    {QStringLiteral("-c"),
-                     QStringLiteral("\"$0\" --listen 127.0.0.1:0 --db \"$1\" --exit-with-parent "
-                                    ">\"$2\" 2>/dev/null & echo $!; "
-                                    "for i in $(seq 600); do grep -q listening \"$2\" && break; sleep 0.05; done"),
-                     QCoreApplication::applicationDirPath() + QStringLiteral("/photo-service"),
-                     dbFile(QStringLiteral("orphan.db")), dir_.filePath(QStringLiteral("orphan.out"))});
+        shell.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("\"$0\" --listen 127.0.0.1:0 --db \"$1\" --exit-with-parent "
+                            ">\"$2\" 2>/dev/null & echo $!; "
+                            "for i in $(seq 600); do grep -q listening \"$2\" && break; sleep 0.05; done"),
+             QCoreApplication::applicationDirPath() + QStringLiteral("/photo-service"),
+             dbFile(QStringLiteral("orphan.db")), dir_.filePath(QStringLiteral("orphan.out"))});
         QVERIFY(shell.waitForFinished(60000));
         const pid_t pid = QString::fromLatin1(shell.readAllStandardOutput()).trimmed().toInt();
         QVERIFY(pid > 0);

@@ -49,6 +49,16 @@ if [ -z "$started" ]; then
 fi
 
 export UPLOADPIC_TEST_PG="postgresql://photos@127.0.0.1:$port/postgres"
+
+# "$UPLOADPIC_TEST_PG_CONTROL stop|start|restart" stops (fast: sessions are ended), starts or restarts
+# the same server on the same port, for tests of a service whose database goes away under it.
+cat >"$dir/control" <<EOF
+#!/bin/sh
+exec ${as_owner[*]} "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 -m fast \\
+  -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c max_connections=200 -c fsync=off" "\$1" >/dev/null
+EOF
+chmod 755 "$dir/control"
+export UPLOADPIC_TEST_PG_CONTROL="$dir/control"
 set +e
 "$@"
 code=$?

@@ -71,12 +71,41 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<TestCertificates> certs_;
     std::unique_ptr<PhotoServiceProcess> service_;
+    QString expired_ = dir_.filePath("expired.pem");
+    QString expiredKey_ = dir_.filePath("expired.key");
+
+    // A self-signed certificate valid for one day in 2020 ("openssl req" cannot date one in the past).
+    bool makeExpired() {
+        const QDir dir(dir_.filePath("expired"));
+        QFile config(dir.filePath("ca.cnf"));
+        QFile index(dir.filePath("index.txt"));
+        QFile serial(dir.filePath("serial"));
+        const auto run = [&](const QStringList &arguments) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            p.start("openssl", arguments);
+            return p.waitForFinished(60000) && p.exitCode() == 0;
+        };
+        return dir.mkpath(".") && config.open(QIODevice::WriteOnly) &&
+               config.write(
+                   "[ca]\ndefault_ca = d\n[d]\ndatabase = index.txt\nnew_certs_dir = .\nserial = serial\n"
+                   "default_md = sha256\npolicy = p\n[p]\ncommonName = supplied\n") > 0 &&
+               (config.close(), index.open(QIODevice::WriteOnly)) &&
+               (index.close(), serial.open(QIODevice::WriteOnly)) && serial.write("01\n") > 0 &&
+               (serial.close(), true) &&
+               run({"req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                    "-keyout", expiredKey_, "-out", "x.csr", "-subj", "/CN=127.0.0.1"}) &&
+               run({"ca", "-batch", "-notext", "-config", "ca.cnf", "-selfsign", "-keyfile", expiredKey_,
+                    "-in", "x.csr", "-out", expired_, "-startdate", "20200101000000Z", "-enddate",
+                    "20200102000000Z"});
+    }
 
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         certs_ = std::make_unique<TestCertificates>(dir_.path());
         QVERIFY(certs_->ok());
+        QVERIFY(makeExpired());
         service_ = std::make_unique<PhotoServiceProcess>(
             dir_.filePath(QStringLiteral("photos.db")), true,
             QStringList{"--tls-cert", certs_->serverCert, "--tls-key", certs_->serverKey});
@@ -128,6 +157,33 @@ private slots:
         QVERIFY2(log.contains(logged), qPrintable(log));
     }
 
+    // TLS 1.2 only with forward secrecy and authenticated encryption; TLS 1.3 as the library offers it.
+    void handshakesOfferedByTheService_data() {
+        QTest::addColumn<QStringList>("client");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("1.2 ECDHE AES-GCM")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-AES128-GCM-SHA256"} << true;
+        QTest::newRow("1.2 ECDHE ChaCha20-Poly1305")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-CHACHA20-POLY1305"} << true;
+        QTest::newRow("1.2 ECDHE CBC")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-AES128-SHA"} << false;
+        QTest::newRow("1.2 ECDHE CBC SHA-384")
+            << QStringList{"-tls1_2", "-cipher", "ECDHE-ECDSA-AES256-SHA384"} << false;
+        QTest::newRow("1.3") << QStringList{"-tls1_3"} << true;
+    }
+    void handshakesOfferedByTheService() {
+        QFETCH(QStringList, client);
+        QFETCH(bool, accepted);
+        QProcess process;
+        process.start(
+            QStringLiteral("openssl"),
+            QStringList{"s_client", "-connect", QStringLiteral("127.0.0.1:%1").arg(service_->port())} +
+                client);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode() == 0, accepted);
+    }
+
     void unusableTlsFilesStopTheService_data() {
         QTest::addColumn<QStringList>("tls");
         QTest::addColumn<QString>("message");
@@ -136,6 +192,16 @@ private slots:
         QTest::newRow("key missing") << QStringList{"--tls-cert", certs_->serverCert, "--tls-key",
                                                     dir_.filePath(QStringLiteral("none.key"))}
                                      << "--tls-key";
+        QTest::newRow("certificate missing")
+            << QStringList{"--tls-cert", dir_.filePath("none.pem"), "--tls-key", certs_->serverKey}
+            << "--tls-cert: cannot read \"" + dir_.filePath("none.pem") + "\": No such file or directory";
+        QTest::newRow("key of another certificate")
+            << QStringList{"--tls-cert", certs_->serverCert, "--tls-key", dir_.filePath("other-ca.key")}
+            << "--tls-key: the key in \"" + dir_.filePath("other-ca.key") +
+                   "\" does not belong to the certificate in";
+        QTest::newRow("expired certificate")
+            << QStringList{"--tls-cert", expired_, "--tls-key", expiredKey_}
+            << "the certificate in \"" + expired_ + "\" is valid from 2020-01-01";
     }
     void unusableTlsFilesStopTheService() {
         QFETCH(QStringList, tls);
@@ -146,7 +212,9 @@ private slots:
                           tls);
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 1);
-        QVERIFY(QString::fromLocal8Bit(process.readAllStandardError()).contains(message));
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QVERIFY(!err.contains("listening"));
     }
 };
 
