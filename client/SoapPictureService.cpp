@@ -22,7 +22,8 @@ void TSoapPictureService::SetHeader(const Header &header) {
     header_ = header;
 }
 
-QByteArrayList TSoapPictureService::call(Soap::Request request, std::function<void(QByteArrayView)> bodySink) const {
+QByteArrayList TSoapPictureService::call(Soap::Request request,
+                                         std::function<void(QByteArrayView)> bodySink) const {
     request.header = header_;
     HttpTransport::PostOptions options;
     options.idleTimeout = idleTimeout_;
@@ -47,8 +48,7 @@ QByteArrayList TSoapPictureService::call(Soap::Request request, std::function<vo
 
 TPicResultInfo TSoapPictureService::callForPicResult(Soap::Request request) const {
     // The photos are decoded while the rest of the answer is still on its way.
-    Soap::PicResultStream stream;
-    stream.setPhotoObserver(photoObserver_);
+    Soap::PicResultStream stream(photoSink_);
     QByteArrayList rest = call(std::move(request), [&stream](QByteArrayView piece) { stream.feed(piece); });
     while (!rest.isEmpty()) {
         stream.feed(rest.takeFirst());
