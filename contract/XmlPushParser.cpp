@@ -59,7 +59,7 @@ void XmlPushParser::parse(const char *data, qsizetype size, bool last) {
         if (last) {
             done_ = true;
         } else {
-            checkUnfinishedTag();
+            checkUnfinishedToken();
         }
         return;
     }
@@ -78,17 +78,22 @@ void XmlPushParser::fail(const QString &problem) {
                         .arg(problem));
 }
 
-// The markup expat keeps while it waits for its end: a start tag past the bound is refused here,
-// before the rest of it arrives.
-void XmlPushParser::checkUnfinishedTag() {
+// What expat keeps while it waits for the end of a token (text is handed on as it comes, so this is
+// markup, or a name outside any element): a token past the bound is refused here, before the rest of
+// it arrives. No message of the contract needs a longer comment or processing instruction.
+void XmlPushParser::checkUnfinishedToken() {
     int offset = 0;
     int size = 0;
     const char *context = XML_GetInputContext(parser_, &offset, &size);
-    if (!context || size - offset <= kMaxStartTagBytes || context[offset] != '<' ||
-        std::strchr("/!?", context[offset + 1])) {
+    if (!context || size - offset <= kMaxStartTagBytes) {
         return;
     }
-    // Its attributes so far: each "=" outside a quoted value.
+    done_ = true;
+    if (context[offset] != '<' || std::strchr("/!?", context[offset + 1])) {
+        throw SoapError(QStringLiteral("unreadable message: an unfinished token longer than %1 bytes")
+                            .arg(kMaxStartTagBytes));
+    }
+    // A start tag: its attributes so far are the "=" outside quoted values.
     int attributes = 0;
     char quote = 0;
     for (int i = offset; i < size; ++i) {
@@ -101,7 +106,6 @@ void XmlPushParser::checkUnfinishedTag() {
             ++attributes;
         }
     }
-    done_ = true;
     throw SoapError(
         attributes > kMaxTagAttributes
             ? QStringLiteral("unreadable message: a start tag with more than %1 attributes")

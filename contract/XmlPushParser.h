@@ -4,7 +4,8 @@
 // data as it comes, holding no more of the message than a piece of markup not yet complete. What no
 // message of the contract needs is refused: a document type declaration (so no entity is ever
 // expanded), a start tag longer than kMaxStartTagBytes or with more than kMaxTagAttributes
-// attributes (namespace declarations included).
+// attributes (namespace declarations included), any other unfinished token (a comment, a name
+// outside the elements) longer than kMaxStartTagBytes.
 
 #include <QByteArrayView>
 
@@ -45,7 +46,7 @@ public:
 private:
     void parse(const char *data, qsizetype size, bool last);
     [[noreturn]] void fail(const QString &problem);
-    void checkUnfinishedTag();
+    void checkUnfinishedToken();
     static void startElement(void *self, const char *name, const char **attributes);
     static void endElement(void *self, const char *name);
     static void characters(void *self, const char *text, int length);

@@ -393,6 +393,8 @@ private slots:
         QTest::newRow("1 MB start tag")
             << open + "<R xmlns=\"MORA.PictureService\" a=\"" + QByteArray(1 << 20, 'x') + "\"/>" + close
             << QStringLiteral("start tag longer than 65536 bytes");
+        QTest::newRow("1 MB name before the envelope")
+            << QByteArray(1 << 20, 'x') << QStringLiteral("unfinished token longer than 65536 bytes");
         QTest::newRow("html page") << QByteArray("<html><body>Service Unavailable</body></html>")
                                    << QStringLiteral("not a SOAP envelope");
         QTest::newRow("garbage") << QByteArray("\x01\x02garbage")
