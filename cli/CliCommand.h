@@ -2,6 +2,8 @@
 // The commands of uploadpic-cli: each has a name, a one-line summary and a function that runs it with
 // the arguments after its name. Usage faults throw UsageError, which the tool turns into exit code 2.
 
+#include "client/PhotoSession.h"
+
 #include <QCommandLineParser>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -29,12 +31,16 @@ public:
     explicit UsageError(const QString &message) : std::runtime_error(message.toStdString()) {}
 };
 
-// Output in UTF-8, whatever the locale says. Err lines also become the message of a JSON report.
+// Output in UTF-8, whatever the locale says, control characters escaped (core/ShownText.h): Out
+// keeps the line breaks and tabs of the program's own texts, Err, Field, Value and Item none (Item its
+// tabs). Err lines also become the message of a JSON report.
 void Out(const QString &line);
 void Err(const QString &line);
 
 // What a command reports. As text each piece prints at once; with --json the pieces are collected
-// and main prints one object at the end: {"exitCode", "code", "message", "data"}.
+// and main prints one object at the end: {"exitCode", "code", "message", "reason", "data"}, the first
+// four always filled (code "1111" for a failure without the service's own code, reason empty on
+// success).
 void SetJsonReport(bool json);
 bool JsonReport();
 // A named value: "KEY=VALUE" as text.
@@ -43,8 +49,11 @@ void Field(const QString &key, const QJsonValue &value);
 void Value(const QString &key, const QString &value);
 // One entry of a repeated item: the text line as text, an array element under key in JSON.
 void Item(const QString &key, const QJsonValue &item, const QString &text);
-// Records the service's result code of the last operation; true for success.
-bool Succeeded(const QString &code);
+// Records an operation's result for the report: its code, message and reason. A failure prints
+// "Code=CODE" (as text; a login prints its outcome word instead) and the message with its reason on
+// stderr. The exit status: 0 success,
+// 2 an input refused before anything was sent, 1 any other failure or a cancel.
+int Finish(const TOperationResult &result);
 // The JSON object of the report, for main to print.
 QJsonObject JsonObject(int exitCode);
 

@@ -1,6 +1,7 @@
 #include "CliCommand.h"
 
 #include "contract/ResultCodes.h"
+#include "core/ShownText.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -15,7 +16,9 @@ namespace {
 struct Report {
     bool json = false;
     QString code;
-    QStringList messages;
+    QString message;
+    QString reason;
+    QStringList errors; // lines written to stderr
     QJsonObject data;
 };
 
@@ -30,17 +33,19 @@ QString text(const QJsonValue &value) {
 
 } // namespace
 
+// What is printed keeps no control character of its own but the line breaks and tabs of the
+// program's texts; text from outside (a server's answer) is escaped whole where it is printed below.
 void Out(const QString &line) {
-    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputs(ShownText(line, u"\n\t").toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 
 void Err(const QString &line) {
-    std::fputs(line.toUtf8().constData(), stderr);
+    std::fputs(ShownText(line).toUtf8().constData(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
-    report().messages.append(line);
+    report().errors.append(line);
 }
 
 void SetJsonReport(bool json) {
@@ -55,7 +60,7 @@ void Field(const QString &key, const QJsonValue &value) {
     if (report().json) {
         report().data.insert(key, value);
     } else {
-        Out(key + u'=' + text(value));
+        Out(key + u'=' + ShownText(text(value)));
     }
 }
 
@@ -63,7 +68,7 @@ void Value(const QString &key, const QString &value) {
     if (report().json) {
         report().data.insert(key, value);
     } else {
-        Out(value);
+        Out(ShownText(value));
     }
 }
 
@@ -73,20 +78,49 @@ void Item(const QString &key, const QJsonValue &item, const QString &line) {
         items.append(item);
         report().data.insert(key, items);
     } else {
-        Out(line);
+        Out(ShownText(line, u"\t")); // one line, whose fields the tabs separate
     }
 }
 
-bool Succeeded(const QString &code) {
-    report().code = code;
-    return code == ResultCode::kSuccess;
+int Finish(const TOperationResult &result) {
+    Report &r = report();
+    r.code = result.code;
+    r.message = result.message;
+    r.reason = result.reason;
+    if (!result.warning.isEmpty()) {
+        Err(QStringLiteral("uploadpic-cli: ") + result.warning);
+    }
+    if (result.ok()) {
+        return 0;
+    }
+    // A login's outcome word (printed by its command) says what "Code=" would.
+    const bool login = result.loginMessage != 0;
+    if (!r.json && result.input == PhotoWorkflow::Input::None && !result.cancelled && !login) {
+        Out(QStringLiteral("Code=") + result.code);
+    }
+    const bool sameText = result.reason.isEmpty() || result.reason == result.message;
+    Err(QStringLiteral("uploadpic-cli: ") + result.message +
+        (sameText ? QString() : QStringLiteral(": ") + result.reason));
+    return result.input != PhotoWorkflow::Input::None ? 2 : 1;
 }
 
 QJsonObject JsonObject(int exitCode) {
     const Report &r = report();
+    const QString errors = r.errors.join(QStringLiteral("; "));
+    const QString code =
+        !r.code.isEmpty() ? r.code : QString(exitCode == 0 ? ResultCode::kSuccess : ResultCode::kNoAnswer);
+    QString message = r.message;
+    if (message.isEmpty()) {
+        message = exitCode == 0 ? QStringLiteral("成功") : errors;
+    }
+    QString reason = r.reason;
+    if (reason.isEmpty() && exitCode != 0) {
+        reason = errors.isEmpty() ? message : errors;
+    }
     return QJsonObject{{QStringLiteral("exitCode"), exitCode},
-                       {QStringLiteral("code"), r.code.isEmpty() ? QJsonValue() : QJsonValue(r.code)},
-                       {QStringLiteral("message"), r.messages.join(QStringLiteral("; "))},
+                       {QStringLiteral("code"), code},
+                       {QStringLiteral("message"), message},
+                       {QStringLiteral("reason"), reason},
                        {QStringLiteral("data"), r.data}};
 }
 

@@ -2,13 +2,15 @@
 
 #include "client/ServerTransport.h"
 #include "core/StrOper.h"
+#include "core/WholeFile.h"
 #include "protect/Des.h"
 #include "protect/MoradesLib.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSslCertificate>
+
+#include <exception>
 
 namespace cli {
 
@@ -60,9 +62,10 @@ bool placeCaFile(const QString &folder, const QString &caFile, QString &error) {
     for (const QSslCertificate &certificate : certificates) {
         clean += certificate.toPem();
     }
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(clean) != clean.size() || !out.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
+    try {
+        WriteWholeFile(target, clean);
+    } catch (const std::exception &e) {
+        error = QString::fromUtf8(e.what());
         return false;
     }
     return true;
@@ -80,20 +83,16 @@ bool WriteConfigFile(const QString &folder, const QString &ip, const QString &po
     if (!placeCaFile(folder, tls ? caFile : QString(), error)) {
         return false;
     }
-    QSaveFile file(QDir(configFolder).filePath(QStringLiteral("Config.ini")));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
     QString text =
         QStringLiteral("[UploadConfig]\r\nIP=%1\r\nPort=%2\r\n").arg(ProtectValue(ip), ProtectValue(port));
     if (tls) {
         text += QLatin1String(ServerTransport::kSchemeKey) + QLatin1Char('=') +
                 ProtectValue(QStringLiteral("https")) + QStringLiteral("\r\n");
     }
-    file.write(text.toLatin1());
-    if (!file.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    try {
+        WriteWholeFile(QDir(configFolder).filePath(QStringLiteral("Config.ini")), text.toLatin1());
+    } catch (const std::exception &e) {
+        error = QString::fromUtf8(e.what());
         return false;
     }
     return true;

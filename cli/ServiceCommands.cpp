@@ -4,8 +4,6 @@
 #include "ServiceSession.h"
 
 #include "client/LoginMessages.h"
-#include "contract/ResultCodes.h"
-#include "client/UploadPictureLib.h"
 
 namespace cli {
 int RunLogin(const QStringList &args, const Options &options) {
@@ -19,9 +17,12 @@ int RunLogin(const QStringList &args, const Options &options) {
         return 0;
     }
     ServiceSession session(options);
-    const int message = session.login(parser.positionalArguments()[0], parser.positionalArguments()[1]);
-    Value(QStringLiteral("login"), loginOutcome(message));
-    return message == WM_LOGIN_SUCCESS ? 0 : 1;
+    const TOperationResult result =
+        session.login(parser.positionalArguments()[0], parser.positionalArguments()[1]);
+    if (result.input == PhotoWorkflow::Input::None) {
+        Value(QStringLiteral("login"), loginOutcome(result.loginMessage));
+    }
+    return Finish(result);
 }
 
 int RunQuery(const QStringList &args, const Options &options) {
@@ -35,18 +36,17 @@ int RunQuery(const QStringList &args, const Options &options) {
                              options, session, exitCode)) {
         return exitCode;
     }
-    const QString code = session->queryCompany(parser.positionalArguments()[0]);
-    if (!Succeeded(code)) {
-        return failed(code);
+    const TOperationResult result = session->operations().QueryCompany(parser.positionalArguments()[0]);
+    if (result.ok()) {
+        const TCurrentCompany &company = *session->dm().CurrentCompany;
+        Field(QStringLiteral("CompanyId"), session->dm().CompanyId);
+        Field(QStringLiteral("CompanyName"), company.CompanyName);
+        Field(QStringLiteral("CustomerId"), company.CustomerId);
+        Field(QStringLiteral("SoftwareId"), company.SoftwareId);
+        Field(QStringLiteral("CompanyType"), company.CompanyType);
+        Field(QStringLiteral("DeviceId"), company.DeviceId);
     }
-    const TCurrentCompany &company = *session->dm().CurrentCompany;
-    Field(QStringLiteral("CompanyId"), session->dm().CompanyId);
-    Field(QStringLiteral("CompanyName"), company.CompanyName);
-    Field(QStringLiteral("CustomerId"), company.CustomerId);
-    Field(QStringLiteral("SoftwareId"), company.SoftwareId);
-    Field(QStringLiteral("CompanyType"), company.CompanyType);
-    Field(QStringLiteral("DeviceId"), company.DeviceId);
-    return 0;
+    return Finish(result);
 }
 
 int RunList(const QStringList &args, const Options &options) {
@@ -64,9 +64,9 @@ int RunList(const QStringList &args, const Options &options) {
             args, 1, 1, options, session, exitCode)) {
         return exitCode;
     }
-    const QString code = session->queryAndList(parser.positionalArguments()[0]);
-    if (!Succeeded(code)) {
-        return failed(code);
+    const TOperationResult result = session->operations().Query(parser.positionalArguments()[0]);
+    if (!result.ok()) {
+        return Finish(result);
     }
     const TDM_Main &dm = session->dm();
     Field(QStringLiteral("MaxPhotoNumber"), dm.MaxPhotoNumber);
@@ -88,7 +88,7 @@ int RunList(const QStringList &args, const Options &options) {
     for (const QString &type : dm.PhotoTypeList) {
         Item(QStringLiteral("types"), type, QStringLiteral("Type=") + type);
     }
-    return 0;
+    return Finish(result);
 }
 
 int RunDelete(const QStringList &args, const Options &options) {
@@ -103,13 +103,12 @@ int RunDelete(const QStringList &args, const Options &options) {
                              2, options, session, exitCode)) {
         return exitCode;
     }
-    QString code = session->queryCompany(parser.positionalArguments()[0]);
-    if (!Succeeded(code)) {
-        return failed(code);
+    TOperationResult result = session->operations().QueryCompany(parser.positionalArguments()[0]);
+    if (result.ok()) {
+        result =
+            session->operations().Delete(parser.positionalArguments()[1], TPhotoSession::Identity::Photo);
     }
-    session->dm().OperationKind = 2;
-    TUploadPicture().Func_DeleteCompanyPhoto(parser.positionalArguments()[1], code);
-    return Succeeded(code) ? 0 : failed(code);
+    return Finish(result);
 }
 
 } // namespace cli

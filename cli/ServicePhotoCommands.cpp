@@ -4,52 +4,9 @@
 #include "ServiceSession.h"
 
 #include "client/PhotoTypeChoice.h"
-#include "client/PhotoWorkflow.h"
 #include "contract/ResultCodes.h"
-#include "client/UploadPictureLib.h"
-
-#include <QDate>
 
 namespace cli {
-namespace {
-
-// Refuses, before anything is sent, the inputs the photo editor would refuse: the file (when given),
-// and the note. The type is checked once the list is known.
-void checkLocalInput(const QString &command, PhotoWorkflow::EditMode mode, const QString &file,
-                     const QString &note) {
-    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckPhotoInput(mode, file, true, note)) {
-        throw UsageError(command + QStringLiteral(": ") + problem.text);
-    }
-}
-
-// Prepares the chosen file with the company's limits; false (and the reason on stderr) when it gave
-// no image to send.
-bool preparePhoto(const QString &command, const QString &file, const TDM_Main &dm,
-                  PhotoWorkflow::TPreparedPhoto &photo) {
-    photo = PhotoWorkflow::PreparePhoto(file, dm.ZoomWidth, dm.ZoomHeight);
-    if (!photo.hasImage()) {
-        Err(QStringLiteral("%1: cannot prepare the photo '%2': %3")
-                .arg(command, file, photo.failedSteps.join(QStringLiteral("; "))));
-        return false;
-    }
-    return true;
-}
-
-// Files a saved photo's versions in the cache as the photo editor does. The photo is saved either
-// way, so a failure is a warning, not a failed command.
-void filePhoto(const QString &command, const QString &photoId, const PhotoWorkflow::TPreparedPhoto &photo) {
-    const QString error = PhotoWorkflow::FilePreparedPhoto(photoId, photo);
-    if (!error.isEmpty()) {
-        Err(QStringLiteral("%1: the photo is saved but not in the photo cache: %2").arg(command, error));
-    }
-}
-
-int notInList(const QString &command, const QString &photoId, const QString &companyId) {
-    Err(QStringLiteral("%1: photo '%2' is not in the list of company %3").arg(command, photoId, companyId));
-    return 1;
-}
-
-} // namespace
 
 int RunFetch(const QStringList &args, const Options &options) {
     QCommandLineParser parser;
@@ -73,35 +30,30 @@ int RunFetch(const QStringList &args, const Options &options) {
         throw UsageError(
             QStringLiteral("fetch: the version is 'small' or 'source', not '%1'").arg(positional[2]));
     }
-    QString code = session->queryAndList(positional[0]);
-    if (!Succeeded(code)) {
-        return failed(code);
+    TOperationResult result = session->operations().Query(positional[0]);
+    if (result.ok()) {
+        result = session->operations().Fetch(photoId, positional[2] == u"small" ? PhotoFlag::kSmall
+                                                                                : PhotoFlag::kSource);
     }
-    TPhotoListModel &rows = session->rows();
-    const int row = rows.findRow(photoId);
-    if (row < 0) {
-        return notInList(QStringLiteral("fetch"), photoId, positional[0]);
+    if (result.ok() && result.file.isEmpty()) {
+        // The answer was good but left no file to show: the command did not do what it was asked.
+        result.code = ResultCode::kNoAnswer;
+        result.message = QStringLiteral("获取企业照片信息失败");
+        result.reason = result.warning;
+        result.warning.clear();
     }
-    rows.setSelectedRow(row);
-    session->dm().OperationKind = 2;
-    const TCacheWrite written = TUploadPicture().Func_GetCompanyPhoto(
-        photoId, positional[2] == u"small" ? PhotoFlag::kSmall : PhotoFlag::kSource, code);
-    if (!Succeeded(code)) {
-        return failed(code);
+    if (result.ok()) {
+        Value(QStringLiteral("file"), result.file);
     }
-    if (written.file.isEmpty()) {
-        Err(QStringLiteral("fetch: the photo was not written to the photo cache: ") + written.error);
-        return 1;
-    }
-    Value(QStringLiteral("file"), written.file);
-    return 0;
+    return Finish(result);
 }
 
 int RunAdd(const QStringList &args, const Options &options) {
     QCommandLineParser parser;
     const LoginOptions login;
     parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The photo: JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The photo: JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP."));
     parser.addPositionalArgument(QStringLiteral("TYPECODE"),
                                  QStringLiteral("Photo type code, e.g. 05: a type no listed photo has."));
     parser.addPositionalArgument(QStringLiteral("NOTE"), QStringLiteral("The photo's note."));
@@ -118,40 +70,17 @@ int RunAdd(const QStringList &args, const Options &options) {
         return exitCode;
     }
     const QStringList positional = parser.positionalArguments();
-    const QString &file = positional[1];
-    const QString &note = positional[3];
-    checkLocalInput(QStringLiteral("add"), PhotoWorkflow::EditMode::Add, file, note);
-    QString code = session->queryAndList(positional[0]);
-    if (!Succeeded(code)) {
-        return failed(code);
+    TOperationResult result = session->operations().Query(positional[0]);
+    if (result.ok()) {
+        const TDM_Main &dm = session->dm();
+        const QString entry =
+            PhotoTypeChoice::UnusedEntryWithCode(dm.PhotoTypeList, dm.PhotoListView, positional[2]);
+        result = session->operations().Add(positional[1], entry, positional[3]);
     }
-    TDM_Main &dm = session->dm();
-    if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(dm); !refusal.isEmpty()) {
-        Err(QStringLiteral("add: ") + refusal);
-        return 1;
+    if (result.ok()) {
+        Value(QStringLiteral("photoId"), result.photoId);
     }
-    const QString entry =
-        PhotoTypeChoice::UnusedEntryWithCode(dm.PhotoTypeList, dm.PhotoListView, positional[2]);
-    if (const PhotoWorkflow::TInputProblem problem =
-            PhotoWorkflow::CheckPhotoInput(PhotoWorkflow::EditMode::Add, file, !entry.isEmpty(), note)) {
-        throw UsageError(QStringLiteral("add: ") + problem.text);
-    }
-    PhotoWorkflow::TPreparedPhoto photo;
-    if (!preparePhoto(QStringLiteral("add"), file, dm, photo)) {
-        return 1;
-    }
-    const TPictureInfo info = PhotoWorkflow::PhotoRecord(*dm.CurrentCompany, QString(),
-                                                         PhotoTypeChoice::CodeOf(entry), note, photo);
-    dm.OperationKind = 2;
-    TUploadPicture().Func_InsertCompanyPhoto(info, code);
-    if (!Succeeded(code)) {
-        return failed(code);
-    }
-    const QString photoId =
-        PhotoTypeChoice::NewPhotoId(dm.CurrentCompany->CustomerId, QDate::currentDate(), entry);
-    filePhoto(QStringLiteral("add"), photoId, photo);
-    Value(QStringLiteral("photoId"), photoId);
-    return 0;
+    return Finish(result);
 }
 
 int RunEdit(const QStringList &args, const Options &options) {
@@ -174,40 +103,15 @@ int RunEdit(const QStringList &args, const Options &options) {
         return exitCode;
     }
     const QStringList positional = parser.positionalArguments();
-    const QString &photoId = positional[1];
-    const QString &note = positional[2];
     const QString image = parser.value(file);
     if (parser.isSet(file) && image.trimmed().isEmpty()) {
         throw UsageError(QStringLiteral("edit: --file needs a file name"));
     }
-    checkLocalInput(QStringLiteral("edit"), PhotoWorkflow::EditMode::Edit, image, note);
-    QString code = session->queryAndList(positional[0]);
-    if (!Succeeded(code)) {
-        return failed(code);
+    TOperationResult result = session->operations().Query(positional[0]);
+    if (result.ok()) {
+        result = session->operations().Edit(positional[1], positional[2], image);
     }
-    const int row = session->rows().findRow(photoId);
-    if (row < 0) {
-        return notInList(QStringLiteral("edit"), photoId, positional[0]);
-    }
-    TDM_Main &dm = session->dm();
-    PhotoWorkflow::TPreparedPhoto photo;
-    if (!image.isEmpty() && !preparePhoto(QStringLiteral("edit"), image, dm, photo)) {
-        return 1;
-    }
-    const TPhotoListModel &rows = session->rows();
-    const QString typeCode =
-        PhotoTypeChoice::KeptCode(dm.PhotoTypeList, rows.subItem(row, TPhotoListModel::TypeCodeColumn),
-                                  rows.subItem(row, TPhotoListModel::NoteColumn));
-    const TPictureInfo info = PhotoWorkflow::PhotoRecord(*dm.CurrentCompany, photoId, typeCode, note, photo);
-    dm.OperationKind = 2;
-    TUploadPicture().Func_UpdateCompanyPhoto(info, code);
-    if (!Succeeded(code)) {
-        return failed(code);
-    }
-    if (photo.hasImage()) {
-        filePhoto(QStringLiteral("edit"), photoId, photo);
-    }
-    return 0;
+    return Finish(result);
 }
 
 } // namespace cli

@@ -1,9 +1,6 @@
 #include "ServiceSession.h"
 
 #include "client/LoginMessages.h"
-#include "client/PhotoWorkflow.h"
-#include "contract/ResultCodes.h"
-#include "client/UploadPictureLib.h"
 
 #include <QProcessEnvironment>
 
@@ -36,17 +33,13 @@ ServiceSession::ServiceSession(const Options &options) {
     }
 }
 
-int ServiceSession::login(const QString &user, const QString &password) {
-    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckLogin(user, password)) {
-        throw UsageError(problem.text);
-    }
-    PhotoWorkflow::BeginLogin(dm_, user, password);
-    const int message = TUploadPicture().Func_ValidateUserLogin();
-    dm_.LoginOk = message == WM_LOGIN_SUCCESS;
-    return message;
+TOperationResult ServiceSession::login(const QString &user, const QString &password) {
+    TOperationResult result = operations().Login(user, password);
+    dm_.LoginOk = result.ok();
+    return result;
 }
 
-bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOptions &options) {
+bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOptions &options, int &exitCode) {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const QString user =
         parser.isSet(options.user) ? parser.value(options.user) : env.value("UPLOADPIC_USER");
@@ -57,32 +50,13 @@ bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOpti
             QStringLiteral("a login is needed: give --user and --password, or set UPLOADPIC_USER "
                            "and UPLOADPIC_PASSWORD"));
     }
-    const int message = login(user, password);
-    if (message != WM_LOGIN_SUCCESS) {
-        Field(QStringLiteral("Login"), loginOutcome(message));
-        return false;
+    const TOperationResult result = login(user, password);
+    if (result.ok()) {
+        return true;
     }
-    return true;
-}
-
-QString ServiceSession::queryCompany(const QString &companyId) {
-    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckCompanyId(companyId)) {
-        throw UsageError(problem.text);
-    }
-    PhotoWorkflow::BeginCompanyQuery(dm_, companyId);
-    QString code;
-    TUploadPicture().Func_QueryCompanyInfo(code);
-    return code;
-}
-
-QString ServiceSession::queryAndList(const QString &companyId) {
-    QString code = queryCompany(companyId);
-    if (code != ResultCode::kSuccess) {
-        return code;
-    }
-    QString listCode;
-    TUploadPicture().Func_GetCompanyPhotoList(listCode);
-    return listCode;
+    Field(QStringLiteral("Login"), loginOutcome(result.loginMessage));
+    exitCode = Finish(result);
+    return false;
 }
 
 namespace {
@@ -104,21 +78,7 @@ bool StartServiceCommand(QCommandLineParser &parser, const LoginOptions &login, 
         return false;
     }
     session = std::make_unique<ServiceSession>(options);
-    if (!session->loginFrom(parser, login)) {
-        exitCode = 1;
-        return false;
-    }
-    return true;
-}
-
-int failed(const QString &code) {
-    Succeeded(code);
-    if (JsonReport()) {
-        Err(QStringLiteral("the service answered %1").arg(code));
-    } else {
-        Out(QStringLiteral("Code=") + code);
-    }
-    return 1;
+    return session->loginFrom(parser, login, exitCode);
 }
 
 QString loginOutcome(int message) {

@@ -7,6 +7,7 @@
 
 #include "client/MainDataModule.h"
 #include "client/PhotoListModel.h"
+#include "client/PhotoSession.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -35,19 +36,14 @@ public:
     ServiceSession(const ServiceSession &) = delete;
     ServiceSession &operator=(const ServiceSession &) = delete;
 
-    // The login check (OperationKind 0); the message number. Throws UsageError for a missing user name
-    // or password.
-    int login(const QString &user, const QString &password);
-    // Logs in with the credentials from the parser or the environment; prints the outcome and
-    // returns false when it failed. Throws UsageError when no credentials are given.
-    bool loginFrom(const QCommandLineParser &parser, const LoginOptions &options);
+    // The login check with these credentials.
+    TOperationResult login(const QString &user, const QString &password);
+    // Logs in with the credentials from the parser or the environment; false (the outcome reported)
+    // when it failed. Throws UsageError when no credentials are given.
+    bool loginFrom(const QCommandLineParser &parser, const LoginOptions &options, int &exitCode);
 
-    // The company query (OperationKind 1) and then the photo list with that same header, as the main
-    // window fetches the first list. The code of the first failure, or "1110". Throws UsageError for a
-    // company ID the main window would not query.
-    QString queryCompany(const QString &companyId);
-    QString queryAndList(const QString &companyId);
-
+    // The operations, on this process's data module and photo list.
+    TPhotoSession &operations() { return dm_.Session(); }
     TDM_Main &dm() { return dm_; }
     TPhotoListModel &rows() { return rows_; }
 
@@ -62,9 +58,6 @@ private:
 bool StartServiceCommand(QCommandLineParser &parser, const LoginOptions &login, const QString &command,
                          const QString &description, const QStringList &args, int minArgs, int maxArgs,
                          const Options &options, std::unique_ptr<ServiceSession> &session, int &exitCode);
-
-// Prints "Code=CODE" for a failed operation and gives exit code 1.
-int failed(const QString &code);
 
 // The word the login command prints for a login message number.
 QString loginOutcome(int message);

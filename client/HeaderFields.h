@@ -7,6 +7,5 @@
 
 class TDM_Main;
 
-// The header for the data module's current OperationKind (0 login, 1 company query, anything else
-// photo operations).
+// The header for the data module's current OperationKind.
 THeaderFields BuildHeaderFields(const TDM_Main &dm);

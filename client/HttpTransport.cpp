@@ -26,6 +26,23 @@ bool isBrokenTransfer(QNetworkReply::NetworkError error) {
     return error != QNetworkReply::NoError && (code < 200 || (code >= 300 && code < 400));
 }
 
+// What a failed reply with no usable answer means for the user.
+TransportError::Kind failureKind(QNetworkReply::NetworkError error) {
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+        return TransportError::Kind::Unreachable;
+    case QNetworkReply::SslHandshakeFailedError:
+        return TransportError::Kind::SecureChannel;
+    default:
+        return TransportError::Kind::Broken;
+    }
+}
+
 } // namespace
 
 MinimumRate ConfiguredMinimumRate() {
@@ -147,33 +164,40 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
         throw cancelled();
     }
     if (watch.stopped() != TransferWatch::Stop::None) {
-        throw TransportError(watch.Reason(url));
+        throw TransportError(watch.stopped() == TransferWatch::Stop::TooSlow ? TransportError::Kind::TooSlow
+                                                                             : TransportError::Kind::NoAnswer,
+                             watch.Reason(url), int(options.idleTimeout.count() / 1000));
     }
     if (tooLarge) {
-        throw TransportError(QStringLiteral("the answer from %1 is larger than %2 bytes")
+        throw TransportError(TransportError::Kind::TooLarge,
+                             QStringLiteral("the answer from %1 is larger than %2 bytes")
                                  .arg(url.toString())
                                  .arg(options.maxBytes));
     }
     if (reply->bytesAvailable() > 0) {
         take();
         if (tooLarge) {
-            throw TransportError(QStringLiteral("the answer from %1 is larger than %2 bytes")
+            throw TransportError(TransportError::Kind::TooLarge,
+                                 QStringLiteral("the answer from %1 is larger than %2 bytes")
                                      .arg(url.toString())
                                      .arg(options.maxBytes));
         }
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!certificateProblem.isEmpty()) {
-        throw TransportError(QStringLiteral("the certificate of %1 was refused: %2")
+        throw TransportError(TransportError::Kind::CertificateRefused,
+                             QStringLiteral("the certificate of %1 was refused: %2")
                                  .arg(url.toString(QUrl::RemovePath), certificateProblem));
     }
     if (!status.isValid()) {
         throw TransportError(
+            failureKind(reply->error()),
             QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
     }
     if (isBrokenTransfer(reply->error())) {
         // A status line arrived but the connection or the protocol broke before the whole answer did.
         throw TransportError(
+            TransportError::Kind::Broken,
             QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
     }
     HttpAnswer answer;

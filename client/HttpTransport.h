@@ -26,15 +26,37 @@
 #include <memory>
 #include <stdexcept>
 
+// No complete answer arrived. what() is the technical account for the run log; kind() says what
+// happened in terms a person can act on (see FailureReason).
 class TransportError : public std::runtime_error {
 public:
-    explicit TransportError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    enum class Kind {
+        Unreachable,        // no connection: refused, no such host, no network
+        SecureChannel,      // the TLS handshake failed (e.g. plain HTTP and TLS on the two ends)
+        CertificateRefused, // the server's certificate did not pass the check
+        NoAnswer,           // nothing moved for the idle time-out
+        TooSlow,            // below the minimum rate
+        TooLarge,           // the answer passed the size cap
+        Broken,             // the connection or the protocol broke during the transfer
+        HttpStatus,         // an answer other than 200 that is no SOAP fault
+        Configuration,      // the client's own TLS set-up is unusable (no OpenSSL, a bad CA file)
+        Cancelled,          // the user stopped the call
+    };
+    TransportError(Kind kind, const QString &message, int number = 0)
+        : std::runtime_error(message.toStdString()), kind_(kind), number_(number) {}
+    Kind kind() const { return kind_; }
+    // NoAnswer: the idle time-out in seconds; HttpStatus: the status.
+    int number() const { return number_; }
+
+private:
+    Kind kind_;
+    int number_;
 };
 
 // The user stopped the call through its TransferControl; nothing of the answer was taken.
 class TransferCancelled : public TransportError {
 public:
-    TransferCancelled() : TransportError(QStringLiteral("cancelled by the user")) {}
+    TransferCancelled() : TransportError(Kind::Cancelled, QStringLiteral("cancelled by the user")) {}
 };
 
 struct HttpAnswer {

@@ -1,9 +1,10 @@
 #include "MainDataModule.h"
 
+#include "PhotoCache.h"
+#include "PhotoSession.h"
+#include "ServerTransport.h"
 #include "core/FileOper.h"
 #include "core/Notifier.h"
-#include "PhotoCache.h"
-#include "ServerTransport.h"
 #include "core/StrOper.h"
 #include "core/SysOper.h"
 #include "protect/MoradesLib.h"
@@ -14,7 +15,7 @@
 
 TDM_Main *DM_Main = nullptr;
 
-TDM_Main::TDM_Main() {
+TDM_Main::TDM_Main() : Session_(std::make_unique<TPhotoSession>(*this)) {
     DM_Main = this;
     DataModuleCreate();
 }

@@ -9,6 +9,11 @@
 #include <memory>
 
 class TPhotoListModel;
+class TPhotoSession;
+
+// Which identity the next request header carries (see HeaderFields.h). Only the session and the login
+// dialog's creation choose it.
+enum class TOperationKind { Login = 0, CompanyQuery = 1, Photo = 2 };
 
 // Identity of the company whose photos are being worked on, as the company query returned it.
 struct TCurrentCompany {
@@ -46,14 +51,19 @@ public:
     QString UserName;
     QString UserPass;
     bool LoginOk = false;
-    int OperationKind = 0; // 0 login, 1 company query, 2 photo operation
+    TOperationKind OperationKind = TOperationKind::Login;
     QString CompanyId;
     QString AppPath;
 
     // Set when the configuration could not be decoded: the front end must end without a login.
     bool TerminateRequested = false;
 
+    // The operations on this state (login, query, fetch, add, edit, delete).
+    TPhotoSession &Session() { return *Session_; }
+
 private:
+    std::unique_ptr<TPhotoSession> Session_;
+
     void DataModuleCreate();
     void DataModuleDestroy();
 };

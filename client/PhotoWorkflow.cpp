@@ -3,9 +3,10 @@
 #include "PhotoWorkflow.h"
 
 #include "PhotoListModel.h"
+#include "PhotoTypeChoice.h"
 
-#include "core/Gbk.h"
 #include "MainDataModule.h"
+#include "core/Gbk.h"
 #include "core/StrOper.h"
 #include "imaging/ImageCheck.h"
 
@@ -36,7 +37,7 @@ TInputProblem CheckLogin(const QString &user, const QString &password) {
 void BeginLogin(TDM_Main &dm, const QString &user, const QString &password) {
     dm.UserName = user.trimmed();
     dm.UserPass = password.trimmed();
-    dm.OperationKind = 0;
+    dm.OperationKind = TOperationKind::Login;
     dm.LoginOk = false;
 }
 
@@ -53,7 +54,7 @@ TInputProblem CheckCompanyId(const QString &typed) {
 
 void BeginCompanyQuery(TDM_Main &dm, const QString &typed) {
     dm.CompanyId = typed.trimmed();
-    dm.OperationKind = 1;
+    dm.OperationKind = TOperationKind::CompanyQuery;
 }
 
 void ForgetCompany(TDM_Main &dm) {
@@ -69,12 +70,21 @@ void ForgetCompany(TDM_Main &dm) {
     }
 }
 
-QString PhotoLimitProblem(const TDM_Main &dm) {
+bool MayAddPhoto(const TDM_Main &dm) {
     const int photos = dm.PhotoListView != nullptr ? dm.PhotoListView->rowCount() : 0;
-    if (photos < dm.MaxPhotoNumber) {
-        return {};
+    return photos < dm.MaxPhotoNumber;
+}
+
+QString PhotoLimitProblem(const TDM_Main &dm) {
+    if (!MayAddPhoto(dm)) {
+        return QStringLiteral("您最多能添加【%1】张照片").arg(dm.MaxPhotoNumber);
     }
-    return QStringLiteral("您最多能添加【%1】张照片").arg(dm.MaxPhotoNumber);
+    // The editor would offer no type to choose from.
+    if (!dm.PhotoTypeList.isEmpty() &&
+        PhotoTypeChoice::UnusedEntries(dm.PhotoTypeList, dm.PhotoListView).isEmpty()) {
+        return QStringLiteral("每种照片类型都已有照片,不能再新增照片;请修改或删除已有的照片");
+    }
+    return {};
 }
 
 TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChosen, const QString &note) {
@@ -90,7 +100,8 @@ TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChose
         const TImageCheck image = CheckImageFile(file);
         if (image.kind == ImageKind::NotImage) {
             return refuse(Input::PhotoPath,
-                          QStringLiteral("您选择的【照片路径】不是可读取的JPEG照片,请重新选择"));
+                          QStringLiteral("您选择的【照片路径】不是可读取的照片(可用 JPEG、HEIC/HEIF、"
+                                         "PNG、WebP、TIFF 或 BMP),请重新选择"));
         }
         if (!image.usable()) {
             return refuse(Input::PhotoPath, UnusablePhotoText(file, image.error));

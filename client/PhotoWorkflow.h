@@ -43,7 +43,10 @@ void BeginCompanyQuery(TDM_Main &dm, const QString &typed);
 // identity, limits, types and rows), so no command can reach it by mistake.
 void ForgetCompany(TDM_Main &dm);
 
-// The text that refuses another photo when the list holds the company's limit; empty otherwise.
+// Whether the list holds fewer photos than the company's limit, and the text that refuses another
+// photo before the editor opens (empty when one may be added): the limit is reached, or every photo
+// type of the company already has its photo.
+bool MayAddPhoto(const TDM_Main &dm);
 QString PhotoLimitProblem(const TDM_Main &dm);
 
 enum class EditMode { Add, Edit };

@@ -43,7 +43,9 @@ QByteArrayList TSoapPictureService::call(Soap::Request request,
     } catch (const std::exception &) {
         // not a fault; the status is all there is to report
     }
-    throw TransportError(QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed());
+    throw TransportError(TransportError::Kind::HttpStatus,
+                         QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed(),
+                         answer.status);
 }
 
 TPicResultInfo TSoapPictureService::callForPicResult(Soap::Request request) const {

@@ -10,7 +10,8 @@ namespace TlsSettings {
 
 QSslConfiguration ClientConfiguration(const QString &caFile) {
     if (!QSslSocket::supportsSsl()) {
-        throw TransportError(QStringLiteral("https is not available: Qt found no usable OpenSSL"));
+        throw TransportError(TransportError::Kind::Configuration,
+                             QStringLiteral("https is not available: Qt found no usable OpenSSL"));
     }
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
@@ -18,7 +19,8 @@ QSslConfiguration ClientConfiguration(const QString &caFile) {
     if (!caFile.isEmpty()) {
         const QList<QSslCertificate> cas = QSslCertificate::fromPath(caFile, QSsl::Pem);
         if (cas.isEmpty()) {
-            throw TransportError(QStringLiteral("no CA certificate in %1").arg(caFile));
+            throw TransportError(TransportError::Kind::Configuration,
+                                 QStringLiteral("no CA certificate in %1").arg(caFile));
         }
         tls.setCaCertificates(cas);
     }

@@ -3,6 +3,7 @@
 // request to stop it. The window that offers it keeps the control and shares it with the call; the
 // transport reports progress on the calling thread and notices a cancel from any thread.
 
+#include <QString>
 #include <QtGlobal>
 
 #include <atomic>
@@ -27,6 +28,9 @@ public:
 
     // Called on the thread of the call as bytes move; may stay empty. Set it before the call starts.
     std::function<void(const TransferProgress &)> OnProgress;
+    // Called on the thread of the operation when it starts a step the user should be told of
+    // ("正在提交您新增的照片,请稍候..."); may stay empty.
+    std::function<void(const QString &notice)> OnStage;
 
 private:
     std::atomic_bool cancelled_{false};

@@ -1,13 +1,14 @@
 #include "UploadPictureLib.h"
 
+#include "FailureReason.h"
 #include "HttpTransport.h"
-#include "contract/ResultCodes.h"
 #include "SoapPictureService.h"
 #include "UploadPictureMessages.h"
+#include "contract/ResultCodes.h"
 
-#include "core/FileOper.h"
 #include "HeaderFields.h"
 #include "MainDataModule.h"
+#include "core/FileOper.h"
 #include "core/StrOper.h"
 
 #include <QUrl>
@@ -40,6 +41,7 @@ TUploadPicture::TUploadPicture(std::unique_ptr<MORA_PictureServiceSoap> service)
 TUploadPicture::~TUploadPicture() = default;
 
 void TUploadPicture::SetTransferControl(std::shared_ptr<TransferControl> control) {
+    FControl = control;
     FService->SetTransferControl(std::move(control));
 }
 
@@ -52,9 +54,11 @@ QString TUploadPicture::EndpointUrl(const TDM_Main &dm) {
 
 int TUploadPicture::Func_ValidateUserLogin() {
     int result = WM_LOGIN_FAILED;
+    FOutcome = {ResultCode::kNoAnswer, {}, false};
     try {
         FService->SetHeader(FHeader);
         const QString code = FService->Func_ValidateUserLogin().F_OPERRESULT;
+        FOutcome.code = code;
         if (code == ResultCode::kSuccess) {
             result = WM_LOGIN_SUCCESS;
         } else {
@@ -63,11 +67,14 @@ int TUploadPicture::Func_ValidateUserLogin() {
             } else if (code == ResultCode::kWrongPassword) {
                 result = WM_LOGIN_DENIED;
             }
+            FOutcome.reason = FailureReason::OfCode(code);
             TFileOper::WriteLog(LoginCodeMessage(code));
         }
-    } catch (const TransferCancelled &) {
+    } catch (const TransferCancelled &e) {
+        FOutcome = {ResultCode::kNoAnswer, FailureReason::OfException(e), true};
         TFileOper::WriteLog(LoginCancelledText());
     } catch (const std::exception &e) {
+        FOutcome = {ResultCode::kNoAnswer, FailureReason::OfException(e), false};
         TFileOper::WriteLog(LoginExceptionText() + QString::fromUtf8(e.what()));
     }
     return result;
@@ -75,11 +82,14 @@ int TUploadPicture::Func_ValidateUserLogin() {
 
 void TUploadPicture::Func_QueryCompanyInfo(QString &Code) {
     Code = ResultCode::kNoAnswer;
+    FOutcome = {Code, {}, false};
     try {
         FService->SetHeader(FHeader);
         const TCompanyInfo info = FService->Func_QueryCompanyInfo();
         Code = info.F_OPERRESULT;
+        FOutcome.code = Code;
         if (Code != ResultCode::kSuccess) {
+            FOutcome.reason = FailureReason::OfCode(Code);
             TFileOper::WriteLog(QueryCodeMessage(Code));
             return;
         }
@@ -92,9 +102,12 @@ void TUploadPicture::Func_QueryCompanyInfo(QString &Code) {
         company.CompanyType = info.F_COMPANYTYPE;
         company.DeviceId = info.F_DEVICEID;
         company.CompanyName = TStrOper::DecodeBase64(info.F_COMPANYNAME);
-    } catch (const TransferCancelled &) {
+    } catch (const TransferCancelled &e) {
+        FOutcome = {ResultCode::kNoAnswer, FailureReason::OfException(e), true};
         TFileOper::WriteLog(QueryCancelledText());
     } catch (const std::exception &e) {
+        Code = ResultCode::kNoAnswer;
+        FOutcome = {Code, FailureReason::OfException(e), false};
         TFileOper::WriteLog(QueryExceptionText() + QString::fromUtf8(e.what()));
     }
 }

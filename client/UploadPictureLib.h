@@ -16,6 +16,14 @@ class CacheFileStage;
 class TDM_Main;
 class TransferControl;
 
+// How the last call of an instance ended: its result code ("1110" on success, "1111" when no answer
+// was read), whether the user cancelled it, and why it failed (FailureReason), empty on success.
+struct TCallOutcome {
+    QString code;
+    QString reason;
+    bool cancelled = false;
+};
+
 // What a photo fetch left in the photo cache.
 struct TCacheWrite {
     QString file;  // the cache file written whole; empty when none was
@@ -43,7 +51,7 @@ public:
     // Photo operations: Code is "1110" on success, the server's code otherwise, "1111" when no answer
     // was read.
     void Func_GetCompanyPhotoList(QString &Code);
-    // PhotoFlag "0" for the small, "1" for the source version; marks the selected row of the list,
+    // PhotoFlag "0" for the small, "1" for the source version; marks the list's row of the photo,
     // even when the cache file could not be written (the returned record says whether it was).
     TCacheWrite Func_GetCompanyPhoto(const QString &PhotoId, const QString &PhotoFlag, QString &Code);
     void Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code);
@@ -57,12 +65,17 @@ public:
 
     // The success steps of the photo list: the rows of DM_Main->PhotoListView with the cache
     // state of each photo, and DM_Main->PhotoTypeList.
-    // With a stage, the small versions it wrote ahead are given their names instead of being
-    // written again.
+    // A small version is filed (from the stage, if given, else from the record) only when it is a
+    // JPEG, and its row says cached only when its file is whole on the disk.
     void FillPhotoList(const ArrayOfTPictureInfo &list, CacheFileStage *stage = nullptr);
     void FillFlagList(const ArrayOfString &list);
 
+    // How the last call ended, with the reason a person can act on.
+    const TCallOutcome &Outcome() const { return FOutcome; }
+
 private:
+    TCallOutcome FOutcome;
+    std::shared_ptr<TransferControl> FControl;
     std::unique_ptr<MORA_PictureServiceSoap> FService;
     Header FHeader;
 };

@@ -3,9 +3,11 @@
 #include "UploadPictureLib.h"
 
 #include "CacheFileStage.h"
+#include "FailureReason.h"
 #include "HttpTransport.h"
 #include "PhotoListModel.h"
 #include "PhotoWorkflow.h"
+#include "TransferControl.h"
 #include "UploadPictureMessages.h"
 #include "contract/ResultCodes.h"
 
@@ -16,7 +18,9 @@
 #include "core/StrOper.h"
 #include "imaging/ImgOper.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
+#include <QThread>
 
 #include <exception>
 #include <stdexcept>
@@ -38,29 +42,56 @@ TPhotoListModel &photoList() {
     return *list;
 }
 
+// A cancel the user gave while the answer was being read wins over the answer of a list or a fetch:
+// nothing of it is taken (an insert, change or delete the server has made is never called cancelled,
+// so those pass no control). The click may still wait in the event queue of the windows' thread.
+void throwIfCancelled(TransferControl *control) {
+    if (control == nullptr) {
+        return;
+    }
+    if (QCoreApplication::instance() != nullptr &&
+        QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    if (control->IsCancelled()) {
+        control->MarkHonoured();
+        throw TransferCancelled();
+    }
+}
+
 // The common frame of the photo operations: send the header, call, then the success steps or the
 // code's log line; a failure is logged with the operation's exception text. True when the user
 // cancelled the call.
+// code. outcome receives the code, the reason of a failure and whether it was cancelled.
 template <typename Call, typename OnSuccess>
-bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, PhotoOperation op,
-                       QString &Code, Call call, OnSuccess onSuccess) {
+bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, TransferControl *control,
+                       PhotoOperation op, QString &Code, TCallOutcome &outcome, Call call,
+                       OnSuccess onSuccess) {
     Code = ResultCode::kNoAnswer;
+    outcome = {Code, {}, false};
     try {
         service.SetHeader(header);
         const TPicResultInfo result = call();
+        throwIfCancelled(control);
         Code = result.F_OPERRESULT;
         if (Code == ResultCode::kSuccess) {
             onSuccess(result);
         } else {
+            outcome.reason = FailureReason::OfCode(Code);
             TFileOper::WriteLog(PhotoCodeMessage(op, Code));
         }
-    } catch (const TransferCancelled &) {
+    } catch (const TransferCancelled &e) {
+        outcome = {ResultCode::kNoAnswer, FailureReason::OfException(e), true};
         TFileOper::WriteLog(PhotoCancelledText(op));
         return true;
     } catch (const std::exception &e) {
         Code = ResultCode::kNoAnswer; // a failed success step is no success
+        if (outcome.reason.isEmpty()) {
+            outcome.reason = FailureReason::OfException(e);
+        }
         TFileOper::WriteLog(PhotoExceptionText(op) + QString::fromUtf8(e.what()));
     }
+    outcome.code = Code;
     return false;
 }
 
@@ -90,7 +121,8 @@ void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
     FService->SetPhotoSink(&stage);
     const auto sinkEnds = qScopeGuard([this] { FService->SetPhotoSink(nullptr); });
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::List, Code, [&] { return FService->Func_GetCompanyPhotoList(); },
+        *FService, FHeader, FControl.get(), PhotoOperation::List, Code, FOutcome,
+        [&] { return FService->Func_GetCompanyPhotoList(); },
         [&](const TPicResultInfo &result) {
             TDM_Main &dm = dataModule();
             dm.MaxPhotoNumber = result.F_MAXNUMBER;
@@ -106,7 +138,7 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
     const QString folder = PhotoCache::Folder();
     TCacheWrite written;
     const bool cancelled = runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Fetch, Code,
+        *FService, FHeader, FControl.get(), PhotoOperation::Fetch, Code, FOutcome,
         [&] {
             return FService->Func_GetCompanyPhoto(TStrOper::EncodeBase64(PhotoId),
                                                   TStrOper::EncodeBase64(PhotoFlag));
@@ -117,7 +149,9 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
                 // Nothing was cached, so the row must not claim a version is there.
                 PhotoCache::LogUnsafePhotoId(PhotoId);
                 written.error = QStringLiteral("the photo ID cannot name a cache file");
+                FOutcome.reason = FailureReason::UnsafePhotoId();
                 Code = ResultCode::kNoAnswer; // and the caller must not be told it was
+                FOutcome.code = Code;
                 return;
             }
             // The answer's flag, not the requested one, says which version arrived.
@@ -129,24 +163,26 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
             if (result.F_PHOTO.isEmpty()) {
                 written.error = QStringLiteral("the answer carries no photo bytes");
             } else if (!HasJpegSignature(result.F_PHOTO)) {
+                FOutcome.reason = QStringLiteral("服务器发来的照片不是 JPEG 文件");
                 throw std::runtime_error("the photo in the answer is not a JPEG");
             } else if (!TImgOper::SaveImgInfo(file, result.F_PHOTO, &written.error,
                                               WholeFileSync::Unsynced)) {
+                FOutcome.reason = FailureReason::CacheNotWritten(written.error);
                 throw std::runtime_error("the photo was not written to the cache: " +
                                          written.error.toStdString());
             } else {
                 written.file = file;
             }
-            const int row = list.selectedRow();
+            const int row = list.findRow(PhotoId);
             if (row < 0) {
-                throw std::runtime_error("no row of the photo list is selected");
+                throw std::runtime_error("the photo list holds no row of this photo");
             }
             list.setState(row, small ? TPhotoListModel::SmallCached : TPhotoListModel::SourceCached);
         });
     if (Code != ResultCode::kSuccess && !cancelled && DM_Main && DM_Main->PhotoListView) {
         // A cancelled fetch leaves the row as it was. A failed fetch shows the "not downloaded" icon; the
         // state text stays as it was.
-        DM_Main->PhotoListView->setImageIndex(DM_Main->PhotoListView->selectedRow(),
+        DM_Main->PhotoListView->setImageIndex(DM_Main->PhotoListView->findRow(PhotoId),
                                               TPhotoListModel::NotDownloaded);
     }
     return written;
@@ -154,19 +190,19 @@ TCacheWrite TUploadPicture::Func_GetCompanyPhoto(const QString &PhotoId, const Q
 
 void TUploadPicture::Func_InsertCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Insert, Code,
+        *FService, FHeader, nullptr, PhotoOperation::Insert, Code, FOutcome,
         [&] { return FService->Func_InsertCompanyPhoto(PicInfo); }, noSuccessSteps);
 }
 
 void TUploadPicture::Func_UpdateCompanyPhoto(const TPictureInfo &PicInfo, QString &Code) {
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Update, Code,
+        *FService, FHeader, nullptr, PhotoOperation::Update, Code, FOutcome,
         [&] { return FService->Func_UpdateCompanyPhoto(PicInfo); }, noSuccessSteps);
 }
 
 void TUploadPicture::Func_DeleteCompanyPhoto(const QString &PhotoId, QString &Code) {
     runPhotoOperation(
-        *FService, FHeader, PhotoOperation::Delete, Code,
+        *FService, FHeader, nullptr, PhotoOperation::Delete, Code, FOutcome,
         [&] { return FService->Func_DeleteCompanyPhoto(PhotoId); }, noSuccessSteps);
 }
 

@@ -28,6 +28,7 @@ public:
     // restores the system clock.
     static void SetLogClock(std::function<QDateTime()> clock);
 
-    // The bytes of one log line as written to the file, without the line end.
+    // The bytes of one log line as written to the file, without the line end; the text's control
+    // characters escaped (ShownText.h).
     static QByteArray FormatLogLine(const QDateTime &when, const QString &text);
 };

@@ -1,11 +1,11 @@
 #include "FileOper.h"
 
 #include "Gbk.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -121,11 +121,7 @@ bool TFileOper::WriteIniFile(const QString &path, const QString &section, const 
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
             throw std::runtime_error("cannot create the folder of " + path.toStdString());
         }
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(Gbk::encode(withValue(content, section, key, value))) < 0 || !file.commit()) {
-            throw std::runtime_error(file.errorString().toStdString());
-        }
+        WriteWholeFile(path, Gbk::encode(withValue(content, section, key, value)));
         return true;
     } catch (const std::exception &e) {
         WriteLog(QStringLiteral("写入ini文件失败,TFileOper->WriteIniFile中错误:") +

@@ -1,6 +1,7 @@
 #include "FileOper.h"
 
 #include "Gbk.h"
+#include "ShownText.h"
 #include "SysOper.h"
 
 #include <QDir>
@@ -28,10 +29,11 @@ QDateTime now() {
 }
 
 // Appends the bytes with one write on a descriptor opened for appending, so that even several
-// processes sharing the program folder never interleave parts of their lines.
+// processes sharing the program folder never interleave parts of their lines; never through a
+// symbolic link put in the day file's place.
 void appendWhole(const QString &path, const QByteArray &bytes) {
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         return;
     }
@@ -50,8 +52,9 @@ void appendWhole(const QString &path, const QByteArray &bytes) {
 } // namespace
 
 QByteArray TFileOper::FormatLogLine(const QDateTime &when, const QString &text) {
+    // One line whatever the text holds: a line break in a server's text must not forge a line.
     return Gbk::encode(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("-----MAIN: ") +
-                       text);
+                       ShownText(text));
 }
 
 void TFileOper::SetLogClock(std::function<QDateTime()> clock) {

@@ -5,7 +5,7 @@
 #include "ImageKind.h"
 #include "ImgOper.h"
 #include "QtImageFormats.h"
-#include "WholeFile.h"
+#include "core/WholeFile.h"
 
 #include "core/FileOper.h"
 #include "core/SysOper.h"

@@ -2,9 +2,12 @@
 
 #include "HeifDecode.h"
 #include "HeifFileSource.h"
-#include "HeifGrid.h"
+#include "ImageFile.h"
 #include "JpegReader.h"
 #include "JpegWriter.h"
+#include "heifgrid/HeifGrid.h"
+
+#include <QFile>
 
 #include <stdexcept>
 #include <string>
@@ -29,22 +32,41 @@ struct Primary {
         }
         if (pixels > kMaxImagePixels) {
             throw std::runtime_error("HEIF: the image has " + std::to_string(size.width) + "x" +
-                                     std::to_string(size.height) +
-                                     " pixels, more than the 300 megapixels accepted");
+                                     std::to_string(size.height) + " pixels, more than the " +
+                                     std::to_string(kMaxImagePixels / 1'000'000) + " megapixels accepted");
         }
     }
 };
 
+// The plan for the file's grid, read from its boxes before libheif sees the file; a refusal throws.
+THeifGridPlan checkedPlan(QFile &file) {
+    THeifGridPlan plan = PlanHeifGrid(file);
+    if (!plan.grid && !DecodedWhole(plan.fallback)) {
+        throw std::runtime_error(HeifGridFallbackText(plan.fallback).toStdString());
+    }
+    return plan;
+}
+
 } // namespace
 
 SizeRules::TSize HeifUprightSize(const QString &path) {
+    QFile file(path);
+    OpenImageFile(file);
+    checkedPlan(file);
     return Primary(path).size;
 }
 
 QByteArray HeifToJpeg(const QString &path, int quality) {
+    QFile file(path);
+    OpenImageFile(file);
+    const THeifGridPlan plan = checkedPlan(file);
     const Primary primary(path);
-    if (std::optional<QByteArray> jpeg = HeifGridToJpeg(path, primary.size, quality)) {
-        return *std::move(jpeg);
+    if (plan.grid) {
+        const THeifUpright &upright = plan.grid->upright;
+        if (upright.width != primary.size.width || upright.height != primary.size.height) {
+            throw std::runtime_error(HeifGridFallbackText(HeifGridFallback::SizeDisagrees).toStdString());
+        }
+        return HeifGridToJpeg(file, *plan.grid, quality);
     }
     const THeifImage image = DecodeHeif(primary.handle.get());
     int height = 0;

@@ -1,7 +1,7 @@
 // Image files to bytes and back.
 
 #include "ImgOper.h"
-#include "WholeFile.h"
+#include "core/WholeFile.h"
 
 #include "core/FileOper.h"
 

@@ -3,7 +3,7 @@
 // compression of photos to the limits the service sets. The members live in FileSize.cpp,
 // ImageBytes.cpp, ConvertImage.cpp and ZipImage.cpp.
 
-#include "WholeFile.h"
+#include "core/WholeFile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -72,8 +72,8 @@ struct TJpegReader::Impl {
         const std::int64_t pixels = static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height;
         if (pixels > kMaxImagePixels) {
             throw std::runtime_error("the image has " + std::to_string(cinfo.image_width) + "x" +
-                                     std::to_string(cinfo.image_height) +
-                                     " pixels, more than the 300 megapixels accepted");
+                                     std::to_string(cinfo.image_height) + " pixels, more than the " +
+                                     std::to_string(kMaxImagePixels / 1'000'000) + " megapixels accepted");
         }
         for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
             if (m->marker == JPEG_APP0 + 1) {

@@ -13,8 +13,9 @@
 #include <cstdint>
 #include <memory>
 
-// Images with more pixels than this are refused before any pixel memory is taken.
-inline constexpr std::int64_t kMaxImagePixels = 300'000'000;
+// Images with more pixels than this are refused before any pixel memory is taken: no camera makes
+// them (the largest take about 150 megapixels), and every format is held to it.
+inline constexpr std::int64_t kMaxImagePixels = 200'000'000;
 
 // The smallest n (1 to 8) at which libjpeg's n/8 scaling of stored gives at least target on both
 // sides; 8 when even the full size is smaller.

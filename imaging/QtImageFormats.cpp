@@ -112,9 +112,10 @@ struct Reader {
             failReading(kind, reader);
         }
         if (static_cast<std::int64_t>(size.width()) * size.height() > kMaxImagePixels) {
-            fail(kind, QStringLiteral("the image has %1x%2 pixels, more than the 300 megapixels accepted")
+            fail(kind, QStringLiteral("the image has %1x%2 pixels, more than the %3 megapixels accepted")
                            .arg(size.width())
-                           .arg(size.height()));
+                           .arg(size.height())
+                           .arg(kMaxImagePixels / 1'000'000));
         }
         if (kind == ImageKind::Bmp) {
             checkBmpComplete(bytes);

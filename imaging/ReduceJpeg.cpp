@@ -2,7 +2,7 @@
 
 #include "ExifOrientation.h"
 #include "JpegWriter.h"
-#include "WholeFile.h"
+#include "core/WholeFile.h"
 
 QByteArray ReduceJpeg(TJpegReader &reader, SizeRules::TSize uprightTarget, int quality, const QString &path) {
     const int orientation = reader.Orientation();

@@ -2,12 +2,10 @@
 
 #include "ui_AddPhoto.h"
 
-#include "BusyWork.h"
 #include "DataNetCommunication.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
 
-#include "core/FileOper.h"
 #include "client/MainDataModule.h"
 #include "client/PhotoTypeChoice.h"
 #include "client/PhotoWorkflow.h"
@@ -18,10 +16,6 @@ namespace {
 
 PhotoWorkflow::EditMode editMode(int operMode) {
     return operMode == TFrm_AddPhoto::ModeAdd ? PhotoWorkflow::EditMode::Add : PhotoWorkflow::EditMode::Edit;
-}
-
-QString errorText(const std::exception &e) {
-    return QString::fromUtf8(e.what());
 }
 
 } // namespace
@@ -119,94 +113,48 @@ bool TFrm_AddPhoto::CheckInput() {
     }
 }
 
-bool TFrm_AddPhoto::CreatePhotoInfo(TPictureInfo &info) {
-    try {
-        const QString path = ui->Ed_PhotoPath->text().trimmed();
-        prepared_ = {};
-        if (!path.isEmpty()) {
-            const int width = DM_Main->ZoomWidth;
-            const int height = DM_Main->ZoomHeight;
-            PhotoWorkflow::TPreparedPhoto photo;
-            RunBusyWork(this, QStringLiteral("正在处理照片,请稍候..."),
-                        [&] { photo = PhotoWorkflow::PreparePhoto(path, width, height); });
-            prepared_ = std::move(photo);
-            if (!prepared_.hasImage()) {
-                // A file that passed the header check but cannot be decoded: nothing is sent.
-                return Refuse(PhotoWorkflow::UnusablePhotoText(path, prepared_.failedSteps.join(u"; ")),
-                              ui->Btn_Load);
-            }
-        }
-        SourceFile = prepared_.sourceFile;
-        SmallFile = prepared_.smallFile;
-        info =
-            PhotoWorkflow::PhotoRecord(*DM_Main->CurrentCompany, OperMode == ModeEdit ? PhotoId : QString(),
-                                       PhotoTypeChoice::CodeOf(ui->Cb_PhotoType->currentText().trimmed()),
-                                       ui->Ed_PhotoNote->text(), prepared_);
-        return true;
-    } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("生成照片信息类失败,CreatePhotoInfo中错误:") + errorText(e));
-    }
-    return false;
-}
-
-bool TFrm_AddPhoto::SavePhotoInfo(const TPictureInfo &info) {
-    try {
-        TFrm_DataNetCommunication runner(parentWidget() != nullptr ? parentWidget() : this);
-        if (OperMode == ModeAdd) {
-            runner.Lb_Tip->setText(QStringLiteral("正在提交您新增的照片,请稍候..."));
-            runner.OperType = TFrm_DataNetCommunication::OpInsertCompanyPhoto;
-        } else {
-            runner.Lb_Tip->setText(QStringLiteral("正在提交您修改的照片,请稍候..."));
-            runner.OperType = TFrm_DataNetCommunication::OpUpdateCompanyPhoto;
-        }
-        runner.PicInfo = &info;
-        runner.exec();
-        saveCancelled_ = runner.OperResult == TFrm_DataNetCommunication::ResultCancelled;
-        return runner.OperResult == TFrm_DataNetCommunication::ResultOk;
-    } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("保存照片信息失败,SavePhotoInfo中错误:") + errorText(e));
-    }
-    return false;
-}
-
-bool TFrm_AddPhoto::GetPhotoInfo() {
-    try {
-        TPictureInfo info;
-        return CreatePhotoInfo(info) && SavePhotoInfo(info);
-    } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("获取照片信息失败,GetPhotoInfo中错误:") + errorText(e));
-    }
-    return false;
-}
-
-void TFrm_AddPhoto::FilePreparedImages() {
-    if (OperMode == ModeAdd) {
-        PhotoId = PhotoTypeChoice::NewPhotoId(DM_Main->CurrentCompany->CustomerId, QDate::currentDate(),
-                                              ui->Cb_PhotoType->currentText());
-    }
-    if (!prepared_.hasImage()) {
-        return; // an edit without a new image leaves the cache as it is
-    }
-    // A failed filing is logged; the photo is saved all the same, and the preview offers to download it.
-    PhotoWorkflow::FilePreparedPhoto(PhotoId, prepared_);
-}
-
 void TFrm_AddPhoto::Btn_SaveClick() {
     if (!CheckInput()) {
         return;
     }
-    saveCancelled_ = false;
-    if (!GetPhotoInfo()) {
-        if (!saveCancelled_) {
-            TMessageBox::Warning(this, QStringLiteral("保存照片失败"));
+    const QString path = ui->Ed_PhotoPath->text();
+    const QString note = ui->Ed_PhotoNote->text();
+    const QString entry = ui->Cb_PhotoType->currentText();
+    const QString photoId = PhotoId;
+    const bool add = OperMode == ModeAdd;
+    using Step = TPhotoSession::Step;
+    const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() ? Step::Prepare
+                                                 : add                     ? Step::Insert
+                                                                           : Step::Update);
+    const TOperationResult result = TFrm_DataNetCommunication::Run(
+        parentWidget() != nullptr ? parentWidget() : this, notice, true, [&](TPhotoSession &session) {
+            return add ? session.Add(path, entry, note) : session.Edit(photoId, note, path);
+        });
+    switch (result.input) {
+    case PhotoWorkflow::Input::None:
+        break;
+    case PhotoWorkflow::Input::PhotoType:
+        Refuse(result.message, ui->Cb_PhotoType);
+        return;
+    case PhotoWorkflow::Input::Note:
+        Refuse(result.message, ui->Ed_PhotoNote);
+        return;
+    default:
+        Refuse(result.message, ui->Btn_Load);
+        return;
+    }
+    if (!result.ok()) {
+        if (!result.cancelled) { // the runner told the user of a cancel
+            TMessageBox::Failure(this, result.message, result.reason);
         }
         return;
     }
     Saved = true;
-    PhotoType = PhotoTypeChoice::CodeOf(ui->Cb_PhotoType->currentText().trimmed());
-    PhotoNote = ui->Ed_PhotoNote->text().trimmed();
-    FilePreparedImages();
-    TMessageBox::Information(this, QStringLiteral("保存照片成功"));
+    ImageSaved = result.imageSent;
+    PhotoId = result.photoId;
+    PhotoType = PhotoTypeChoice::CodeOf(entry.trimmed());
+    PhotoNote = note.trimmed();
+    TMessageBox::Information(this, result.message);
     accept();
 }
 

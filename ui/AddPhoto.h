@@ -1,12 +1,11 @@
 #pragma once
 // The dialog that adds a photo to the current company or changes one of its photos: the user picks a
-// JPEG, a photo type and a note; saving prepares the source and small versions, sends them through the
-// operation runner and, once the server has accepted them, files both versions in the photo cache.
+// photo file, a photo type and a note; saving runs the session's add or edit (prepare, send, file in the
+// cache) behind the operation runner and shows what it returned.
 
 #include "PhotoDrop.h"
 
 #include "client/PhotoWorkflow.h"
-#include "contract/PictureService.h"
 
 #include <QDialog>
 
@@ -26,12 +25,11 @@ public:
 
     bool Saved = false;
     int OperMode = ModeAdd;
-    QString PhotoNote;  // edit: the current note; after a save: the note saved
-    QString PhotoType;  // edit: the photo's type code; after a save: the type code saved
-    QString SmallFile;  // the prepared small version's file
-    QString SourceFile; // the prepared source version's file
-    QString PhotoId;    // edit: the photo's ID; add: the ID given to the saved photo
-    QString PhotoPath;  // add: the image file the dialog opens with (dropped or pasted); empty: none
+    QString PhotoNote;       // edit: the current note; after a save: the note saved
+    QString PhotoType;       // edit: the photo's type code; after a save: the type code saved
+    bool ImageSaved = false; // after a save: a new image was sent and filed in the cache
+    QString PhotoId;         // edit: the photo's ID; add: the ID given to the saved photo
+    QString PhotoPath;       // add: the image file the dialog opens with (dropped or pasted); empty: none
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -45,10 +43,6 @@ private:
     QString FindPhotoTypeItem() const;
     bool IsPhotoTypeUsed(const QString &code) const;
     bool CheckInput();
-    bool GetPhotoInfo();
-    bool CreatePhotoInfo(TPictureInfo &info);
-    bool SavePhotoInfo(const TPictureInfo &info);
-    void FilePreparedImages();
 
     void Btn_LoadClick();
     void TakeDroppedPhoto(const PhotoDrop::TPhotoData &data);
@@ -59,7 +53,5 @@ private:
     bool Refuse(const QString &text, QWidget *focus);
 
     std::unique_ptr<Ui::TFrm_AddPhoto> ui;
-    PhotoWorkflow::TPreparedPhoto prepared_; // the versions of the chosen image the last save prepared
     bool shown_ = false;
-    bool saveCancelled_ = false; // the user stopped the last save; the runner told them
 };

@@ -3,8 +3,8 @@
 #include "MessageBox.h"
 #include "ui_Login.h"
 
-#include "client/MainDataModule.h"
 #include "client/LoginMessages.h"
+#include "client/MainDataModule.h"
 #include "client/PhotoWorkflow.h"
 #include "client/TransferControl.h"
 
@@ -76,7 +76,7 @@ TFrm_Login::TFrm_Login(QWidget *parent)
 TFrm_Login::~TFrm_Login() = default;
 
 void TFrm_Login::FormCreate() {
-    DM_Main->OperationKind = 0;
+    DM_Main->OperationKind = TOperationKind::Login;
     DM_Main->LoginOk = false;
 }
 
@@ -127,10 +127,9 @@ void TFrm_Login::SetInputEnabled(bool enabled) {
 }
 
 void TFrm_Login::StartLogin() {
-    PhotoWorkflow::BeginLogin(*DM_Main, ui->Ed_UserName->text(), ui->Ed_UserPass->text());
     SetInputEnabled(false);
     check_ = std::make_shared<TransferControl>();
-    TLoginThread::Start(this, clientFactory_, check_);
+    TLoginThread::Start(this, ui->Ed_UserName->text(), ui->Ed_UserPass->text(), clientFactory_, check_);
     Timer->start();
     CancelTimer->start();
 }
@@ -182,10 +181,13 @@ bool TFrm_Login::WndProc(QEvent *e) {
         TMessageBox::Information(this, QStringLiteral("用户名或密码错误,无法登录系统!"), true);
         return true;
     case WM_LOGIN_FAILED:
-    case WM_LOGIN_BADHEADER:
+    case WM_LOGIN_BADHEADER: {
         SetInputEnabled(true);
-        TMessageBox::Information(this, QStringLiteral("登录系统失败"), true);
+        const auto *outcome = dynamic_cast<const TLoginOutcomeEvent *>(e);
+        TMessageBox::Show(this, QStringLiteral("登录系统失败"), TMsgIcon::Information, QMessageBox::Ok, true,
+                          outcome != nullptr ? outcome->Reason : QString());
         return true;
+    }
     default:
         return false;
     }

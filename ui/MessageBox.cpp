@@ -28,14 +28,16 @@ QString TMessageBox::Caption() {
 }
 
 QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, const QString &text, TMsgIcon icon,
-                                              QMessageBox::StandardButtons buttons, bool topmost) {
+                                              QMessageBox::StandardButtons buttons, bool topmost,
+                                              const QString &detail) {
     if (answerer()) {
-        return answerer()(TMsgRequest{text, icon, buttons, topmost});
+        return answerer()(TMsgRequest{text, icon, buttons, topmost, detail});
     }
     if (parent == nullptr) {
         parent = QApplication::activeWindow();
     }
     QMessageBox box(qtIcon(icon), Caption(), text, buttons, parent);
+    box.setInformativeText(detail);
     if (topmost) {
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     }
@@ -44,6 +46,10 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, const QString &te
 
 void TMessageBox::Warning(QWidget *parent, const QString &text, bool topmost) {
     Show(parent, text, TMsgIcon::Warning, QMessageBox::Ok, topmost);
+}
+
+void TMessageBox::Failure(QWidget *parent, const QString &text, const QString &reason) {
+    Show(parent, text, TMsgIcon::Warning, QMessageBox::Ok, false, reason == text ? QString() : reason);
 }
 
 void TMessageBox::Information(QWidget *parent, const QString &text, bool topmost) {

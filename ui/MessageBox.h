@@ -20,6 +20,7 @@ struct TMsgRequest {
     TMsgIcon Icon = TMsgIcon::Information;
     QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
     bool Topmost = false;
+    QString Detail; // a second line under the text: why it happened
 };
 
 class TMessageBox {
@@ -31,9 +32,11 @@ public:
     // Shows the box modally over parent (or the active window) and returns the button pressed.
     static QMessageBox::StandardButton Show(QWidget *parent, const QString &text, TMsgIcon icon,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                            bool topmost = false);
+                                            bool topmost = false, const QString &detail = QString());
 
     static void Warning(QWidget *parent, const QString &text, bool topmost = false);
+    // A failure: the text, and under it the reason (when there is one).
+    static void Failure(QWidget *parent, const QString &text, const QString &reason);
     static void Information(QWidget *parent, const QString &text, bool topmost = false);
     // A Yes/No question; true only when the user answered Yes.
     static bool Question(QWidget *parent, const QString &text, bool topmost = true);

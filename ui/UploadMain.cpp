@@ -8,11 +8,13 @@
 #include "ViewPhoto.h"
 #include "ui_UploadMain.h"
 
-#include "core/FileOper.h"
 #include "client/MainDataModule.h"
 #include "client/PhotoCache.h"
-#include "core/SysOper.h"
 #include "client/PhotoListModel.h"
+#include "client/PhotoWorkflow.h"
+#include "core/FileOper.h"
+#include "core/SysOper.h"
+#include "core/WholeFile.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -31,6 +33,7 @@ namespace {
 
 // The status bar's panels: captions in the even ones, the company's values in the odd ones.
 constexpr std::array<int, 8> kPanelWidths{80, 120, 80, 120, 60, 100, 80, 500};
+constexpr int kMinNameWidth = 120;
 
 // The working images in the program folder, removed when the user leaves.
 const char *const kTemporaryImages[] = {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg", "ConvertPhoto.jpg",
@@ -105,9 +108,18 @@ void TFrm_UploadMain::BuildStatusBar() {
         edit->setObjectName(names.at(static_cast<qsizetype>(i)));
         edit->setReadOnly(true);
         edit->setFrame(false);
-        edit->setFixedSize(kPanelWidths[2 * i + 1] - 5, 18);
         edit->setStyleSheet(QStringLiteral("background: transparent; color: blue; font-weight: bold;"));
-        ui->StatusBar->addWidget(edit);
+        const int width = kPanelWidths[2 * i + 1] - 5;
+        if (i + 1 < edits.size()) {
+            edit->setFixedSize(width, 18);
+            ui->StatusBar->addWidget(edit);
+        } else {
+            // The company's name takes what is left, so that the window fits a 1024-pixel screen.
+            edit->setFixedHeight(18);
+            edit->setMinimumWidth(kMinNameWidth);
+            edit->setMaximumWidth(width);
+            ui->StatusBar->addWidget(edit, 1);
+        }
         *edits[i] = edit;
     }
 }
@@ -205,15 +217,10 @@ bool TFrm_UploadMain::UserLogin() {
     return false;
 }
 
-int TFrm_UploadMain::RunOperation(int operType, const QString &notice, const QString &photoId,
-                                  const QString &photoFlag) {
-    TFrm_DataNetCommunication runner(this);
-    runner.Lb_Tip->setText(notice);
-    runner.OperType = operType;
-    runner.PhotoId = photoId;
-    runner.PhotoFlag = photoFlag;
-    runner.exec();
-    return runner.OperResult;
+TOperationResult
+TFrm_UploadMain::RunOperation(const QString &notice, bool changesServer,
+                              const std::function<TOperationResult(TPhotoSession &)> &operation) {
+    return TFrm_DataNetCommunication::Run(this, notice, changesServer, operation);
 }
 
 void TFrm_UploadMain::ShowCompanyInfo() {
@@ -230,8 +237,7 @@ void TFrm_UploadMain::ShowCompanyInfo() {
 }
 
 void TFrm_UploadMain::UpdateButtonStates() {
-    const int maxPhotos = DM_Main != nullptr ? DM_Main->MaxPhotoNumber : 0;
-    ui->Btn_Add->setEnabled(PhotoList->rowCount() < maxPhotos);
+    ui->Btn_Add->setEnabled(DM_Main != nullptr && PhotoWorkflow::MayAddPhoto(*DM_Main));
     const bool picture = Img_Photo.HasPicture();
     for (QPushButton *button : {ui->Btn_Right, ui->Btn_Left, ui->Btn_ZoomOut, ui->Btn_ZoomIn,
                                 ui->Btn_ZoomSource, ui->Btn_Delete, ui->Btn_Edit}) {
@@ -277,8 +283,10 @@ bool TFrm_UploadMain::FormClose() {
         QFile::remove(appPath + QLatin1String(name));
     }
     TSysOper::DeleteFiles(QStringLiteral("*.jpg"), PhotoCache::Folder());
-    // A cache file whose writer was killed leaves its temporary beside it ("<name>.jpg.XXXXXX").
-    TSysOper::DeleteFiles(QStringLiteral("*.jpg.??????"), PhotoCache::Folder());
+    // What writers killed mid-write left behind (this program's or the CLI's, in any of its folders).
+    for (const QString &folder : {PhotoCache::Folder(), appPath, appPath + QStringLiteral("PictureConfig")}) {
+        SweepWholeFileLeftovers(folder);
+    }
     return true;
 }
 

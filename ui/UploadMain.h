@@ -2,19 +2,22 @@
 // The main window: the company query, the photo list with its download states, the photo commands
 // (download, add, change, delete, refresh) and the preview of the selected photo in the docked viewer.
 // Before it first appears it runs the login, unless the entry ran it already (LoginDone); without a
-// successful login it never shows and the program ends. Every service call runs behind the operation runner dialog; the rules of the photo
-// work come from service/PhotoWorkflow.h. The members live in UploadMain.cpp (creation, login,
-// status bar, buttons, exit), UploadMainCompany.cpp (company query, refresh), UploadMainPhotos.cpp
-// (the list's commands, download, add, edit, delete), UploadMainPreview.cpp (preview and wheel),
-// UploadMainKeys.cpp (shortcuts, tab order), UploadMainView.cpp (rows or icons) and
+// successful login it never shows and the program ends. Every service call runs behind the operation runner
+// dialog; the rules of the photo work come from service/PhotoWorkflow.h. The members live in UploadMain.cpp
+// (creation, login, status bar, buttons, exit), UploadMainCompany.cpp (company query, refresh),
+// UploadMainPhotos.cpp (the list's commands, download, add, edit, delete), UploadMainPreview.cpp (preview and
+// wheel), UploadMainKeys.cpp (shortcuts, tab order), UploadMainView.cpp (rows or icons) and
 // UploadMainDrop.cpp (a photo dropped or pasted).
 
 #include "LoadedPhoto.h"
 #include "PhotoDrop.h"
 #include "PreviewText.h"
 
+#include "client/PhotoSession.h"
+
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QAbstractItemView;
@@ -58,11 +61,12 @@ public:
     QMenu *PM_List = nullptr;
 
     // Operations of the window.
-    bool QueryCompanyInfo(bool *cancelled = nullptr); // cancelled: the user stopped the query
-    void RefreshPhotoList();
+    // The company query of the typed ID with its photo list; true when the company was found.
+    bool QueryCompanyInfo(const QString &typed);
+    void RefreshPhotoList(TPhotoSession::Identity identity);
     // Downloads a version of the selected row's photo and shows it; false when the download failed.
     bool DownloadPhoto(const QString &flag);
-    void DeletePhoto();
+    void DeletePhoto(TPhotoSession::Identity identity);
     void UpdateButtonStates();
     void ShowCompanyInfo();
     void SelectPhotoInfo(int row);
@@ -92,9 +96,11 @@ private:
     // The view of the photo list on screen: Lv_List or Lv_Icons.
     QAbstractItemView *PhotoListView() const;
 
-    // Runs one service operation behind the runner dialog and returns its OperResult.
-    int RunOperation(int operType, const QString &notice, const QString &photoId = QString(),
-                     const QString &photoFlag = QString());
+    // Runs one operation of the session behind the runner dialog and returns its result.
+    TOperationResult RunOperation(const QString &notice, bool changesServer,
+                                  const std::function<TOperationResult(TPhotoSession &)> &operation);
+    // What a photo list (or a query with its list) left: the first row shown, or why not.
+    void ShowListResult(const TOperationResult &result);
     // Opens the photo editor; true when it saved. In edit mode the row's values go in; the saved
     // note, ID and type come back either way.
     bool OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved,

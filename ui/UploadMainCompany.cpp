@@ -7,40 +7,22 @@
 #include "ViewPhoto.h"
 #include "ui_UploadMain.h"
 
-#include "core/FileOper.h"
 #include "client/MainDataModule.h"
 #include "client/PhotoListModel.h"
 #include "client/PhotoWorkflow.h"
 
-#include <exception>
-
 void TFrm_UploadMain::Btn_QueryInfoClick() {
-    const int kindBefore = DM_Main->OperationKind;
-    const QString companyBefore = DM_Main->CompanyId;
-    DM_Main->OperationKind = 1;
     const QString typed = ui->Ed_CompanyId->text();
-    if (const PhotoWorkflow::TInputProblem problem = PhotoWorkflow::CheckCompanyId(typed)) {
-        TMessageBox::Warning(this, problem.text, true);
+    if (PhotoWorkflow::CheckCompanyId(typed)) {
+        // The session refuses the ID without asking the server, so no runner is needed for it.
+        TMessageBox::Warning(this, DM_Main->Session().QueryCompany(typed).message, true);
         ui->Ed_CompanyId->setFocus();
         return;
     }
-    PhotoWorkflow::BeginCompanyQuery(*DM_Main, typed);
-    bool cancelled = false;
-    if (QueryCompanyInfo(&cancelled)) {
-        PhotoList->clear();
-        ClearPreview();
-        RefreshPhotoList();
-    } else if (cancelled) {
-        // The shown company stays, and so do the headers its photo operations send.
-        DM_Main->OperationKind = kindBefore;
-        DM_Main->CompanyId = companyBefore;
-    } else {
-        ForgetCompany();
-    }
+    QueryCompanyInfo(typed);
 }
 
 void TFrm_UploadMain::ForgetCompany() {
-    PhotoWorkflow::ForgetCompany(*DM_Main);
     ClearPreview();
     ShowCompanyInfo();
     ui->Lb_Msg->setText(QStringLiteral("当前照片: 无"));
@@ -48,39 +30,34 @@ void TFrm_UploadMain::ForgetCompany() {
     UpdateButtonStates();
 }
 
-bool TFrm_UploadMain::QueryCompanyInfo(bool *cancelled) {
-    try {
-        const int result = RunOperation(TFrm_DataNetCommunication::OpQueryCompanyInfo,
-                                        QStringLiteral("正在查询企业信息,请稍候..."));
-        if (result == TFrm_DataNetCommunication::ResultOk) {
-            ShowCompanyInfo();
-            return true;
-        }
-        if (cancelled != nullptr) {
-            *cancelled = result == TFrm_DataNetCommunication::ResultCancelled;
-        }
-        if (result == TFrm_DataNetCommunication::ResultCancelled) {
-            return false; // the runner told the user
-        }
-        if (result == TFrm_DataNetCommunication::ResultNoCompany) {
-            TMessageBox::Warning(this, QStringLiteral("企业信息不存在,请重新输入查询"));
-        } else {
-            TMessageBox::Warning(this, QStringLiteral("查询企业信息失败"));
-        }
-    } catch (const std::exception &e) {
-        TFileOper::WriteLog(QStringLiteral("查询企业信息失败,QueryCompanyInfo中错误:") +
-                            QString::fromUtf8(e.what()));
+bool TFrm_UploadMain::QueryCompanyInfo(const QString &typed) {
+    const TOperationResult result =
+        RunOperation(TPhotoSession::Notice(TPhotoSession::Step::Query), false,
+                     [typed](TPhotoSession &session) { return session.Query(typed); });
+    if (result.cancelled && !result.companyFound) {
+        return false; // the shown company stays; the runner told the user
     }
-    return false;
+    if (!result.companyFound) {
+        TMessageBox::Failure(this, result.message, result.reason);
+        ForgetCompany(); // the session forgot it already: nothing of it stays on screen either
+        return false;
+    }
+    ShowCompanyInfo();
+    ClearPreview();
+    ShowListResult(result);
+    return true;
 }
 
-void TFrm_UploadMain::RefreshPhotoList() {
-    const int result = RunOperation(TFrm_DataNetCommunication::OpGetCompanyPhotoList,
-                                    QStringLiteral("正在获取企业照片列表,请稍候..."));
-    if (result == TFrm_DataNetCommunication::ResultCancelled) {
+void TFrm_UploadMain::RefreshPhotoList(TPhotoSession::Identity identity) {
+    ShowListResult(RunOperation(TPhotoSession::Notice(TPhotoSession::Step::List), false,
+                                [identity](TPhotoSession &session) { return session.Refresh(identity); }));
+}
+
+void TFrm_UploadMain::ShowListResult(const TOperationResult &result) {
+    if (result.cancelled) {
         // The rows and the preview stay as they were; the runner told the user.
-    } else if (result != TFrm_DataNetCommunication::ResultOk) {
-        TMessageBox::Warning(this, QStringLiteral("获取企业照片列表失败"));
+    } else if (!result.ok()) {
+        TMessageBox::Failure(this, result.message, result.reason);
     } else if (PhotoList->rowCount() == 0) {
         // No photo is left (the list answer emptied the list): nothing of the old rows stays shown.
         ClearPreview();
@@ -98,12 +75,11 @@ void TFrm_UploadMain::Ed_CompanyIdKeyDown() {
 }
 
 void TFrm_UploadMain::Btn_RefPhotoClick() {
-    DM_Main->OperationKind = 2;
-    RefreshPhotoList();
+    RefreshPhotoList(TPhotoSession::Identity::Photo);
 }
 
 void TFrm_UploadMain::N_RefPhotoClick() {
-    RefreshPhotoList();
+    RefreshPhotoList(TPhotoSession::Identity::Kept);
 }
 
 void TFrm_UploadMain::ClearPreview() {

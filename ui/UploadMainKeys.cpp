@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QShortcut>
 
 void TFrm_UploadMain::BuildKeyboard() {
     struct Key {
@@ -31,6 +32,13 @@ void TFrm_UploadMain::BuildKeyboard() {
         key.button->setToolTip(QStringLiteral("%1 (%2)").arg(
             key.button->text(), key.sequence.toString(QKeySequence::NativeText)));
     }
+    // Where + needs Shift, Ctrl+= is the same key: it enlarges too.
+    auto *zoomKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), this);
+    connect(zoomKey, &QShortcut::activated, this, [this] {
+        if (ui->Btn_ZoomOut->isEnabled()) {
+            ui->Btn_ZoomOut->click();
+        }
+    });
     // A text box keeps Ctrl+V for its own paste.
     auto *paste = new QAction(QStringLiteral("粘贴照片"), this);
     paste->setObjectName(QStringLiteral("N_PastePhoto"));

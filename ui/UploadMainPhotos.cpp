@@ -60,7 +60,7 @@ void TFrm_UploadMain::PM_ListPopup(const QPoint &pos) {
                                   rowState == TPhotoListModel::SmallCached));
     action("N_EditPhoto")->setEnabled(row >= 0);
     action("N_DeletePhoto")->setEnabled(row >= 0);
-    action("N_AddPhoto")->setEnabled(PhotoList->rowCount() < DM_Main->MaxPhotoNumber);
+    action("N_AddPhoto")->setEnabled(PhotoWorkflow::MayAddPhoto(*DM_Main));
     action("N_RefPhoto")->setEnabled(true);
     PM_List->popup(PhotoListView()->viewport()->mapToGlobal(pos));
 }
@@ -82,15 +82,17 @@ void TFrm_UploadMain::N_SourceClick() {
 }
 
 bool TFrm_UploadMain::DownloadPhoto(const QString &flag) {
-    const int result = RunOperation(TFrm_DataNetCommunication::OpGetCompanyPhotoInfo,
-                                    QStringLiteral("正在获取企业照片信息,请稍候..."), CurrentPhotoId, flag);
-    if (result != TFrm_DataNetCommunication::ResultOk) {
-        if (result != TFrm_DataNetCommunication::ResultCancelled) { // the runner said so already
-            TMessageBox::Warning(this, QStringLiteral("获取企业照片信息失败"));
+    const QString photoId = CurrentPhotoId;
+    const TOperationResult result =
+        RunOperation(TPhotoSession::Notice(TPhotoSession::Step::Fetch), false,
+                     [photoId, flag](TPhotoSession &session) { return session.Fetch(photoId, flag); });
+    if (!result.ok()) {
+        if (!result.cancelled) { // the runner said so already
+            TMessageBox::Failure(this, result.message, result.reason);
         }
         return false;
     }
-    // The operation marked the selected row with the version it wrote; showing that row loads the
+    // The operation marked the photo's row with the version it wrote; showing that row loads the
     // file of its new state.
     const int row = SelectedRow();
     if (row >= 0) {
@@ -100,25 +102,28 @@ bool TFrm_UploadMain::DownloadPhoto(const QString &flag) {
 }
 
 void TFrm_UploadMain::Btn_DeleteClick() {
-    DM_Main->OperationKind = 2;
-    N_DeletePhotoClick();
+    if (SelectedRow() >= 0) {
+        DeletePhoto(TPhotoSession::Identity::Photo);
+    }
 }
 
 void TFrm_UploadMain::N_DeletePhotoClick() {
     if (SelectedRow() >= 0) {
-        DeletePhoto();
+        DeletePhoto(TPhotoSession::Identity::Kept);
     }
 }
 
-void TFrm_UploadMain::DeletePhoto() {
+void TFrm_UploadMain::DeletePhoto(TPhotoSession::Identity identity) {
     if (!TMessageBox::Question(this, QStringLiteral("您确定要删除照片吗?"), true)) {
         return;
     }
-    const int result = RunOperation(TFrm_DataNetCommunication::OpDeleteCompanyPhoto,
-                                    QStringLiteral("正在删除企业照片信息,请稍候..."), CurrentPhotoId);
-    if (result != TFrm_DataNetCommunication::ResultOk) {
-        if (result != TFrm_DataNetCommunication::ResultCancelled) {
-            TMessageBox::Warning(this, QStringLiteral("删除企业照片信息失败"));
+    const QString photoId = CurrentPhotoId;
+    const TOperationResult result = RunOperation(
+        TPhotoSession::Notice(TPhotoSession::Step::Delete), true,
+        [photoId, identity](TPhotoSession &session) { return session.Delete(photoId, identity); });
+    if (!result.ok()) {
+        if (!result.cancelled) {
+            TMessageBox::Failure(this, result.message, result.reason);
         }
         return;
     }
@@ -136,7 +141,7 @@ void TFrm_UploadMain::DeletePhoto() {
         SelectPhotoInfo(0);
     }
     UpdateButtonStates();
-    TMessageBox::Information(this, QStringLiteral("删除照片成功"));
+    TMessageBox::Information(this, result.message);
 }
 
 bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved,
@@ -157,7 +162,7 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
     note = editor.PhotoNote;
     photoId = editor.PhotoId;
     type = editor.PhotoType;
-    imageSaved = !editor.SourceFile.isEmpty();
+    imageSaved = editor.ImageSaved;
     return true;
 }
 
@@ -166,7 +171,6 @@ void TFrm_UploadMain::Btn_AddClick() {
 }
 
 void TFrm_UploadMain::AddPhoto(const QString &path) {
-    DM_Main->OperationKind = 2;
     if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(*DM_Main); !refusal.isEmpty()) {
         TMessageBox::Information(this, refusal);
         return;
@@ -197,7 +201,6 @@ void TFrm_UploadMain::Btn_EditClick() {
     if (row < 0) {
         return;
     }
-    DM_Main->OperationKind = 2;
     QString note = PhotoList->subItem(row, TPhotoListModel::NoteColumn);
     QString photoId = PhotoList->subItem(row, TPhotoListModel::PhotoIdColumn);
     QString type = PhotoList->subItem(row, TPhotoListModel::TypeCodeColumn);

@@ -8,13 +8,13 @@
 #include "ViewPhoto.h"
 #include "ui_UploadMain.h"
 
-#include "core/FileOper.h"
 #include "client/PhotoCache.h"
+#include "client/PhotoListModel.h"
+#include "contract/PictureService.h"
+#include "core/FileOper.h"
 #include "core/SysOper.h"
 #include "imaging/ImgOper.h"
 #include "imaging/PhotoFacts.h"
-#include "client/PhotoListModel.h"
-#include "contract/PictureService.h"
 
 #include <QWheelEvent>
 
@@ -43,21 +43,23 @@ void TFrm_UploadMain::SelectPhotoInfo(int row) {
         // the not-downloaded notice.
         Img_Photo.Clear();
         CurrentPhotoFile.clear();
-        if (rowState == TPhotoListModel::SourceCached && cacheable) {
-            if (PhotoCache::Exists(source)) {
+        const bool claimsCached =
+            rowState == TPhotoListModel::SourceCached || rowState == TPhotoListModel::SmallCached;
+        if (claimsCached && cacheable) {
+            if (rowState == TPhotoListModel::SourceCached && PhotoCache::Exists(source)) {
                 load(source);
             } else if (PhotoCache::Exists(small)) {
                 load(small);
-            } else if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true) &&
-                       DownloadPhoto(PhotoFlag::kSource)) {
-                return; // the download showed the photo it fetched
-            }
-        } else if (rowState == TPhotoListModel::SmallCached && cacheable) {
-            if (PhotoCache::Exists(small)) {
-                load(small);
-            } else if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true) &&
-                       DownloadPhoto(PhotoFlag::kSource)) {
-                return;
+                // The row says what the cache holds: the small version only.
+                PhotoList->setState(row, TPhotoListModel::SmallCached);
+            } else {
+                // Nothing of the photo is left: the screen says so while the question is up.
+                ShowCurrentPhoto();
+                if (TMessageBox::Question(this, QString::fromUtf8(kRedownloadQuestion), true) &&
+                    DownloadPhoto(PhotoFlag::kSource)) {
+                    return; // the download showed the photo it fetched
+                }
+                PhotoList->setState(row, TPhotoListModel::NotDownloaded);
             }
         }
         ShowCurrentPhoto();

@@ -10,9 +10,9 @@
 #include "PhotoThumbnails.h"
 #include "ui_UploadMain.h"
 
+#include "client/PhotoListModel.h"
 #include "core/FileOper.h"
 #include "core/SysOper.h"
-#include "client/PhotoListModel.h"
 
 #include <QListView>
 #include <QToolButton>
@@ -92,11 +92,19 @@ void TFrm_UploadMain::ShowIconView(bool icons) {
     QAbstractItemView *shown = icons ? static_cast<QAbstractItemView *>(Lv_Icons) : ui->Lv_List;
     QAbstractItemView *hidden = icons ? static_cast<QAbstractItemView *>(ui->Lv_List) : Lv_Icons;
     const bool hadFocus = hidden->hasFocus();
+    // Handing the focus from one view to the other can move the shared current index on: the photo
+    // selected before stays selected, and the preview and the buttons stay with it.
+    const int row = SelectedRow();
+    changingRows_ = true;
     hidden->hide();
     shown->show();
     if (hadFocus) {
         shown->setFocus();
     }
+    if (row >= 0 && SelectedRow() != row) {
+        SelectRow(row);
+    }
+    changingRows_ = false;
     const QModelIndex current = shown->selectionModel()->currentIndex();
     if (current.isValid()) {
         shown->scrollTo(current);

@@ -1,7 +1,7 @@
 // bench_cachewrite DIR COUNT BYTES RUNS: writes COUNT files of BYTES bytes whole into DIR, synced
 // to the disk (as every file was written before) and unsynced (as the photo cache is now); prints
 // "synced SECONDS" and "unsynced SECONDS" for each run.
-#include "imaging/WholeFile.h"
+#include "core/WholeFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // properties, references) and the reading of every item's bytes. Any input must end in a result or
 // a std::exception: no crash, no leak, no unbounded allocation.
 
-#include "imaging/HeifBoxes.h"
+#include "imaging/heifgrid/HeifBoxes.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,13 +2,15 @@
 // texts the tests use, so each fuzzer starts from well-formed input.
 
 #include "ConfigWriter.h"
+#include "contract/SoapCodec.h"
 #include "core/Gbk.h"
 #include "core/StrOper.h"
-#include "imaging/HeifBoxes.h"
-#include "imaging/HeifWriter.h"
-#include "contract/SoapCodec.h"
+#include "imaging/heifgrid/HeifBoxes.h"
+#include "imaging/heifgrid/HeifWriter.h"
+#include "support/PhotoFormats.h"
 
 #include <QBuffer>
+#include <QColor>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -129,8 +131,28 @@ QByteArray heifGrid() {
     return WriteHeifFile(FourCc("heic"), {grid, tile, tile});
 }
 
+// A real HEIC file written by writer into a scratch file, as bytes.
+template <typename Writer> QByteArray heicFile(Writer writer) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("seed.heic"));
+    QFile file(path);
+    return writer(path) && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void imageSeeds() {
     put("fuzz_heif_boxes", QStringLiteral("grid.heic"), heifGrid());
+    QImage picture(128, 96, QImage::Format_RGB888); // a gradient: coded small, decoded whole
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            picture.setPixelColor(x, y, QColor(x * 2, y * 2, (x + y) % 256));
+        }
+    }
+    put("fuzz_heif_prepare", QStringLiteral("grid.heic"), heicFile([&](const QString &path) {
+            return photoformats::writeHeicGrid(path, picture, QSize(64, 64),
+                                               {photoformats::transformBox("irot", 1)});
+        }));
+    put("fuzz_heif_prepare", QStringLiteral("single.heic"),
+        heicFile([&](const QString &path) { return photoformats::writeHeic(path, picture, 6); }));
     for (const char *target : {"fuzz_jpeg_reader", "fuzz_viewer_load"}) {
         put(target, QStringLiteral("plain.jpg"), jpeg(64, 48));
         put(target, QStringLiteral("turned6.jpg"), withOrientation(jpeg(40, 30), 6));

@@ -108,7 +108,7 @@ private slots:
         dm.CurrentCompany->CompanyType = QStringLiteral("320");
         const QString version = TStrOper::EncodeBase64(QStringLiteral("2.0.0.0"));
 
-        dm.OperationKind = 0;
+        dm.OperationKind = TOperationKind::Login;
         THeaderFields h = BuildHeaderFields(dm);
         QCOMPARE(TStrOper::DecodeHeaderStr(h.F_CUSTOMERID), QStringLiteral("张三"));
         QCOMPARE(TStrOper::DecodeHeaderStr(h.F_SOFTWAREID), QStringLiteral("secret"));
@@ -116,7 +116,7 @@ private slots:
         QVERIFY(h.F_COMPANYTYPE.isEmpty());
         QCOMPARE(h.F_VERSIONNUM, version);
 
-        dm.OperationKind = 1;
+        dm.OperationKind = TOperationKind::CompanyQuery;
         h = BuildHeaderFields(dm);
         QCOMPARE(TStrOper::DecodeHeaderStr(h.F_CUSTOMERID), QStringLiteral("3201000012345"));
         QCOMPARE(TStrOper::DecodeHeaderStr(h.F_SOFTWAREID), QStringLiteral("1000012345"));
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(h.F_COMPANYTYPE, TStrOper::EncodeBase64(QStringLiteral("320")));
         QCOMPARE(h.F_VERSIONNUM, version);
 
-        dm.OperationKind = 2;
+        dm.OperationKind = TOperationKind::Photo;
         h = BuildHeaderFields(dm);
         QCOMPARE(TStrOper::DecodeHeaderStr(h.F_CUSTOMERID), QStringLiteral("C-77"));
         QCOMPARE(TStrOper::DecodeHeaderStr(h.F_SOFTWAREID), QStringLiteral("S-88"));
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(h.F_COMPANYTYPE, TStrOper::EncodeBase64(QStringLiteral("320")));
 
         // A short company ID gives what is there.
-        dm.OperationKind = 1;
+        dm.OperationKind = TOperationKind::CompanyQuery;
         dm.CompanyId = QStringLiteral("32");
         h = BuildHeaderFields(dm);
         QVERIFY(h.F_SOFTWAREID.isEmpty());

@@ -1,11 +1,19 @@
-// Ini lookups, deleting files by mask, file sizes by pattern, the program version and folder.
+// Ini lookups, whole-file writes, deleting files by mask, file sizes by pattern, the program version
+// and folder.
 
 #include "core/FileOper.h"
 #include "core/SysOper.h"
+#include "core/WholeFile.h"
 #include "imaging/ImgOper.h"
 #include "support/TestSupport.h"
 
 #include <QTest>
+
+#include <stdexcept>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -13,6 +21,23 @@ void writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+// What the name held before a whole-file write.
+enum class Before { Nothing, LinkToAnothersFile, HardLinkWithAnothersFile, ReadOnlyFolder };
+
+// Runs body with the rights of a user who does not own the test's files (root passes every
+// permission check).
+template <typename Body> void asOtherUser(Body body) {
+    const uid_t user = ::geteuid();
+    QVERIFY(user != 0 || ::seteuid(65534) == 0);
+    body();
+    QVERIFY(user != 0 || ::seteuid(0) == 0);
 }
 
 } // namespace
@@ -96,6 +121,93 @@ private slots:
         const QStringList log = app.logTexts();
         QCOMPARE(log.size(), 1);
         QVERIFY(log.first().startsWith(QStringLiteral("读取ini文件失败,TFileOper->ReadIniFile中错误:")));
+    }
+
+    // A write replaces the name, never what a link at it points to, and fails whole.
+    void wholeFileWrites_data() {
+        QTest::addColumn<Before>("before");
+        QTest::addColumn<WholeFileDraft::Staging>("staging");
+        const std::pair<const char *, WholeFileDraft::Staging> stagings[] = {
+            {"unnamed", WholeFileDraft::Staging::Automatic},
+            {"temporary", WholeFileDraft::Staging::Temporary}};
+        for (const auto &[name, staging] : stagings) {
+            QTest::addRow("new file, %s", name) << Before::Nothing << staging;
+            QTest::addRow("symbolic link, %s", name) << Before::LinkToAnothersFile << staging;
+            QTest::addRow("hard link, %s", name) << Before::HardLinkWithAnothersFile << staging;
+            QTest::addRow("read-only folder, %s", name) << Before::ReadOnlyFolder << staging;
+        }
+    }
+    void wholeFileWrites() {
+        QFETCH(Before, before);
+        QFETCH(WholeFileDraft::Staging, staging);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("PictureConfig"));
+        const QString target = folder + QStringLiteral("/View.ini");
+        const QString other = dir.filePath(QStringLiteral("another.txt"));
+        QVERIFY(QDir().mkpath(folder));
+        writeFile(other, "another's");
+        switch (before) {
+        case Before::Nothing:
+            break;
+        case Before::LinkToAnothersFile:
+            QVERIFY(QFile::link(other, target));
+            break;
+        case Before::HardLinkWithAnothersFile:
+            QVERIFY(::link(QFile::encodeName(other).constData(), QFile::encodeName(target).constData()) == 0);
+            break;
+        case Before::ReadOnlyFolder:
+            writeFile(target, "old");
+            QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+            break;
+        }
+        QString error;
+        const auto write = [&] {
+            try {
+                WholeFileDraft draft(folder, staging);
+                draft.Write("new");
+                draft.Commit(target, WholeFileSync::Synced);
+            } catch (const std::runtime_error &e) {
+                error = QString::fromUtf8(e.what());
+            }
+        };
+        if (before == Before::ReadOnlyFolder) {
+            asOtherUser(write);
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+        } else {
+            write();
+        }
+        QCOMPARE(readAll(other), QByteArray("another's"));
+        QCOMPARE(
+            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("View.ini")});
+        if (before == Before::ReadOnlyFolder) {
+            QCOMPARE(error, QStringLiteral("cannot write in %1: Permission denied").arg(folder));
+            QCOMPARE(readAll(target), QByteArray("old"));
+        } else {
+            QCOMPARE(error, QString());
+            QCOMPARE(readAll(target), QByteArray("new"));
+            QVERIFY(!QFileInfo(target).isSymLink());
+        }
+    }
+
+    // Temporaries of a writer that died go; those of a live one (this process) stay.
+    void sweepKeepsLiveWritersTemporaries() {
+        QTemporaryDir dir;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::_exit(0);
+        }
+        QVERIFY(child > 0 && ::waitpid(child, nullptr, 0) == child);
+        const QString dead = QStringLiteral(".wholefile-%1-deadbeef").arg(child);
+        const QString live = QStringLiteral(".wholefile-%1-livebeef").arg(::getpid());
+        for (const QString &name : {dead, live, QStringLiteral("photo.jpg")}) {
+            writeFile(dir.filePath(name), "x");
+        }
+        SweepWholeFileLeftovers(dir.path());
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QCOMPARE(left, (QStringList{live, QStringLiteral("photo.jpg")}));
     }
 
     void deleteFilesByMaskIgnoresCase() {

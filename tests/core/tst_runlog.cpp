@@ -47,7 +47,7 @@ private slots:
         TFileOper::WriteLog(QStringLiteral("first\nsecond"));
         QCOMPARE(readAll(app.file(QStringLiteral("LogFiles/20260102.txt"))),
                  QByteArray("2026-01-02 03:04:05-----MAIN: \r\n"
-                            "2026-01-02 03:04:05-----MAIN: first\nsecond\r\n"));
+                            "2026-01-02 03:04:05-----MAIN: first\\nsecond\r\n"));
     }
 
     void eachDayHasItsOwnFile() {

@@ -1,7 +1,8 @@
-// Base64 of texts, the text before a separator, and header tokens.
+// Base64 of texts, the text before a separator, header tokens, and outside text shown as text.
 
 #include "core/Base64.h"
 #include "core/Gbk.h"
+#include "core/ShownText.h"
 #include "core/StrOper.h"
 
 #include <QTest>
@@ -10,6 +11,33 @@ class TstText : public QObject {
     Q_OBJECT
 
 private slots:
+    // Text from outside keeps to its line and cannot steer a terminal.
+    void controlCharactersShownAsEscapes_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain, with Chinese")
+            << QStringLiteral("W1 照片 a\\b") << QString() << QStringLiteral("W1 照片 a\\b");
+        QTest::newRow("line breaks") << QStringLiteral("id\nPhoto=x\r\n") << QString()
+                                     << QStringLiteral("id\\nPhoto=x\\r\\n");
+        QTest::newRow("tab kept") << QStringLiteral("a\tb\nc") << QStringLiteral("\t")
+                                  << QStringLiteral("a\tb\\nc");
+        QTest::newRow("terminal escape, NUL, DEL") << QStringView(u"\x1B[2J\0x\x7F", 7).toString()
+                                                   << QString() << QStringLiteral("\\x1B[2J\\x00x\\x7F");
+        QTest::newRow("C1 control") << QString::fromUtf16(u"a\x9B"
+                                                          u"b")
+                                    << QString() << QStringLiteral("a\\x9Bb");
+        QTest::newRow("line separator, bidi override")
+            << QString::fromUtf16(u"a\u2028b\u202Ec\u2066") << QString()
+            << QStringLiteral("a\\u{2028}b\\u{202E}c\\u{2066}");
+    }
+    void controlCharactersShownAsEscapes() {
+        QFETCH(QString, text);
+        QFETCH(QString, keep);
+        QFETCH(QString, shown);
+        QCOMPARE(ShownText(text, keep), shown);
+    }
+
     void base64LineBreaks_data() {
         QTest::addColumn<int>("bytes");
         QTest::addColumn<int>("lines");     // count of CR LF pairs

@@ -4,13 +4,13 @@
 #include "tst_addphoto.h"
 
 #include "AddPhoto.h"
-#include "BusyWork.h"
 #include "ConfigWriter.h"
 #include "MessageBox.h"
 #include "client/MainDataModule.h"
-#include "imaging/ImgOper.h"
+#include "client/OffThread.h"
 #include "client/PhotoListModel.h"
 #include "client/UploadPictureLib.h"
+#include "imaging/ImgOper.h"
 #include "support/DemoSeed.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
@@ -43,14 +43,14 @@ std::unique_ptr<Fixture> fx;
 
 // Queries the demo company and fetches its list, as the main window does after a query.
 void loadCompany() {
-    DM_Main->OperationKind = 1;
+    DM_Main->OperationKind = TOperationKind::CompanyQuery;
     DM_Main->CompanyId = QString::fromUtf8(kDemoCompanyWithPhotos);
     QString code;
     TUploadPicture().Func_QueryCompanyInfo(code);
     QCOMPARE(code, QStringLiteral("1110"));
     TUploadPicture().Func_GetCompanyPhotoList(code);
     QCOMPARE(code, QStringLiteral("1110"));
-    DM_Main->OperationKind = 2;
+    DM_Main->OperationKind = TOperationKind::Photo;
 }
 
 QString makeJpeg(const QString &name, QSize size) {
@@ -127,7 +127,8 @@ void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
          QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"),
          child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(notPhoto); },
-         QStringLiteral("您选择的【照片路径】不是可读取的JPEG照片,请重新选择"),
+         QStringLiteral(
+             "您选择的【照片路径】不是可读取的照片(可用 JPEG、HEIC/HEIF、PNG、WebP、TIFF 或 BMP),请重新选择"),
          child<QPushButton>(&dialog, "Btn_Load")},
         {[&] { path->setText(photo); }, QStringLiteral("您选择的【照片类型】不正确,请重新选择"), types},
         {[&] { types->setCurrentIndex(0); }, QStringLiteral("请填写【照片描述】"), note},
@@ -240,7 +241,7 @@ void TstAddPhoto::busyWorkRunsBesideTheWindows() {
     QTimer::singleShot(0, qApp, [&ticked] { ticked = true; });
     bool offThread = false;
     bool sawTick = false;
-    RunBusyWork(nullptr, QStringLiteral("正在处理照片,请稍候..."), [&] {
+    RunOffThread([&] {
         offThread = QThread::currentThread() != qApp->thread();
         const QDeadlineTimer limit(10000);
         while (!ticked && !limit.hasExpired()) {
@@ -251,7 +252,7 @@ void TstAddPhoto::busyWorkRunsBesideTheWindows() {
     QVERIFY(offThread);
     QVERIFY(sawTick);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                             RunBusyWork(nullptr, QString(), [] { throw std::runtime_error("unreadable"); }));
+                             RunOffThread([] { throw std::runtime_error("unreadable"); }));
 }
 
 QTEST_MAIN(TstAddPhoto)

@@ -145,7 +145,7 @@ private slots:
         DM_Main->LoginOk = true; // a new dialog starts from "not logged in"
         Dialog d;
         QCOMPARE(DM_Main->LoginOk, false);
-        QCOMPARE(DM_Main->OperationKind, 0);
+        QCOMPARE(DM_Main->OperationKind, TOperationKind::Login);
         QVERIFY(d.parts.complete());
         d.open();
         for (int attempt = 1; attempt <= refusedFirst; ++attempt) { // no limit on the tries

@@ -1,6 +1,6 @@
-// The runner dialog: which client call each operation makes with which inputs, how result codes become
-// OperResult, unknown operations, and that the dialog always closes by itself and keeps painting its
-// notice while a real call waits for the server; the bytes of a big transfer and the cancel it offers.
+// The runner dialog: it runs an operation of the session (which client calls it makes, the result it
+// hands back), always closes by itself and keeps painting its notice while a real call waits for the
+// server; the bytes of a big transfer and the cancel it offers.
 
 #include "FakePictureService.h"
 
@@ -23,6 +23,8 @@
 
 #include <memory>
 #include <optional>
+
+Q_DECLARE_METATYPE(TFrm_DataNetCommunication::Operation)
 
 namespace {
 
@@ -49,26 +51,21 @@ private slots:
     void init();
     void cleanup();
 
-    void operationTable_data();
-    void operationTable();
-    void resultCodes_data();
-    void resultCodes();
-    void unknownOperation_data();
-    void unknownOperation();
+    void operations_data();
+    void operations();
     void closesOnlyByItself();
-    void missingPhotoRecord();
     void keepsPaintingDuringCall();
     void cancelOffered_data();
     void cancelOffered();
 
 private:
-    // Runs one operation modally and returns OperResult.
-    int run(int operType, const QString &code, QStringList *calls = nullptr);
+    using Operation = TFrm_DataNetCommunication::Operation;
+    // Runs one operation against a fake service answering code; the calls it made.
+    TOperationResult run(const Operation &operation, const QString &code, QStringList *calls = nullptr);
 
     std::optional<TempAppDir> appDir_;
     std::unique_ptr<TDM_Main> dm_;
     std::unique_ptr<TPhotoListModel> list_;
-    TPictureInfo picInfo_;
 };
 
 void TestRunner::init() {
@@ -79,8 +76,6 @@ void TestRunner::init() {
                      TPhotoListModel::NotDownloaded);
     list_->setSelectedRow(0);
     DM_Main->PhotoListView = list_.get();
-    picInfo_ = TPictureInfo();
-    picInfo_.F_ID = QStringLiteral("P9");
 }
 
 void TestRunner::cleanup() {
@@ -89,91 +84,87 @@ void TestRunner::cleanup() {
     appDir_.reset();
 }
 
-int TestRunner::run(int operType, const QString &code, QStringList *calls) {
+TOperationResult TestRunner::run(const Operation &operation, const QString &code, QStringList *calls) {
     auto log = std::make_shared<FakeServiceLog>();
-    TFrm_DataNetCommunication dialog(FakePictureService::Client(log, code), nullptr);
-    dialog.Lb_Tip->setText(QStringLiteral("正在查询企业信息,请稍候..."));
-    dialog.OperType = operType;
-    dialog.PhotoId = QStringLiteral("P1");
-    dialog.PhotoFlag = QStringLiteral("1");
-    dialog.PicInfo = &picInfo_;
-    dialog.exec();
+    DM_Main->Session().SetClientFactory([log, code] { return FakePictureService::Client(log, code); });
+    const TOperationResult result = TFrm_DataNetCommunication::Run(
+        nullptr, QStringLiteral("正在查询企业信息,请稍候..."), false, operation);
+    DM_Main->Session().SetClientFactory({});
     if (calls != nullptr) {
         *calls = log->all();
     }
-    return dialog.OperResult;
+    return result;
 }
 
-void TestRunner::operationTable_data() {
-    QTest::addColumn<int>("operType");
-    QTest::addColumn<QString>("call");
-
-    QTest::newRow("0 photo list") << 0 << "GetCompanyPhotoList()";
-    QTest::newRow("1 photo") << 1 << "GetCompanyPhoto(P1,1)";
-    QTest::newRow("2 insert") << 2 << "InsertCompanyPhoto(P9)";
-    QTest::newRow("3 update") << 3 << "UpdateCompanyPhoto(P9)";
-    QTest::newRow("4 delete") << 4 << "DeleteCompanyPhoto(P1)";
-    QTest::newRow("5 company") << 5 << "QueryCompanyInfo()";
-}
-
-void TestRunner::operationTable() {
-    QFETCH(int, operType);
-    QFETCH(QString, call);
-
-    QStringList calls;
-    QCOMPARE(run(operType, QStringLiteral("1110"), &calls), 1);
-    // The client encodes the photo ID and flag of a fetch for the wire; the fake sees what went out.
-    if (operType == 1) {
-        call = QStringLiteral("GetCompanyPhoto(%1,%2)")
-                   .arg(QString::fromLatin1(QByteArrayLiteral("P1").toBase64()),
-                        QString::fromLatin1(QByteArrayLiteral("1").toBase64()));
-    }
-    QCOMPARE(calls, QStringList{call});
-}
-
-void TestRunner::resultCodes_data() {
-    QTest::addColumn<int>("operType");
+void TestRunner::operations_data() {
+    QTest::addColumn<Operation>("operation");
     QTest::addColumn<QString>("code");
-    QTest::addColumn<int>("operResult");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("company missing") << 5 << "1003" << 2;
-    QTest::newRow("company disabled") << 5 << "1000" << 0;
-    QTest::newRow("company bad header") << 5 << "0001" << 0;
-    QTest::newRow("1003 is not special for a list") << 0 << "1003" << 0;
-    QTest::newRow("1003 is not special for a delete") << 4 << "1003" << 0;
-    QTest::newRow("photo missing") << 1 << "2001" << 0;
-    QTest::newRow("server error") << 2 << "1111" << 0;
-    QTest::newRow("empty code") << 3 << "" << 0;
+    const Operation query = [](TPhotoSession &s) { return s.Query(QStringLiteral("3101150012345")); };
+    const Operation list = [](TPhotoSession &s) { return s.Refresh(TPhotoSession::Identity::Kept); };
+    const Operation remove = [](TPhotoSession &s) {
+        return s.Delete(QStringLiteral("P1"), TPhotoSession::Identity::Photo);
+    };
+    const QString fetchCall = QStringLiteral("GetCompanyPhoto(%1,%2)")
+                                  .arg(QString::fromLatin1(QByteArrayLiteral("P1").toBase64()),
+                                       QString::fromLatin1(QByteArrayLiteral("1").toBase64()));
+    QTest::newRow("query with its list")
+        << query << "1110" << QStringList{"QueryCompanyInfo()", "GetCompanyPhotoList()"} << true
+        << "获取企业照片列表成功"
+        << "";
+    QTest::newRow("company missing") << query << "1003" << QStringList{"QueryCompanyInfo()"} << false
+                                     << "企业信息不存在,请重新输入查询"
+                                     << "服务器上没有这个企业编号";
+    QTest::newRow("company disabled")
+        << query << "1000" << QStringList{"QueryCompanyInfo()"} << false << "查询企业信息失败"
+        << "该企业已停用";
+    QTest::newRow("1003 is not special for a list")
+        << list << "1003" << QStringList{"GetCompanyPhotoList()"} << false << "获取企业照片列表失败"
+        << "服务器上没有这个企业编号";
+    QTest::newRow("fetch") << Operation([](TPhotoSession &s) {
+        return s.Fetch(QStringLiteral("P1"), QStringLiteral("1"));
+    }) << "2001" << QStringList{fetchCall}
+                           << false << "获取企业照片信息失败"
+                           << "照片信息为空";
+    QTest::newRow("fetch of an unlisted photo")
+        << Operation([](TPhotoSession &s) { return s.Fetch(QStringLiteral("P7"), QStringLiteral("0")); })
+        << "1110" << QStringList{} << false << "获取企业照片信息失败"
+        << "企业的照片列表中没有照片 P7";
+    QTest::newRow("delete") << remove << "1110" << QStringList{"DeleteCompanyPhoto(P1)"} << true
+                            << "删除照片成功"
+                            << "";
+    QTest::newRow("empty code") << remove << "" << QStringList{"DeleteCompanyPhoto(P1)"} << false
+                                << "删除企业照片信息失败"
+                                << "服务器返回了未知的结果代码 ";
 }
 
-void TestRunner::resultCodes() {
-    QFETCH(int, operType);
+void TestRunner::operations() {
+    QFETCH(Operation, operation);
     QFETCH(QString, code);
-    QFETCH(int, operResult);
-    QCOMPARE(run(operType, code), operResult);
-}
+    QFETCH(QStringList, calls);
+    QFETCH(bool, ok);
+    QFETCH(QString, message);
+    QFETCH(QString, reason);
 
-void TestRunner::unknownOperation_data() {
-    QTest::addColumn<int>("operType");
-    QTest::newRow("6") << 6;
-    QTest::newRow("-1") << -1;
-}
-
-void TestRunner::unknownOperation() {
-    QFETCH(int, operType);
-    QStringList calls;
-    QCOMPARE(run(operType, QStringLiteral("1110"), &calls), 0);
-    QVERIFY(calls.isEmpty());
-    QCOMPARE(appDir_->logTexts(),
-             QStringList{QStringLiteral("操作标识未知,标识:") + QString::number(operType)});
+    QStringList made;
+    const TOperationResult result = run(operation, code, &made);
+    QCOMPARE(made, calls);
+    QCOMPARE(result.ok(), ok);
+    QCOMPARE(result.message, message);
+    QCOMPARE(result.reason, reason);
 }
 
 void TestRunner::closesOnlyByItself() {
     auto log = std::make_shared<FakeServiceLog>();
-    TFrm_DataNetCommunication dialog(FakePictureService::Client(log, QStringLiteral("1110")), nullptr);
+    DM_Main->Session().SetClientFactory(
+        [log] { return FakePictureService::Client(log, QStringLiteral("1110")); });
+    TFrm_DataNetCommunication dialog(nullptr);
     QCOMPARE(dialog.Lb_Tip->text(), QStringLiteral("正在连接服务器,请稍候..."));
-    QCOMPARE(dialog.OperResult, 0);
-    dialog.OperType = 5;
+    dialog.Operate = [](TPhotoSession &s) { return s.QueryCompany(QStringLiteral("3101150012345")); };
 
     bool openAfterEscape = false;
     bool callBeforeTick = true;
@@ -188,20 +179,8 @@ void TestRunner::closesOnlyByItself() {
     QVERIFY(openAfterEscape);
     QVERIFY(!callBeforeTick); // the call waits for the first tick, after the notice is up
     QCOMPARE(log->all(), QStringList{QStringLiteral("QueryCompanyInfo()")});
-    QCOMPARE(dialog.OperResult, 1);
-}
-
-void TestRunner::missingPhotoRecord() {
-    // A caller that forgot the photo record gets a failure and a log line, not a crash.
-    auto log = std::make_shared<FakeServiceLog>();
-    TFrm_DataNetCommunication dialog(FakePictureService::Client(log, QStringLiteral("1110")), nullptr);
-    dialog.OperType = 2;
-    dialog.exec();
-    QCOMPARE(dialog.OperResult, 0);
-    QVERIFY(log->all().isEmpty());
-    const QStringList lines = appDir_->logTexts();
-    QCOMPARE(lines.size(), 1);
-    QVERIFY(lines.first().startsWith(QStringLiteral("添加企业照片信息失败,函数InsertCompanyPhoto中错误:")));
+    QVERIFY(dialog.Result.ok());
+    DM_Main->Session().SetClientFactory({});
 }
 
 void TestRunner::keepsPaintingDuringCall() {
@@ -210,11 +189,10 @@ void TestRunner::keepsPaintingDuringCall() {
     QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
     DM_Main->ServerIP = QStringLiteral("127.0.0.1");
     DM_Main->ServerPort = QString::number(silent.serverPort());
-    DM_Main->OperationKind = 1;
 
     TFrm_DataNetCommunication dialog; // the configured client, as the windows use it
     dialog.Lb_Tip->setText(QStringLiteral("正在查询企业信息,请稍候..."));
-    dialog.OperType = 5;
+    dialog.Operate = [](TPhotoSession &s) { return s.QueryCompany(QStringLiteral("3101150012345")); };
     PaintCounter counter;
     dialog.Lb_Tip->installEventFilter(&counter);
 
@@ -240,25 +218,35 @@ void TestRunner::keepsPaintingDuringCall() {
 
     QVERIFY(connection);
     QVERIFY2(paintsWhileWaiting > 0, "the notice was not painted while the call waited");
-    QCOMPARE(dialog.OperResult, 0);
+    QVERIFY(!dialog.Result.ok());
+    QCOMPARE(dialog.Result.message, QStringLiteral("查询企业信息失败"));
+    QCOMPARE(dialog.Result.reason, QStringLiteral("与服务器的连接在传输中断开"));
 }
 
 void TestRunner::cancelOffered_data() {
-    QTest::addColumn<int>("operType");
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<bool>("changesServer");
     QTest::addColumn<QByteArray>("answerStart"); // the connection stays open after it; empty: silent
     QTest::addColumn<QString>("bytes");          // how Lb_Bytes starts when 取消 comes up
     QTest::addColumn<QString>("notice");         // the box after cancelling; empty: cannot cancel
     const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 3145728\r\n\r\n";
-    QTest::newRow("photo list, silent server") << 0 << QByteArray() << QString() << "已取消获取企业照片列表";
+    QTest::newRow("photo list, silent server")
+        << Operation([](TPhotoSession &s) { return s.Refresh(TPhotoSession::Identity::Photo); }) << false
+        << QByteArray() << QString() << "已取消获取企业照片列表";
     QTest::newRow("photo, 1.5 of 3 MB arrived")
-        << 1 << head + QByteArray(1572864, 'x') << "已接收 1.5 MB / 3.0 MB"
+        << Operation([](TPhotoSession &s) { return s.Fetch(QStringLiteral("P1"), QStringLiteral("1")); })
+        << false << head + QByteArray(1572864, 'x') << "已接收 1.5 MB / 3.0 MB"
         << "已取消获取企业照片信息";
-    // The server holds the whole insert and may be storing it: no cancel that could hide that.
-    QTest::newRow("insert, request sent") << 2 << QByteArray() << "已发送 2." << QString();
+    // The server holds the whole delete and may be carrying it out: no cancel that could hide that.
+    QTest::newRow("delete, request sent") << Operation([](TPhotoSession &s) {
+        return s.Delete(QStringLiteral("P1"), TPhotoSession::Identity::Photo);
+    }) << true << QByteArray() << QString()
+                                          << QString();
 }
 
 void TestRunner::cancelOffered() {
-    QFETCH(int, operType);
+    QFETCH(Operation, operation);
+    QFETCH(bool, changesServer);
     QFETCH(QByteArray, answerStart);
     QFETCH(QString, bytes);
     QFETCH(QString, notice);
@@ -266,15 +254,11 @@ void TestRunner::cancelOffered() {
     answerStart.isEmpty() ? server.staySilent() : server.replyAndHold(answerStart);
     DM_Main->ServerIP = QStringLiteral("127.0.0.1");
     DM_Main->ServerPort = QString::number(QUrl(server.url()).port());
-    DM_Main->OperationKind = 2;
-    picInfo_.F_PHOTO = QByteArray(2 * 1024 * 1024, 'j');
     TScriptedMessageBoxes boxes;
 
     TFrm_DataNetCommunication dialog;
-    dialog.OperType = operType;
-    dialog.PhotoId = QStringLiteral("P1");
-    dialog.PhotoFlag = QStringLiteral("1");
-    dialog.PicInfo = &picInfo_;
+    dialog.Operate = operation;
+    dialog.ChangesServer = changesServer;
     auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("Btn_Cancel"));
     QString shownBytes;
     bool offered = false;
@@ -292,7 +276,7 @@ void TestRunner::cancelOffered() {
 
     QVERIFY2(shownBytes.startsWith(bytes), qPrintable(shownBytes));
     QCOMPARE(offered, !notice.isEmpty());
-    QCOMPARE(dialog.OperResult, offered ? 3 : 0);
+    QCOMPARE(dialog.Result.cancelled, offered);
     QCOMPARE(boxes.Texts(), offered ? QStringList{notice} : QStringList{});
     // Nothing written, the row untouched.
     QCOMPARE(QDir(appDir_->file(QStringLiteral("Photo"))).entryList(QDir::Files), QStringList{});

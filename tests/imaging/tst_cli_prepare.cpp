@@ -1,4 +1,5 @@
-// uploadpic-cli prepare as a user runs it: the two lines it prints and its exit codes.
+// uploadpic-cli prepare as a user runs it: the two lines it prints, its exit codes, and the working
+// files it writes.
 
 #include "Fixtures.h"
 
@@ -79,6 +80,26 @@ private slots:
         const Run run =
             prepare({dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("--dir"), dir.path()});
         QCOMPARE(run.code, 1);
+    }
+
+    // A working file that is a link to someone else's file is replaced, never written through.
+    void workingFilesReplaceLinks() {
+        QTemporaryDir dir;
+        const QString input = dir.filePath(QStringLiteral("photo.png"));
+        QVERIFY(fixtures::quadrants(800, 600).save(input));
+        const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+        QVERIFY(fixtures::writeFile(victim, "someone else's"));
+        for (const char *name : {"ConvertPhoto.jpg", "ZoomPhoto.jpg"}) {
+            QVERIFY(QFile::link(victim, dir.filePath(QLatin1String(name))));
+        }
+        QCOMPARE(prepare({input, QStringLiteral("--dir"), dir.path()}).code, 0);
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("someone else's"));
+        for (const char *name : {"ConvertPhoto.jpg", "ZoomPhoto.jpg"}) {
+            const QFileInfo written(dir.filePath(QLatin1String(name)));
+            QVERIFY(!written.isSymLink() && written.size() > 0);
+        }
     }
 };
 

@@ -5,11 +5,11 @@
 #include "support/PhotoFormats.h"
 #include "support/TestSupport.h"
 
+#include "client/PhotoWorkflow.h"
 #include "imaging/HeifDecode.h"
-#include "imaging/HeifGrid.h"
 #include "imaging/HeifImage.h"
 #include "imaging/JpegWriter.h"
-#include "client/PhotoWorkflow.h"
+#include "imaging/heifgrid/HeifGrid.h"
 
 #include <QTest>
 #include <QTransform>
@@ -220,8 +220,13 @@ private slots:
         QVERIFY(
             photoformats::writeHeicGrid(path, fixtures::quadrants(200, 130), QSize(96, 64), boxes, coding));
         const TRgbImage whole = libheifPicture(path);
-        const std::optional<QByteArray> banded = HeifGridToJpeg(path, {whole.width, whole.height}, 92);
-        QVERIFY(banded.has_value());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const THeifGridPlan plan = PlanHeifGrid(file);
+        QVERIFY(plan.grid.has_value());
+        QCOMPARE(plan.grid->upright.width, whole.width);
+        QCOMPARE(plan.grid->upright.height, whole.height);
+        const std::optional<QByteArray> banded = HeifGridToJpeg(file, *plan.grid, 92);
         const QImage expected = QImage::fromData(EncodeJpeg(whole, 1, 92), "JPEG");
         const QImage got = QImage::fromData(*banded, "JPEG");
         QCOMPARE(got.size(), expected.size());

@@ -9,11 +9,12 @@
 #include "UploadMain.h"
 #include "ViewPhoto.h"
 #include "client/MainDataModule.h"
-#include "service/FakeHttpServer.h"
 #include "client/PhotoListModel.h"
 #include "client/UploadPictureLib.h"
+#include "service/FakeHttpServer.h"
 #include "support/DemoSeed.h"
 #include "support/ModalDriver.h"
+#include "support/OperationCases.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
@@ -33,6 +34,9 @@
 #include <QToolButton>
 
 #include <algorithm>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -201,7 +205,7 @@ private slots:
         TScriptedMessageBoxes boxes;
         w->find<QPushButton>("Btn_RefPhoto")->click();
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("获取企业照片列表失败")});
-        QCOMPARE(DM_Main->OperationKind, 2);
+        QCOMPARE(DM_Main->OperationKind, TOperationKind::Photo);
     }
 
     void queryValidation_data() {
@@ -218,6 +222,26 @@ private slots:
         QTest::newRow("deactivated company")
             << QString::fromUtf8(kDemoCompanyDisabled) << QStringLiteral("查询企业信息失败");
     }
+    // The reason under the message, as uploadpic-cli gives it too (tst_endtoend).
+    void queryFailureReasons_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("reason");
+        for (const OperationCase &c : QueryFailureCases()) {
+            QTest::newRow(c.name) << c.companyId << c.message
+                                  << (c.reason == c.message ? QString() : c.reason);
+        }
+    }
+    void queryFailureReasons() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, reason);
+        TScriptedMessageBoxes boxes;
+        query(*w, typed);
+        QCOMPARE(boxes.Texts(), QStringList{message});
+        QCOMPARE(boxes.Shown.first().Detail, reason);
+    }
+
     void queryValidation() {
         QFETCH(QString, typed);
         QFETCH(QString, message);
@@ -225,7 +249,7 @@ private slots:
         query(*w, typed);
         QCOMPARE(boxes.Texts(), QStringList{message});
         QCOMPARE(boxes.Shown.first().Icon, TMsgIcon::Warning);
-        QCOMPARE(DM_Main->OperationKind, 1);
+        QCOMPARE(DM_Main->OperationKind, TOperationKind::CompanyQuery);
         if (typed.trimmed().size() == 12 && typed.size() == 13) {
             QCOMPARE(DM_Main->CompanyId, typed.trimmed()); // sent without the space
         }
@@ -329,12 +353,14 @@ private slots:
     }
 
     // A row whose cached small version is gone asks, with the row already highlighted, before
-    // downloading again; answered No it shows the notice, not the last photo, and asks again next time.
+    // downloading again. Answered No it shows the notice, not the last photo, and the row then says the
+    // photo is not downloaded, as the cache holds nothing of it; answered Yes the source is fetched.
     void missingCacheFileAsksBeforeDownloadingAgain() {
         query(*w);
         TPhotoListModel *list = w->window->PhotoList;
-        const QString id = list->subItem(1, TPhotoListModel::PhotoIdColumn);
+        const QString id = list->subItem(2, TPhotoListModel::PhotoIdColumn);
         dropSmall(*w, 1, false);
+        dropSmall(*w, 2, false);
         const QStringList question{QStringLiteral("已下载的照片被删除或不存在,是否重新下载?")};
         {
             TScriptedMessageBoxes boxes;
@@ -346,16 +372,16 @@ private slots:
             clickRow(*w, 1);
             QCOMPARE(boxes.Texts(), question);
             QCOMPARE(highlighted, 1);
-            QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("1"));
+            QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("0"));
+            QCOMPARE(list->imageIndex(1), int(TPhotoListModel::NotDownloaded));
             QVERIFY(w->window->CurrentPhotoFile.isEmpty());
             QVERIFY(showsNotice(*w));
             QCOMPARE(buttonState(*w), QStringLiteral("11100000"));
         }
-        clickRow(*w, 0);
         TScriptedMessageBoxes boxes; // Yes
-        clickRow(*w, 1);
+        clickRow(*w, 2);
         QCOMPARE(boxes.Texts(), question);
-        QCOMPARE(list->subItem(1, TPhotoListModel::StateColumn), QStringLiteral("2"));
+        QCOMPARE(list->subItem(2, TPhotoListModel::StateColumn), QStringLiteral("2"));
         QCOMPARE(w->window->CurrentPhotoFile, w->cache(id, "_1.jpg"));
     }
 
@@ -509,6 +535,31 @@ private slots:
         QTRY_VERIFY(!thumbnail(2).isNull()); // downloaded
     }
 
+    // A small screen: the window can be narrow enough, and nothing the user needs is cut off.
+    void fitsA1024By768Screen() {
+        query(*w);
+        QVERIFY(w->window->minimumSizeHint().width() <= 1000);
+        w->window->resize(1024, 738);
+        QApplication::processEvents();
+        for (const char *name : {"Lb_Size", "Btn_Close", "Btn_ZoomSource", "Ed_CompanyName"}) {
+            auto *widget = w->find<QWidget>(name);
+            const QRect inWindow(widget->mapTo(w->window.get(), QPoint(0, 0)), widget->size());
+            QVERIFY2(w->window->rect().contains(inWindow), name);
+        }
+    }
+
+    // Switching the look of the list keeps the selected photo, its preview and the commands.
+    void iconViewKeepsTheSelection() {
+        query(*w);
+        clickRow(*w, 0);
+        const QString shown = w->find<QLabel>("Lb_Msg")->text();
+        for (int round = 0; round < 2; ++round) {
+            w->find<QToolButton>("Btn_IconView")->click();
+            QCOMPARE(w->window->PhotoList->selectedRow(), 0);
+            QCOMPARE(w->find<QLabel>("Lb_Msg")->text(), shown);
+        }
+    }
+
     void deleteAsksAboutTheNextRowOnce() {
         query(*w);
         dropSmall(*w, 1, false);
@@ -603,12 +654,17 @@ private slots:
             QVERIFY(w->window->isVisible());
             QCOMPARE(QDir(w->app.file(QStringLiteral("Photo"))).entryList({QStringLiteral("*.jpg")}), cached);
         }
-        QFile stale(w->app.file(QStringLiteral("Photo/W1_1.jpg.a1B2c3"))); // a killed write's temporary
+        const pid_t killed = ::fork(); // a writer that ended before it named its file
+        if (killed == 0) {
+            ::_exit(0);
+        }
+        QVERIFY(killed > 0 && ::waitpid(killed, nullptr, 0) == killed);
+        QFile stale(w->app.file(QStringLiteral("Photo/.wholefile-%1-a1B2c3").arg(killed)));
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
         TScriptedMessageBoxes boxes;
         QVERIFY(w->window->close());
-        QVERIFY(QDir(w->app.file(QStringLiteral("Photo"))).entryList(QDir::Files).isEmpty());
+        QVERIFY(QDir(w->app.file(QStringLiteral("Photo"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
         for (const char *name : {"TempGID.jpg", "ZoomPhoto.jpg", "TempZip.jpg"}) {
             QVERIFY(!QFileInfo::exists(w->app.file(QLatin1String(name))));
         }

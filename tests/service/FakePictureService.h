@@ -18,7 +18,8 @@ public:
     TPicResultInfo picResult;
     TUserInfo userInfo;
     TCompanyInfo companyInfo;
-    QString failure; // when set, every call throws std::runtime_error with this message
+    QString failure;                      // when set, every call throws std::runtime_error with this message
+    std::function<void()> whileAnswering; // runs as each answer is read, e.g. a user's click
 
     struct Call {
         QString op;
@@ -63,6 +64,9 @@ private:
                     sink_->close();
                 }
             }
+        }
+        if (whileAnswering) {
+            whileAnswering();
         }
         if (!failure.isEmpty()) {
             throw std::runtime_error(failure.toStdString());

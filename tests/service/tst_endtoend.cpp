@@ -2,15 +2,16 @@
 // on a free loopback port with the demo data.
 
 #include "support/DemoSeed.h"
+#include "support/OperationCases.h"
 #include "support/PhotoFormats.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
 #include "client/MainDataModule.h"
 #include "client/PhotoCache.h"
-#include "core/StrOper.h"
 #include "client/PhotoListModel.h"
 #include "client/UploadPictureLib.h"
+#include "core/StrOper.h"
 
 #include <QBuffer>
 #include <QDate>
@@ -54,7 +55,7 @@ class TestEndToEnd : public QObject {
         }
         QString query(const char *companyId) {
             dm.CompanyId = QString::fromUtf8(companyId);
-            dm.OperationKind = 1;
+            dm.OperationKind = TOperationKind::CompanyQuery;
             QString code;
             TUploadPicture().Func_QueryCompanyInfo(code);
             return code;
@@ -90,7 +91,7 @@ private slots:
         Session s(server_->port());
         s.dm.UserName = user;
         s.dm.UserPass = password;
-        s.dm.OperationKind = 0;
+        s.dm.OperationKind = TOperationKind::Login;
         QCOMPARE(TUploadPicture().Func_ValidateUserLogin(), message);
     }
 
@@ -116,7 +117,7 @@ private slots:
     void unreachableServerIsLoggedFailure() {
         Session s(server_->port());
         s.dm.ServerPort = QStringLiteral("1"); // nothing listens there
-        s.dm.OperationKind = 1;
+        s.dm.OperationKind = TOperationKind::CompanyQuery;
         QString code;
         TUploadPicture().Func_QueryCompanyInfo(code);
         QCOMPARE(code, QStringLiteral("1111"));
@@ -142,7 +143,7 @@ private slots:
                 PhotoCache::SmallFile(folder, s.rows.subItem(row, TPhotoListModel::PhotoIdColumn))));
         }
 
-        s.dm.OperationKind = 2;
+        s.dm.OperationKind = TOperationKind::Photo;
         s.rows.setSelectedRow(0);
         QString code;
         TUploadPicture().Func_GetCompanyPhoto(first, QStringLiteral("1"), code);
@@ -152,7 +153,7 @@ private slots:
 
         TUploadPicture().Func_GetCompanyPhoto(QStringLiteral("W-no-such-photo"), QStringLiteral("0"), code);
         QCOMPARE(code, QStringLiteral("2002"));
-        QCOMPARE(s.rows.imageIndex(0), 0);
+        QCOMPARE(s.rows.imageIndex(0), 2); // a photo the list does not hold marks no other row
 
         const QString type = QString::fromUtf8(kDemoFreeTypeCode);
         TPictureInfo pic;
@@ -299,9 +300,38 @@ private slots:
                               << "photos";
         QTest::newRow("query unknown") << QStringList{"--json", "query", kUnknownCompany} << 1 << "1003"
                                        << "";
-        QTest::newRow("refused note") << QStringList{"add", company, "p.jpg", "05", "😀", "--json"} << 2 << ""
-                                      << "";
+        QTest::newRow("refused note")
+            << QStringList{"add", company, "p.jpg", "05", "😀", "--json"} << 2 << "1111"
+            << "";
     }
+    // The code, message and reason of a failure, as the window shows them too (tst_uploadmain).
+    void cliFailureReasons_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("reason");
+        for (const OperationCase &c : QueryFailureCases()) {
+            QTest::newRow(c.name) << QStringList{"--json", "list", c.companyId} << c.code << c.message
+                                  << c.reason;
+        }
+        QTest::newRow("wrong password")
+            << QStringList{"--json", "list", kDemoCompanyWithPhotos, "--password", "x"} << "2003"
+            << "用户名或密码错误,无法登录系统!"
+            << "用户名或密码错误";
+    }
+    void cliFailureReasons() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, code);
+        QFETCH(QString, message);
+        QFETCH(QString, reason);
+        TempAppDir app;
+        const QJsonObject report =
+            QJsonDocument::fromJson(runCli(app, arguments, true, -1, QString()).toUtf8()).object();
+        QCOMPARE(report.value(QStringLiteral("code")).toString(), code);
+        QCOMPARE(report.value(QStringLiteral("message")).toString(), message);
+        QCOMPARE(report.value(QStringLiteral("reason")).toString(), reason);
+    }
+
     void cliJson() {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
@@ -317,7 +347,9 @@ private slots:
         QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(out));
         QCOMPARE(report.value(QStringLiteral("exitCode")).toInt(), exitCode);
         QCOMPARE(report.value(QStringLiteral("code")).toString(), code);
-        QCOMPARE(report.value(QStringLiteral("message")).toString().isEmpty(), exitCode == 0);
+        // Every report says what happened and, for a failure, why.
+        QVERIFY(!report.value(QStringLiteral("message")).toString().isEmpty());
+        QCOMPARE(report.value(QStringLiteral("reason")).toString().isEmpty(), exitCode == 0);
         if (!dataKey.isEmpty()) {
             QCOMPARE(report.value(QStringLiteral("data")).toObject().value(dataKey).toArray().size(),
                      kDemoPhotoCount);
@@ -343,7 +375,8 @@ private:
         [&] { QVERIFY(cli.waitForFinished(60'000)); }();
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());
         [&] {
-            QVERIFY2(cli.exitCode() == exitCode, qPrintable(QString::fromUtf8(cli.readAllStandardError())));
+            QVERIFY2(exitCode < 0 || cli.exitCode() == exitCode,
+                     qPrintable(QString::fromUtf8(cli.readAllStandardError())));
             QVERIFY2(out.contains(output), qPrintable(out));
         }();
         return out;

@@ -3,6 +3,8 @@
 // list model's own row and selection rules.
 
 #include "FakePictureService.h"
+
+#include "client/TransferControl.h"
 #include "support/TestSupport.h"
 
 #include "client/CacheFileStage.h"
@@ -15,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -312,6 +315,25 @@ private slots:
         QCOMPARE(x.rows.imageIndex(0), 0);
         QCOMPARE(filesIn(x.app.path()).filter(QStringLiteral("Photo/")), QStringList());
         QVERIFY(!x.app.logTexts().isEmpty());
+    }
+
+    // A cancel the user gave while the answer was read (a click still queued) wins over the answer:
+    // the photo is not written and the row stays as it was.
+    void cancelGivenWithTheAnswerWins() {
+        Fixture x;
+        auto control = std::make_shared<TransferControl>();
+        x.f.client->SetTransferControl(control);
+        x.rows.appendRow("a", "P0", "01", TPhotoListModel::NotDownloaded);
+        x.f.service->picResult.F_PHOTO = QByteArray("\xFF\xD8\xFF\xE0 jpeg");
+        x.f.service->picResult.F_FLAG = 1;
+        x.f.service->whileAnswering = [control] { QTimer::singleShot(0, [control] { control->Cancel(); }); };
+        QString code;
+        const TCacheWrite written =
+            x.f.client->Func_GetCompanyPhoto(QStringLiteral("P0"), QStringLiteral("1"), code);
+        QVERIFY(x.f.client->Outcome().cancelled);
+        QVERIFY(written.file.isEmpty());
+        QCOMPARE(x.row(0).last(), QStringLiteral("0"));
+        QCOMPARE(filesIn(x.app.path()).filter(QStringLiteral("Photo/")), QStringList());
     }
 
     void modelRowsAndSelection() {

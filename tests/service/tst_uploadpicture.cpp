@@ -5,9 +5,9 @@
 #include "support/TestSupport.h"
 
 #include "client/MainDataModule.h"
-#include "core/StrOper.h"
 #include "client/PhotoListModel.h"
 #include "client/UploadPictureLib.h"
+#include "core/StrOper.h"
 
 #include <QTest>
 
@@ -46,10 +46,10 @@ private slots:
     void headerBuiltOnceAtCreation() {
         TempAppDir app;
         TDM_Main dm;
-        dm.OperationKind = 1;
+        dm.OperationKind = TOperationKind::CompanyQuery;
         dm.CompanyId = QStringLiteral("A01B234567890");
         FakeClient f;
-        dm.OperationKind = 2;
+        dm.OperationKind = TOperationKind::Photo;
         dm.CurrentCompany->CustomerId = QStringLiteral("other");
         QString code;
         f.client->Func_DeleteCompanyPhoto(QStringLiteral("W1"), code);
@@ -200,7 +200,7 @@ private slots:
         QFETCH(QStringList, log);
         TempAppDir app;
         TDM_Main dm;
-        dm.OperationKind = 0;
+        dm.OperationKind = TOperationKind::Login;
         dm.UserName = QStringLiteral("张三");
         dm.UserPass = QStringLiteral("pw");
         FakeClient f;
@@ -216,7 +216,7 @@ private slots:
     void querySuccessStoresCompany() {
         TempAppDir app;
         TDM_Main dm;
-        dm.OperationKind = 1;
+        dm.OperationKind = TOperationKind::CompanyQuery;
         FakeClient f;
         TCompanyInfo &c = f.service->companyInfo;
         c.F_OPERRESULT = QStringLiteral("1110");

@@ -5,10 +5,10 @@
 
 #include "client/MainDataModule.h"
 #include "client/PhotoCache.h"
-#include "core/StrOper.h"
 #include "client/PhotoListModel.h"
 #include "client/PhotoTypeChoice.h"
 #include "client/PhotoWorkflow.h"
+#include "core/StrOper.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -57,7 +57,8 @@ private slots:
         QTest::newRow("missing file") << add << "missing" << true << "n" << Input::PhotoPath
                                       << "您选择的【照片路径】不存在文件,请重新选择";
         QTest::newRow("text renamed .jpg") << EditMode::Edit << "text" << true << "n" << Input::PhotoPath
-                                           << "您选择的【照片路径】不是可读取的JPEG照片,请重新选择";
+                                           << "您选择的【照片路径】不是可读取的照片(可用 "
+                                              "JPEG、HEIC/HEIF、PNG、WebP、TIFF 或 BMP),请重新选择";
         QTest::newRow("no type") << add << "jpeg" << false << "n" << Input::PhotoType
                                  << "您选择的【照片类型】不正确,请重新选择";
         QTest::newRow("blank note") << add << "jpeg" << true << "   " << Input::Note << "请填写【照片描述】";
@@ -97,7 +98,7 @@ private slots:
         TDM_Main dm;
         PhotoWorkflow::BeginCompanyQuery(dm, u' ' + twelve);
         QCOMPARE(dm.CompanyId, twelve);
-        QCOMPARE(dm.OperationKind, 1);
+        QCOMPARE(dm.OperationKind, TOperationKind::CompanyQuery);
     }
 
     void typeChoiceAndPhotoId() {
@@ -127,15 +128,23 @@ private slots:
             QStringLiteral("WX120250308"));
     }
 
+    // Another photo is refused before the editor opens: at the limit, or with every type in use.
     void photoLimit() {
         TDM_Main dm;
         TPhotoListModel list;
         dm.PhotoListView = &list;
-        dm.MaxPhotoNumber = 1;
+        dm.MaxPhotoNumber = 2;
+        dm.PhotoTypeList = QStringList{QStringLiteral("01 门头"), QStringLiteral("02 执照")};
         QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm), QString());
         list.appendRow(QStringLiteral("n"), QStringLiteral("W1"), QStringLiteral("01"),
                        TPhotoListModel::NotDownloaded);
-        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm), QStringLiteral("您最多能添加【1】张照片"));
+        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm), QString());
+        list.appendRow(QStringLiteral("n"), QStringLiteral("W2"), QStringLiteral("02"),
+                       TPhotoListModel::NotDownloaded);
+        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm), QStringLiteral("您最多能添加【2】张照片"));
+        dm.MaxPhotoNumber = 3;
+        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm),
+                 QStringLiteral("每种照片类型都已有照片,不能再新增照片;请修改或删除已有的照片"));
     }
 
     void preparation_data() {

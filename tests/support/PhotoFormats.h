@@ -8,9 +8,9 @@
 #include <QImageWriter>
 #include <QString>
 
-#include "imaging/HeifBoxes.h"
-#include "imaging/HeifWriter.h"
-#include "imaging/WholeFile.h"
+#include "core/WholeFile.h"
+#include "imaging/heifgrid/HeifBoxes.h"
+#include "imaging/heifgrid/HeifWriter.h"
 
 #include <QFile>
 #include <QSize>

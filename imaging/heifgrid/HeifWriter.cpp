@@ -2,6 +2,8 @@
 
 #include "HeifBoxes.h"
 
+#include <stdexcept>
+
 namespace {
 
 // Appends value as `bytes` (1 to 8) big-endian bytes.
@@ -102,9 +104,27 @@ QByteArray meta(const std::vector<THeifItemOut> &items, std::uint64_t dataStart)
                        locations(items, dataStart));
 }
 
+// Refuses what the fields written below cannot hold: 16-bit item IDs and counts, one-byte property
+// counts, 15-bit property indices, 32-bit offsets and lengths.
+void checkCounts(const std::vector<THeifItemOut> &items) {
+    std::uint64_t properties = 0;
+    std::uint64_t bytes = 0;
+    for (const THeifItemOut &item : items) {
+        if (item.properties.size() > 0xFF || item.tiles.size() > 0xFFFF) {
+            throw std::runtime_error("HEIF: an item has more properties or tiles than a file can name");
+        }
+        properties += item.properties.size();
+        bytes += std::uint64_t(item.data.size());
+    }
+    if (items.empty() || items.size() > 0xFFFF || properties > 0x7FFF || bytes > 0xFFFF0000) {
+        throw std::runtime_error("HEIF: more items, properties or data than a file can name");
+    }
+}
+
 } // namespace
 
 QByteArray WriteHeifFile(std::uint32_t brand, const std::vector<THeifItemOut> &items) {
+    checkCounts(items);
     QByteArray fileType;
     put(fileType, FourCc("mif1"), 4);
     put(fileType, 0, 4);

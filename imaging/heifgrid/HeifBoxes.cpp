@@ -1,7 +1,5 @@
 #include "HeifBoxes.h"
 
-#include "ImageFile.h"
-
 #include <stdexcept>
 #include <string>
 
@@ -9,6 +7,11 @@ namespace {
 
 // The meta box of a photo holds a few kilobytes, a few hundred for each tile; more is no photo.
 constexpr qint64 kMaxMetaBytes = 16LL * 1024 * 1024;
+// A photo has a few hundred items at most (a grid's tiles, thumbnails, metadata): 256 x 256 tiles
+// and a few more are the most a grid can name.
+constexpr std::uint32_t kMaxItems = 65536 + 256;
+// Property indices have 15 bits.
+constexpr std::size_t kMaxProperties = 0x7FFF;
 
 [[noreturn]] void damaged(const char *what) {
     throw std::runtime_error(std::string("HEIF: the file's boxes are damaged (") + what + ")");
@@ -128,6 +131,9 @@ QByteArray topLevelBox(QFile &file, std::uint32_t wanted) {
 void readItemInfo(TReader body, THeifMeta &meta) {
     const std::uint32_t version = body.Version();
     const std::uint32_t count = version == 0 ? body.U16() : body.U32();
+    if (count > kMaxItems) {
+        damaged("more items than a photo has");
+    }
     for (std::uint32_t i = 0; i < count; ++i) {
         TReader::TBox entry = body.Box();
         if (entry.type != FourCc("infe")) {
@@ -161,7 +167,9 @@ void readLocations(TReader body, THeifMeta &meta) {
     const std::uint32_t count = version < 2 ? body.U16() : body.U32();
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t id = version < 2 ? body.U16() : body.U32();
-        THeifItem &item = meta.items[id];
+        THeifItem scratch; // for an item the item table does not name: read past, then dropped
+        const auto named = meta.items.find(id);
+        THeifItem &item = named == meta.items.end() ? scratch : named->second;
         std::uint32_t method = 0;
         if (version > 0) {
             method = body.U16() & 0xF;
@@ -193,7 +201,11 @@ void readReferences(TReader body, THeifMeta &meta) {
         TReader::TBox reference = body.Box();
         const auto from = std::uint32_t(reference.body.Number(idBytes));
         const std::uint32_t count = reference.body.U16();
-        std::vector<std::uint32_t> &to = meta.items[from].references[reference.type];
+        const auto named = meta.items.find(from);
+        if (named == meta.items.end()) {
+            continue; // from an item the item table does not name
+        }
+        std::vector<std::uint32_t> &to = named->second.references[reference.type];
         for (std::uint32_t i = 0; i < count; ++i) {
             to.push_back(std::uint32_t(reference.body.Number(idBytes)));
         }
@@ -207,6 +219,9 @@ void readProperties(TReader body, THeifMeta &meta) {
             while (!box.body.AtEnd()) {
                 const char *start = box.body.Here();
                 TReader::TBox property = box.body.Box();
+                if (meta.properties.size() >= kMaxProperties) {
+                    damaged("more properties than can be named");
+                }
                 meta.properties.push_back(
                     THeifProperty{property.type, QByteArray(start, qsizetype(property.size)),
                                   QByteArray(property.body.Here(), qsizetype(property.body.Left()))});
@@ -215,10 +230,15 @@ void readProperties(TReader body, THeifMeta &meta) {
             std::uint32_t flags = 0;
             const std::uint32_t version = box.body.Version(&flags);
             const std::uint32_t count = box.body.U32();
+            if (count > kMaxItems) {
+                damaged("more items than a photo has");
+            }
             for (std::uint32_t i = 0; i < count; ++i) {
                 const std::uint32_t id = version < 1 ? box.body.U16() : box.body.U32();
                 const std::uint32_t associations = box.body.U8();
-                THeifItem &item = meta.items[id];
+                THeifItem scratch; // for an item the item table does not name: read past, then dropped
+                const auto named = meta.items.find(id);
+                THeifItem &item = named == meta.items.end() ? scratch : named->second;
                 for (std::uint32_t a = 0; a < associations; ++a) {
                     const std::uint32_t index =
                         (flags & 1) != 0 ? box.body.U16() & 0x7FFF : box.body.U8() & 0x7F;
@@ -254,14 +274,20 @@ THeifMeta ReadHeifMeta(QFile &file) {
     TReader &body = metaBox.body;
     body.Version();
     THeifMeta meta;
+    // The item table first, wherever it stands: the other boxes describe only the items it names.
+    std::vector<TReader::TBox> children;
     while (!body.AtEnd()) {
         TReader::TBox child = body.Box();
+        if (child.type == FourCc("iinf")) {
+            readItemInfo(child.body, meta);
+        } else {
+            children.push_back(child);
+        }
+    }
+    for (TReader::TBox &child : children) {
         switch (child.type) {
         case FourCc("pitm"):
             meta.primary = child.body.Version() == 0 ? child.body.U16() : child.body.U32();
-            break;
-        case FourCc("iinf"):
-            readItemInfo(child.body, meta);
             break;
         case FourCc("iloc"):
             readLocations(child.body, meta);
@@ -298,7 +324,7 @@ QByteArray ReadHeifItemData(QFile &file, const THeifMeta &meta, const THeifItem 
     std::uint64_t total = 0;
     for (const THeifExtent &extent : item.extents) {
         if (extent.offset > available || extent.length > available - extent.offset ||
-            (total += extent.length) > std::uint64_t(kMaxImageFileBytes)) {
+            (total += extent.length) > available) {
             throw std::runtime_error("HEIF: a picture's data lies outside the file");
         }
     }

@@ -47,10 +47,11 @@ struct THeifMeta {
     const THeifProperty *PropertyOf(const THeifItem &item, std::uint32_t type) const;
 };
 
-// The item structure of the HEIF file open in file. Throws std::runtime_error naming the fault when
-// the boxes are damaged or hold more than a photo plausibly does.
+// The item structure of the HEIF file open in file: only the items its item table names, whatever
+// the other boxes mention. Throws std::runtime_error naming the fault when the boxes are damaged or
+// hold more than a photo plausibly does.
 THeifMeta ReadHeifMeta(QFile &file);
 
 // The bytes of an item, its extents one after the other. Throws std::runtime_error when they lie
-// outside the file or add up to more than kMaxImageFileBytes.
+// outside the file or add up to more than it holds.
 QByteArray ReadHeifItemData(QFile &file, const THeifMeta &meta, const THeifItem &item);

@@ -16,5 +16,7 @@ struct THeifItemOut {
 };
 
 // A HEIF file of the given compatible brand ("heic", "avif") whose items are numbered from 1 in the
-// order given, the first being the primary picture.
+// order given, the first being the primary picture. Throws std::runtime_error for what the file's
+// fields cannot hold: more than 65,535 items or tiles, 255 properties of one item, 32,767 in all,
+// or 4 GB of data.
 QByteArray WriteHeifFile(std::uint32_t brand, const std::vector<THeifItemOut> &items);
