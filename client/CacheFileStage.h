@@ -1,33 +1,45 @@
 #pragma once
-// Cache files written ahead, while the answer that carries their bytes is still arriving. Each block
-// of bytes offered is written on a worker thread to a draft in the cache folder (core/WholeFile.h: a
-// file without a name); once the answer has been read, the files it turned out to need get their
-// names, replacing any file there in one step. Drafts that no one claims vanish when the stage ends,
-// so a failed, refused or cancelled answer leaves nothing on the disk. No disk sync: the cache can
-// always be fetched again.
+// The small versions of a list's photos held on the disk while the answer that carries them is
+// still arriving: each is written, as it is decoded, into one unnamed file in the cache folder and
+// found again by its photo's ID. Once the answer has been read, take() gives the bytes of each
+// photo to file; whatever is not taken vanishes with the stage, so a failed, refused or cancelled
+// answer leaves nothing on the disk, even after a crash. The memory a list takes then does not
+// grow with its photos.
+
+#include "contract/PhotoSink.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
-#include <memory>
+#include <optional>
 
-class CacheFileStage {
+class CacheFileStage : public PhotoSink {
 public:
     explicit CacheFileStage(const QString &folder);
-    ~CacheFileStage(); // stops the worker; every file not committed is dropped
+    ~CacheFileStage() override;
     CacheFileStage(const CacheFileStage &) = delete;
     CacheFileStage &operator=(const CacheFileStage &) = delete;
 
-    // Queues bytes for writing; returns at once. The stage keeps a reference to the array.
-    void Offer(const QByteArray &bytes);
+    // Small versions only, and none once the folder takes no unnamed file or a write failed: the
+    // answer's record then holds the bytes.
+    bool open(const QString &photoId, PhotoVersion version) override;
+    void write(QByteArrayView bytes) override;
+    void close() override;
 
-    // Names the file written for exactly this array (the one offered, or a copy sharing its data)
-    // path, replacing any file there. False when these bytes were not offered, the worker has not
-    // started on them yet, or their file could not be written or named: the caller then writes
-    // the file itself.
-    bool Commit(const QByteArray &bytes, const QString &path);
+    // The bytes of the small version staged whole under photoId (F_ID as on the wire); nothing
+    // when none were staged, or they could not be read back.
+    std::optional<QByteArray> take(const QString &photoId);
 
 private:
-    class Worker;
-    std::unique_ptr<Worker> worker_;
+    struct Span {
+        qint64 offset = 0;
+        qint64 size = 0;
+    };
+
+    int fd_ = -1;
+    qint64 end_ = 0;              // where the next photo begins
+    QString writing_;             // the photo being written, empty between photos
+    Span current_;                // its bytes so far
+    QHash<QString, Span> staged_; // the photos written whole
 };

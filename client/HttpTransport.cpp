@@ -125,6 +125,13 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
                      [&](qint64 sent, qint64 total) { watch.Sent(sent, total); });
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid()) {
+            // Again, now that the request has started: the limit set before reaches only the part
+            // that hands data over, and the part that reads the socket would otherwise read ahead of
+            // a slow reader without bound (tens of megabytes of a long list). Not for a body without
+            // a length: Qt then hands it over in a trickle.
+            reply->setReadBufferSize(kReadChunk);
+        }
         watch.AnswerStarted(length.isValid() ? length.toLongLong() : -1);
         if (receivedBytes == 0) { // the whole body takes one way
             streaming =

@@ -30,6 +30,13 @@ void LogUnsafePhotoId(const QString &photoId) {
     TFileOper::WriteLog(QStringLiteral("照片编号不能用作文件名,未读写照片缓存,照片编号:[") + shown + u']');
 }
 
+void LogNotFiled(const QString &photoId, const QString &reason) {
+    QString shown = photoId;
+    shown.replace(QChar(0), QStringLiteral("\\0"));
+    TFileOper::WriteLog(QStringLiteral("照片未存入缓存,照片编号:[") + shown + QStringLiteral("],原因:") +
+                        reason);
+}
+
 bool Exists(const QString &path) {
     return QFileInfo(path).isFile();
 }

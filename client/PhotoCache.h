@@ -18,6 +18,9 @@ bool IsPlainFileName(const QString &photoId);
 // Logs that a photo ID was kept away from the cache.
 void LogUnsafePhotoId(const QString &photoId);
 
+// Logs that a photo's version was not filed in the cache, and why.
+void LogNotFiled(const QString &photoId, const QString &reason);
+
 // True when path names an existing file (a folder of that name does not count).
 bool Exists(const QString &path);
 

@@ -50,8 +50,7 @@ QByteArrayList TSoapPictureService::call(Soap::Request request,
 
 TPicResultInfo TSoapPictureService::callForPicResult(Soap::Request request) const {
     // The photos are decoded while the rest of the answer is still on its way.
-    Soap::PicResultStream stream;
-    stream.setPhotoObserver(photoObserver_);
+    Soap::PicResultStream stream(photoSink_);
     QByteArrayList rest = call(std::move(request), [&stream](QByteArrayView piece) { stream.feed(piece); });
     while (!rest.isEmpty()) {
         stream.feed(rest.takeFirst());

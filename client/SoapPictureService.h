@@ -25,9 +25,7 @@ public:
     void SetTransferControl(std::shared_ptr<TransferControl> control) override {
         control_ = std::move(control);
     }
-    void SetPhotoObserver(std::function<void(const QByteArray &)> observer) override {
-        photoObserver_ = std::move(observer);
-    }
+    void SetPhotoSink(PhotoSink *sink) override { photoSink_ = sink; }
 
     TPicResultInfo Func_GetCompanyPhotoList() override;
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override;
@@ -50,5 +48,5 @@ private:
     Header header_;
     QString caFile_;
     std::shared_ptr<TransferControl> control_;
-    std::function<void(const QByteArray &)> photoObserver_;
+    PhotoSink *photoSink_ = nullptr;
 };

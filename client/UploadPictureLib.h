@@ -65,8 +65,8 @@ public:
 
     // The success steps of the photo list: the rows of DM_Main->PhotoListView with the cache
     // state of each photo, and DM_Main->PhotoTypeList.
-    // With a stage, the small versions it wrote ahead are given their names instead of being
-    // written again.
+    // A small version is filed (from the stage, if given, else from the record) only when it is a
+    // JPEG, and its row says cached only when its file is whole on the disk.
     void FillPhotoList(const ArrayOfTPictureInfo &list, CacheFileStage *stage = nullptr);
     void FillFlagList(const ArrayOfString &list);
 

@@ -97,14 +97,29 @@ bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, T
 
 void noSuccessSteps(const TPicResultInfo &) {}
 
+// Files a small version from a list as a fetch files a photo: JPEG bytes only, and true only when
+// the file is whole on the disk.
+bool fileSmallVersion(const QString &file, const QString &photoId, const QByteArray &bytes) {
+    QString error;
+    if (bytes.isEmpty()) {
+        error = QStringLiteral("the answer carries no photo bytes");
+    } else if (!HasJpegSignature(bytes)) {
+        error = QStringLiteral("the photo in the answer is not a JPEG");
+    } else if (TImgOper::SaveImgInfo(file, bytes, &error, WholeFileSync::Unsynced)) {
+        return true;
+    }
+    PhotoCache::LogNotFiled(photoId, error);
+    return false;
+}
+
 } // namespace
 
 void TUploadPicture::Func_GetCompanyPhotoList(QString &Code) {
-    // The small versions are written to unnamed cache files while the answer is still arriving; the
-    // success steps only name them. Whatever the stage wrote for a list that fails is dropped.
+    // The small versions go to an unnamed file in the cache folder while the answer is still
+    // arriving; the success steps file them. Whatever the stage holds for a list that fails is dropped.
     CacheFileStage stage(PhotoCache::Folder());
-    FService->SetPhotoObserver([&stage](const QByteArray &bytes) { stage.Offer(bytes); });
-    const auto observerEnds = qScopeGuard([this] { FService->SetPhotoObserver({}); });
+    FService->SetPhotoSink(&stage);
+    const auto sinkEnds = qScopeGuard([this] { FService->SetPhotoSink(nullptr); });
     runPhotoOperation(
         *FService, FHeader, FControl.get(), PhotoOperation::List, Code, FOutcome,
         [&] { return FService->Func_GetCompanyPhotoList(); },
@@ -207,11 +222,10 @@ void TUploadPicture::FillPhotoList(const ArrayOfTPictureInfo &list, CacheFileSta
             TPhotoListModel::PhotoState state = TPhotoListModel::NotDownloaded;
             if (!PhotoCache::IsPlainFileName(id)) {
                 PhotoCache::LogUnsafePhotoId(id);
-            } else if (info.F_ISEXISTS == u"1") {
-                const QString file = PhotoCache::SmallFile(folder, id);
-                if (!stage || !stage->Commit(info.F_SMALLPHOTO, file)) {
-                    TImgOper::SaveImgInfo(file, info.F_SMALLPHOTO, nullptr, WholeFileSync::Unsynced);
-                }
+            } else if (info.F_ISEXISTS == u"1" &&
+                       fileSmallVersion(
+                           PhotoCache::SmallFile(folder, id), id,
+                           (stage ? stage->take(info.F_ID) : std::nullopt).value_or(info.F_SMALLPHOTO))) {
                 state = PhotoCache::Exists(PhotoCache::SourceFile(folder, id)) ? TPhotoListModel::SourceCached
                                                                                : TPhotoListModel::SmallCached;
             } else if (PhotoCache::Exists(PhotoCache::SourceFile(folder, id))) {

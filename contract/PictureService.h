@@ -3,8 +3,9 @@
 // and the operations themselves. Every element lives in the namespace "MORA.PictureService"; the SOAP
 // codec writes and reads these records, the client and the reference server both speak through them.
 
-#include <functional>
 #include <memory>
+
+#include "PhotoSink.h"
 
 #include <QByteArray>
 #include <QLatin1String>
@@ -92,10 +93,10 @@ public:
     virtual void SetHeader(const Header &header) = 0;
     // Lets the calls that follow be followed and cancelled; a service without transfers ignores it.
     virtual void SetTransferControl(std::shared_ptr<TransferControl> control) { (void)control; }
-    // Hands the bytes of each photo of the answers that follow to observer as soon as they are
-    // decoded, before the rest of the answer is read (the record's field then shares their data);
-    // a service that decodes nothing early ignores it.
-    virtual void SetPhotoObserver(std::function<void(const QByteArray &)> observer) { (void)observer; }
+    // Offers the photos of the answers that follow to sink as they are decoded, before the rest of
+    // the answer is read (see PhotoSink); nullptr ends it. A service that decodes nothing early
+    // leaves every photo in its record.
+    virtual void SetPhotoSink(PhotoSink *sink) { (void)sink; }
 
     virtual TPicResultInfo Func_GetCompanyPhotoList() = 0;
     virtual TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) = 0;

@@ -4,6 +4,7 @@
 // contract element in the namespace "MORA.PictureService". Reading accepts any prefix style, never
 // expands entities (a DTD is refused) and throws SoapError naming what it could not read.
 
+#include "PhotoSink.h"
 #include "PictureService.h"
 
 #include <QByteArray>
@@ -11,14 +12,11 @@
 #include <QString>
 #include <QStringView>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
 namespace Soap {
-
-class Base64Runs;
 
 enum class Operation {
     GetCompanyPhotoList,
@@ -86,23 +84,22 @@ TPicResultInfo ReadPicResult(const QByteArray &envelope);
 // list does not hold the message and its photos at once.
 TPicResultInfo ReadPicResult(QByteArrayList &&parts);
 // An answer read while it arrives: feed() each piece as it comes (the photos' Base64 is decoded on
-// the way and each piece freed, see Base64Runs), then finish() reads the rest of the message and
-// gives, or throws, what ReadPicResult does for the whole of it. feed() never throws.
+// the way and no piece is kept), then finish() reads the end of the message and gives, or throws,
+// what ReadPicResult does for the whole of it. feed() never throws.
 class PicResultStream {
 public:
-    PicResultStream();
+    // sink, when given, is offered every photo of a list entry whose F_ID came before it.
+    explicit PicResultStream(PhotoSink *sink = nullptr);
     ~PicResultStream();
     PicResultStream(const PicResultStream &) = delete;
     PicResultStream &operator=(const PicResultStream &) = delete;
 
     void feed(QByteArrayView piece);
     TPicResultInfo finish();
-    // Called with the bytes of each photo as soon as they are decoded, before the answer is known
-    // to be good; the field that will hold them shares their data.
-    void setPhotoObserver(std::function<void(const QByteArray &)> observer);
 
 private:
-    std::unique_ptr<Base64Runs> runs_;
+    class State;
+    std::unique_ptr<State> state_;
 };
 TUserInfo ReadUserInfo(const QByteArray &envelope);
 TCompanyInfo ReadCompanyInfo(const QByteArray &envelope);

@@ -136,16 +136,24 @@ void Base64Decoder::flushPartial() {
 }
 
 void Base64Decoder::feed(QByteArrayView text) {
-    if (count_ == 0) { // whole groups first, a table lookup per character
-        const qsizetype needed = length_ + text.size() / 4 * 3;
-        if (out_.size() < needed) {
-            out_.resize(needed);
+    while (!text.isEmpty()) {
+        if (count_ == 0) { // whole groups, a table lookup per character
+            const qsizetype needed = length_ + text.size() / 4 * 3;
+            if (out_.size() < needed) {
+                out_.resize(needed);
+            }
+            const qsizetype done = DecodeBase64Groups(text, out_.data() + length_);
+            length_ += done / 4 * 3;
+            text = text.sliced(done);
         }
-        const qsizetype done = DecodeBase64Groups(text, out_.data() + length_);
-        length_ += done / 4 * 3;
-        text = text.sliced(done);
+        // One character at a time up to the next group boundary: a group split between pieces, or
+        // one holding a line break or fill; then whole groups again.
+        qsizetype i = 0;
+        while (i < text.size() && (i == 0 || count_ != 0)) {
+            feedChars(text.data() + i++, 1);
+        }
+        text = text.sliced(i);
     }
-    feedChars(text.data(), text.size());
 }
 
 void Base64Decoder::feed(QStringView text) {

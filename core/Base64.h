@@ -23,6 +23,10 @@ public:
     void feed(QStringView text);
     // The bytes decoded so far, a trailing partial group included; the decoder starts over.
     QByteArray take();
+    // The bytes of the whole groups decoded so far, for a caller that hands them on as they come;
+    // dropDecoded() forgets them and keeps the buffer for the next pieces.
+    QByteArrayView decoded() const { return {out_.constData(), length_}; }
+    void dropDecoded() { length_ = 0; }
 
 private:
     template <typename Char> void feedChars(const Char *chars, qsizetype count);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 
 class FakePictureService : public MORA_PictureServiceSoap {
 public:
@@ -31,9 +32,7 @@ public:
     void SetHeader(const Header &header) override { header_ = header; }
     // As the SOAP service does while an answer arrives: every photo of the scripted list is handed
     // over before the call returns, or fails.
-    void SetPhotoObserver(std::function<void(const QByteArray &)> observer) override {
-        observer_ = std::move(observer);
-    }
+    void SetPhotoSink(PhotoSink *sink) override { sink_ = sink; }
 
     TPicResultInfo Func_GetCompanyPhotoList() override { return answer(u"list", {}, picResult); }
     TPicResultInfo Func_GetCompanyPhoto(const QString &aPhotoId, const QString &aFlag) override {
@@ -56,10 +55,13 @@ private:
     Record answer(const char16_t *op, const QStringList &args, const Record &record,
                   const TPictureInfo &pic = {}) {
         calls.append(Call{QString::fromUtf16(op), header_, args, pic});
+        Record answered = record;
         if constexpr (std::is_same_v<Record, TPicResultInfo>) {
-            for (const TPictureInfo &listed : record.F_PICLIST) {
-                if (observer_ && !listed.F_SMALLPHOTO.isEmpty()) {
-                    observer_(listed.F_SMALLPHOTO);
+            for (TPictureInfo &listed : answered.F_PICLIST) {
+                if (sink_ && !listed.F_SMALLPHOTO.isEmpty() &&
+                    sink_->open(listed.F_ID, PhotoVersion::Small)) {
+                    sink_->write(std::exchange(listed.F_SMALLPHOTO, QByteArray()));
+                    sink_->close();
                 }
             }
         }
@@ -69,11 +71,11 @@ private:
         if (!failure.isEmpty()) {
             throw std::runtime_error(failure.toStdString());
         }
-        return record;
+        return answered;
     }
 
     Header header_;
-    std::function<void(const QByteArray &)> observer_;
+    PhotoSink *sink_ = nullptr;
 };
 
 // A client over a fake service; fake() stays valid as long as the client lives.

@@ -25,6 +25,9 @@
 
 namespace {
 
+// The start of a JPEG file: what the cache takes.
+const QByteArray kJpeg("\xFF\xD8\xFF\xE0");
+
 TPictureInfo listed(const QString &id, const QString &type, const QString &note, const QString &exists,
                     const QByteArray &small = {}) {
     TPictureInfo p;
@@ -103,12 +106,14 @@ private slots:
         r.F_ZOOMWDITH = 300;
         r.F_ZOOMHEIGHT = 1000;
         r.F_PICLIST = {
-            listed("P0", "01", "门头", "1", "small0"), // small version sent, replaces the cached one
-            listed("P1", "02", "", "1", "small1"),     // small sent, source cached
-            listed("P2", "03", "n2", "0"),             // source cached
+            listed("P0", "01", "门头", "1", kJpeg + "small0"), // small version sent, replaces the cached one
+            listed("P1", "02", "", "1", kJpeg + "small1"),     // small sent, source cached
+            listed("P2", "03", "n2", "0"),                     // source cached
             listed("P3", "04", "n3", TStrOper::EncodeBase64("1"), "unused"), // not exactly "1"
             listed("P4", "05", "n4", ""),                                    // small cached
-            listed("P5", "06", "n5", "1")}; // "1" without bytes: no file, state 1
+            listed("P5", "06", "n5", "1"),                       // "1" without bytes: nothing to file
+            listed("P6", "07", "n6", "1", "GIF89a"),             // not a JPEG: not filed
+            listed(QString(250, u'L'), "08", "n7", "1", kJpeg)}; // "File name too long"
         r.F_FLAGLIST = {TStrOper::EncodeBase64("01 门头照"), TStrOper::EncodeBase64("02 内景")};
         QString code;
         x.f.client->Func_GetCompanyPhotoList(code);
@@ -117,23 +122,30 @@ private slots:
         QCOMPARE(x.dm.ZoomWidth, 640);
         QCOMPARE(x.dm.ZoomHeight, 1000);
         QCOMPARE(x.dm.PhotoTypeList, QStringList({"01 门头照", "02 内景"}));
-        QCOMPARE(x.rows.rowCount(), 6);
+        QCOMPARE(x.rows.rowCount(), 8);
         QCOMPARE(x.row(0), QStringList({"门头", "P0", "01", "1"}));
         QCOMPARE(x.row(1), QStringList({"", "P1", "02", "2"}));
         QCOMPARE(x.row(2), QStringList({"n2", "P2", "03", "2"}));
         QCOMPARE(x.row(3), QStringList({"n3", "P3", "04", "0"}));
         QCOMPARE(x.row(4), QStringList({"n4", "P4", "05", "1"}));
-        QCOMPARE(x.row(5), QStringList({"n5", "P5", "06", "1"}));
-        const QList<int> icons{1, 2, 2, 0, 1, 1};
+        QCOMPARE(x.row(5), QStringList({"n5", "P5", "06", "0"}));
+        QCOMPARE(x.row(6), QStringList({"n6", "P6", "07", "0"}));
+        QCOMPARE(x.row(7), QStringList({"n7", QString(250, u'L'), "08", "0"}));
+        QVERIFY(!QFile::exists(x.cache("P6_0.jpg")));
+        const QList<int> icons{1, 2, 2, 0, 1, 0, 0, 0};
         for (int i = 0; i < icons.size(); ++i) {
             QCOMPARE(x.rows.imageIndex(i), icons[i]);
             QCOMPARE(x.rows.data(x.rows.index(i, 0), TPhotoListModel::ImageIndexRole).toInt(), icons[i]);
         }
-        QCOMPARE(readFile(x.cache("P0_0.jpg")), QByteArray("small0"));
-        QCOMPARE(readFile(x.cache("P1_0.jpg")), QByteArray("small1"));
+        QCOMPARE(readFile(x.cache("P0_0.jpg")), kJpeg + "small0");
+        QCOMPARE(readFile(x.cache("P1_0.jpg")), kJpeg + "small1");
         QVERIFY(!QFile::exists(x.cache("P3_0.jpg")));
         QVERIFY(!QFile::exists(x.cache("P5_0.jpg")));
-        QVERIFY(x.app.logTexts().isEmpty());
+        const QStringList log = x.app.logTexts();
+        QCOMPARE(log.size(), 4); // P5, P6 and the long ID (the writer's line and ours), each with its reason
+        QVERIFY2(log[1].startsWith(QStringLiteral("照片未存入缓存,照片编号:[P6],原因:")) &&
+                     log[1].contains("JPEG"),
+                 qPrintable(log[1]));
     }
 
     // The photos written ahead while a list arrived are dropped when the list fails: the cache
@@ -200,7 +212,7 @@ private slots:
         Fixture x;
         const QStringList before = filesIn(x.app.path());
         x.f.service->picResult.F_PICLIST = {listed(id, "01", "note", "1", "small"),
-                                            listed("OK", "02", "", "1", "s")};
+                                            listed("OK", "02", "", "1", kJpeg)};
         QString code;
         x.f.client->Func_GetCompanyPhotoList(code);
         QCOMPARE(code, QStringLiteral("1110"));
@@ -353,9 +365,10 @@ private slots:
         QCOMPARE(m.subItem(0, 0), QString());
     }
 
-    // Files written ahead of a long list never take the descriptors the process needs meanwhile
-    // (sockets, the run log), and every file still arrives whole under its name.
-    void stagedFilesLeaveDescriptorsFree() {
+    // A long list's small versions are staged in one file, whatever the descriptors left: each is
+    // given back whole by its photo's ID, a later version of a photo replaces the earlier one, and
+    // a version never closed or never staged gives nothing.
+    void stageGivesBackEachPhotoById() {
         rlimit saved{};
         QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
         struct Restore {
@@ -366,30 +379,28 @@ private slots:
         low.rlim_cur = 64;
         QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
         QTemporaryDir dir;
-        QList<QByteArray> photos;
-        {
-            CacheFileStage stage(dir.path());
-            for (int i = 0; i < 200; ++i) {
-                photos.append(QByteArray::number(i).repeated(100));
-                stage.Offer(photos.last());
+        CacheFileStage stage(dir.path());
+        const auto stageOne = [&stage](const QString &id, const QByteArray &bytes, bool whole = true) {
+            QVERIFY(stage.open(id, PhotoVersion::Small));
+            stage.write(bytes.left(50));
+            stage.write(bytes.mid(50));
+            if (whole) {
+                stage.close();
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the worker runs ahead
-            QList<std::shared_ptr<QFile>> opened;
-            for (int i = 0; i < 30; ++i) {
-                opened.append(std::make_shared<QFile>(dir.filePath(QStringLiteral("other%1").arg(i))));
-                QVERIFY2(opened.last()->open(QIODevice::WriteOnly), "no descriptor left");
-            }
-            opened.clear();
-            for (int i = 0; i < photos.size(); ++i) {
-                const QString path = dir.filePath(QStringLiteral("P%1_0.jpg").arg(i));
-                if (!stage.Commit(photos[i], path)) {
-                    writeFile(path, photos[i]);
-                }
-            }
+        };
+        for (int i = 0; i < 200; ++i) {
+            stageOne(QStringLiteral("P%1").arg(i), QByteArray::number(i).repeated(100));
         }
-        for (int i = 0; i < photos.size(); ++i) {
-            QCOMPARE(readFile(dir.filePath(QStringLiteral("P%1_0.jpg").arg(i))), photos[i]);
+        stageOne(QStringLiteral("P7"), "again");
+        stageOne(QStringLiteral("cut"), "never closed", false);
+        QVERIFY(!stage.open(QStringLiteral("P1"), PhotoVersion::Source));
+        for (int i = 0; i < 200; ++i) {
+            QCOMPARE(stage.take(QStringLiteral("P%1").arg(i)),
+                     i == 7 ? QByteArray("again") : QByteArray::number(i).repeated(100));
         }
+        QCOMPARE(stage.take(QStringLiteral("cut")), std::nullopt);
+        QCOMPARE(stage.take(QStringLiteral("P1")), std::nullopt); // taken already
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 };
 
