@@ -44,8 +44,10 @@ QString FilePreparedPhoto(const QString &photoId, const TPreparedPhoto &photo) {
     }
     const QString folder = PhotoCache::Folder();
     QString error;
-    if (!TImgOper::SaveImgInfo(PhotoCache::SourceFile(folder, photoId), photo.source, &error, WholeFileSync::Unsynced) ||
-        !TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, photoId), photo.small, &error, WholeFileSync::Unsynced)) {
+    if (!TImgOper::SaveImgInfo(PhotoCache::SourceFile(folder, photoId), photo.source, &error,
+                               WholeFileSync::Unsynced) ||
+        !TImgOper::SaveImgInfo(PhotoCache::SmallFile(folder, photoId), photo.small, &error,
+                               WholeFileSync::Unsynced)) {
         return error;
     }
     return {};

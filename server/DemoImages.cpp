@@ -22,15 +22,29 @@ Rgb FromHsv(int hue, int saturation, int value) {
     const double x = c * (1 - std::abs(h - 2 * static_cast<int>(h / 2) - 1));
     double r = 0, g = 0, b = 0;
     switch (static_cast<int>(h)) {
-    case 0: r = c, g = x; break;
-    case 1: r = x, g = c; break;
-    case 2: g = c, b = x; break;
-    case 3: g = x, b = c; break;
-    case 4: r = x, b = c; break;
-    default: r = c, b = x; break;
+    case 0:
+        r = c, g = x;
+        break;
+    case 1:
+        r = x, g = c;
+        break;
+    case 2:
+        g = c, b = x;
+        break;
+    case 3:
+        g = x, b = c;
+        break;
+    case 4:
+        r = x, b = c;
+        break;
+    default:
+        r = c, b = x;
+        break;
     }
     const double m = v - c;
-    auto byte = [m](double part) { return static_cast<std::uint8_t>(std::clamp((part + m) * 255.0, 0.0, 255.0)); };
+    auto byte = [m](double part) {
+        return static_cast<std::uint8_t>(std::clamp((part + m) * 255.0, 0.0, 255.0));
+    };
     return {byte(r), byte(g), byte(b)};
 }
 

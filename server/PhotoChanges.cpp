@@ -1,9 +1,9 @@
 // Insert, update and delete of one photo.
 #include "CompanyResolver.h"
-#include "contract/JpegSignature.h"
-#include "contract/PhotoId.h"
 #include "LogicSupport.h"
 #include "WireText.h"
+#include "contract/JpegSignature.h"
+#include "contract/PhotoId.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include "PhotoListCache.h"
 #include "WireText.h"
 
-#include "core/StrOper.h"
 #include "contract/SoapCodec.h"
+#include "core/StrOper.h"
 
 using LogicSupport::picResult;
 

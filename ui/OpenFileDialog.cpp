@@ -2,8 +2,8 @@
 
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QIdentityProxyModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLocale>
 #include <QTreeView>
 

@@ -1,11 +1,11 @@
 #include "PhotoDrop.h"
 
+#include "client/PhotoWorkflow.h"
 #include "core/FileOper.h"
 #include "core/SysOper.h"
-#include "imaging/ImgOper.h"
 #include "imaging/ExifOrientation.h"
+#include "imaging/ImgOper.h"
 #include "imaging/QtImageFormats.h"
-#include "client/PhotoWorkflow.h"
 
 #include <QFile>
 #include <QMimeData>
@@ -92,7 +92,8 @@ QString SavePastedImage(const QImage &image, QString &error) {
     }
     try {
         QString path = TSysOper::GetAppPath() + QLatin1String(kPastedFileName);
-        if (TImgOper::SaveImgInfo(path, ImageToJpeg(image, ExifOrientation::kNormal, kPastedQuality), &error)) {
+        if (TImgOper::SaveImgInfo(path, ImageToJpeg(image, ExifOrientation::kNormal, kPastedQuality),
+                                  &error)) {
             return path;
         }
     } catch (const std::exception &e) {

@@ -100,7 +100,8 @@ private:
         }
         std::string head = buffer_.substr(0, end);
         buffer_.erase(0, end + 4);
-        std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(head.begin(), head.end(), head.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         status = head.size() > 12 ? std::atoi(head.c_str() + 9) : 0;
         const size_t at = head.find("content-length:");
         if (at == std::string::npos) {
@@ -188,9 +189,12 @@ int main(int argc, char *argv[]) {
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::sort(latencies.begin(), latencies.end());
     const auto percentile = [&](double p) {
-        return latencies.empty() ? 0.0 : latencies[std::min(latencies.size() - 1, size_t(p * double(latencies.size())))];
+        return latencies.empty()
+                   ? 0.0
+                   : latencies[std::min(latencies.size() - 1, size_t(p * double(latencies.size())))];
     };
     std::printf("requests %zu errors %ld seconds %.2f rps %.1f p50_ms %.1f p99_ms %.1f\n", latencies.size(),
-                errors.load(), seconds, double(latencies.size()) / seconds, percentile(0.5), percentile(0.99));
+                errors.load(), seconds, double(latencies.size()) / seconds, percentile(0.5),
+                percentile(0.99));
     return 0;
 }

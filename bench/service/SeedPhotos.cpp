@@ -22,7 +22,8 @@ QByteArray noisyJpeg(int width, int height, quint32 seed) {
         for (int x = 0; x < width; ++x) {
             const int base = (x * 255 / width + y * 255 / height) / 2;
             const int n = int(random.bounded(48U));
-            line[x] = qRgb(qBound(0, base + n - 24, 255), qBound(0, 255 - base + n - 24, 255), (base + n) & 255);
+            line[x] =
+                qRgb(qBound(0, base + n - 24, 255), qBound(0, 255 - base + n - 24, 255), (base + n) & 255);
         }
     }
     QByteArray bytes;

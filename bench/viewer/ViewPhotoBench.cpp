@@ -32,8 +32,8 @@ namespace {
 
 constexpr QSize PhotoSize(6000, 4000);
 constexpr QSize ViewerSize(1280, 800);
-constexpr int ZoomSteps = 7;    // timed zoom steps per scale
-constexpr int DragSteps = 120;  // timed drag steps per scale
+constexpr int ZoomSteps = 7;   // timed zoom steps per scale
+constexpr int DragSteps = 120; // timed drag steps per scale
 constexpr double ZoomGoalMs = 30;
 constexpr double DragGoalMs = 2; // the drag steps measured before the smooth copy moved off the paint
 
@@ -247,7 +247,7 @@ int main(int argc, char **argv) {
     // Scales go in steps of 0.1: 0.2 fits the photo into the viewer, 0.3 is the step nearest 25%;
     // from 0.9 to 1.5 the smooth copy is largest while still made whole.
     const Scale zoomScales[] = {{"0.2 (fit)", -8}, {"0.3", -7}, {"0.5", -5}, {"0.9", -1}, {"1", 0},
-                                {"1.1", 1},        {"1.5", 5},  {"2", 10},  {"4", 30}};
+                                {"1.1", 1},        {"1.5", 5},  {"2", 10},   {"4", 30}};
     for (const Scale &s : zoomScales) {
         const ZoomRow row = MeasureZoom(*v, s.Steps);
         std::printf("| zoom step to %s on a 24 MP photo, painted (median of %d; slowest %.1f ms; smooth copy "
@@ -259,11 +259,12 @@ int main(int argc, char **argv) {
     const Scale dragScales[] = {{"0.2", -8}, {"1", 0}, {"2.5", 15}, {"5", 41}};
     for (const Scale &s : dragScales) {
         const DragRow row = MeasureDrag(*v, s.Steps);
-        std::printf("| drag step at %s (median of %d; peer: the whole viewer painted by stretching the photo) "
-                    "| %.2f ms | %.2f ms | %.2f | ≤ %.0f ms | %s |\n",
-                    s.Name, DragSteps, row.Step.Median(), row.Plain.Median(),
-                    row.Step.Median() / std::max(row.Plain.Median(), 1e-6), DragGoalMs,
-                    Met(row.Step.Median() <= DragGoalMs));
+        std::printf(
+            "| drag step at %s (median of %d; peer: the whole viewer painted by stretching the photo) "
+            "| %.2f ms | %.2f ms | %.2f | ≤ %.0f ms | %s |\n",
+            s.Name, DragSteps, row.Step.Median(), row.Plain.Median(),
+            row.Step.Median() / std::max(row.Plain.Median(), 1e-6), DragGoalMs,
+            Met(row.Step.Median() <= DragGoalMs));
         std::fflush(stdout);
     }
     return 0;

@@ -4,9 +4,9 @@
 // and whole JPEGs in its cache, and stays within a memory bound.
 #include "service/FakeHttpServer.h"
 
+#include "contract/SoapCodec.h"
 #include "core/Gbk.h"
 #include "core/StrOper.h"
-#include "contract/SoapCodec.h"
 #include "support/DemoSeed.h"
 
 #include <QDeadlineTimer>
@@ -365,8 +365,9 @@ private slots:
             cli.setProcessEnvironment(env);
             cli.setWorkingDirectory(root.path());
             cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/uploadpic-cli"),
-                      {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(QUrl(server.url()).port()),
-                       QStringLiteral("list"), QString::fromUtf8(kDemoCompanyWithPhotos)});
+                      {QStringLiteral("--server"),
+                       QStringLiteral("127.0.0.1:%1").arg(QUrl(server.url()).port()), QStringLiteral("list"),
+                       QString::fromUtf8(kDemoCompanyWithPhotos)});
             QVERIFY(cli.waitForStarted(30'000));
             // From the first file on, wait a little longer each round, then kill.
             QDeadlineTimer patience(60'000);
@@ -381,7 +382,8 @@ private slots:
             for (const QString &name : whole) {
                 QFile f(photos.filePath(name));
                 QVERIFY(f.open(QIODevice::ReadOnly));
-                QVERIFY2(f.readAll() == photo, qPrintable(QStringLiteral("round %1: %2").arg(round).arg(name)));
+                QVERIFY2(f.readAll() == photo,
+                         qPrintable(QStringLiteral("round %1: %2").arg(round).arg(name)));
             }
             interrupted += whole.size() > 0 && whole.size() < 200 ? 1 : 0;
         }

@@ -2,8 +2,8 @@
 // A photo service without a server: answers every operation with one chosen result code and records
 // which operation was called with which inputs. A gate can hold the login check until the test opens it.
 
-#include "contract/PictureService.h"
 #include "client/UploadPictureLib.h"
+#include "contract/PictureService.h"
 
 #include <QMutex>
 #include <QSemaphore>

@@ -12,11 +12,11 @@
 #include <QDialog>
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QMainWindow>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUuid>

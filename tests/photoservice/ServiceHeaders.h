@@ -2,8 +2,8 @@
 // Request headers as the client builds them for each kind of operation, and small record helpers for
 // the photo service tests.
 
-#include "core/StrOper.h"
 #include "contract/PictureService.h"
+#include "core/StrOper.h"
 
 #include <QBuffer>
 #include <QImage>

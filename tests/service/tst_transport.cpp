@@ -4,8 +4,8 @@
 #include "FakeHttpServer.h"
 
 #include "client/HttpTransport.h"
-#include "contract/SoapCodec.h"
 #include "client/SoapPictureService.h"
+#include "contract/SoapCodec.h"
 
 #include <QSignalSpy>
 #include <QTest>
