@@ -1,7 +1,7 @@
 #pragma once
-// How the service keeps passwords: Argon2id (libsodium's crypto_pwhash_str, 64 MiB and 2 passes, its
-// "interactive" limits), a memory-hard hash that makes guessing from a stolen database slow even on
-// graphics cards, in a self-describing text that holds its salt and parameters. Users stored before
+// How the service keeps passwords: Argon2id (libsodium's crypto_pwhash_str, 19 MiB and 2 passes), a
+// memory-hard hash that makes guessing from a stolen database slow even on graphics cards, in a
+// self-describing text that holds its salt and parameters. Users stored before
 // it have a hex SHA-256 of salt + password; such a hash is still accepted and replaced at the next
 // successful login.
 
