@@ -2,6 +2,7 @@
 
 #include "HttpTransport.h"
 
+#include <QFileInfo>
 #include <QSslCertificate>
 #include <QSslSocket>
 #include <QStringList>
@@ -17,6 +18,12 @@ QSslConfiguration ClientConfiguration(const QString &caFile) {
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
     tls.setProtocol(QSsl::TlsV1_2OrLater);
     if (!caFile.isEmpty()) {
+        if (!QFileInfo::exists(caFile)) {
+            throw TransportError(TransportError::Kind::Configuration,
+                                 QStringLiteral("the CA file %1 is missing; write it again with "
+                                                "uploadpic-cli config write --tls --ca FILE")
+                                     .arg(caFile));
+        }
         const QList<QSslCertificate> cas = QSslCertificate::fromPath(caFile, QSsl::Pem);
         if (cas.isEmpty()) {
             throw TransportError(TransportError::Kind::Configuration,
