@@ -1,6 +1,7 @@
 #include "TlsSettings.h"
 
 #include "HttpTransport.h"
+#include "TransportText.h"
 
 #include <QSslCertificate>
 #include <QSslSocket>
@@ -10,8 +11,7 @@ namespace TlsSettings {
 
 QSslConfiguration ClientConfiguration(const QString &caFile) {
     if (!QSslSocket::supportsSsl()) {
-        throw TransportError(TransportError::Kind::Configuration,
-                             QStringLiteral("https is not available: Qt found no usable OpenSSL"));
+        throw TransportError(TransportError::Kind::Configuration, TransportText::NoOpenSsl());
     }
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
@@ -19,8 +19,7 @@ QSslConfiguration ClientConfiguration(const QString &caFile) {
     if (!caFile.isEmpty()) {
         const QList<QSslCertificate> cas = QSslCertificate::fromPath(caFile, QSsl::Pem);
         if (cas.isEmpty()) {
-            throw TransportError(TransportError::Kind::Configuration,
-                                 QStringLiteral("no CA certificate in %1").arg(caFile));
+            throw TransportError(TransportError::Kind::Configuration, TransportText::NoCaCertificate(caFile));
         }
         tls.setCaCertificates(cas);
     }

@@ -142,8 +142,8 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("logged");
         QTest::newRow("certificate of another CA")
-            << QStringList{"--tls", "--ca", certs_->otherCaFile} << "was refused";
-        QTest::newRow("system CAs only") << QStringList{"--tls"} << "was refused";
+            << QStringList{"--tls", "--ca", certs_->otherCaFile} << "的证书被拒绝";
+        QTest::newRow("system CAs only") << QStringList{"--tls"} << "的证书被拒绝";
         QTest::newRow("plain HTTP to a TLS service") << QStringList{} << "http://127.0.0.1";
     }
     void untrustedOrPlainClientsGetNowhere() {
