@@ -42,6 +42,24 @@ QString OfCode(const QString &code) {
     return QStringLiteral("服务器返回了未知的结果代码 %1").arg(code);
 }
 
+bool IsUnreachable(const std::exception &e) {
+    const auto *transport = dynamic_cast<const TransportError *>(&e);
+    if (transport == nullptr) {
+        return false;
+    }
+    switch (transport->kind()) {
+    case TransportError::Kind::Unreachable:
+    case TransportError::Kind::NoAnswer:
+    case TransportError::Kind::TooSlow:
+    case TransportError::Kind::Broken:
+        return true;
+    case TransportError::Kind::HttpStatus:
+        return transport->number() >= 502 && transport->number() <= 504;
+    default:
+        return false;
+    }
+}
+
 QString OfException(const std::exception &e) {
     if (const auto *transport = dynamic_cast<const TransportError *>(&e)) {
         switch (transport->kind()) {

@@ -13,6 +13,10 @@ QString OfCode(const QString &code);
 // The reason for a failure that left no answer to read: the transport's kinds, a SOAP fault (with the
 // server's own text), an unreadable answer, a full disk, anything else.
 QString OfException(const std::exception &e);
+// Whether the failure left the outcome unknown because the service could not be reached or the
+// transfer was cut (no connection, no answer in time, too slow, broken, a gateway's 502-504): the
+// cases where the work is worth keeping to send later. A refusal, a fault or a cancel is none.
+bool IsUnreachable(const std::exception &e);
 
 // Local failures that are no exception.
 QString CacheNotWritten(const QString &why); // the answer was good, its file could not be written

@@ -4,6 +4,7 @@
 
 #include "PhotoCache.h"
 #include "imaging/ImgOper.h"
+#include "imaging/PhotoFacts.h"
 
 namespace PhotoWorkflow {
 
@@ -34,6 +35,9 @@ TPreparedPhoto PreparePhoto(const QString &path, int maxWidth, int maxHeight) {
         photo.failedSteps.append(QStringLiteral("reducing to the size limits: ") + reduced.error);
     }
     photo.small = reduced.written.isEmpty() ? photo.source : reduced.written;
+    const auto toQSize = [](SizeRules::TSize size) { return QSize(size.width, size.height); };
+    photo.sourceSize = toQSize(UprightSizeOf(photo.source));
+    photo.smallSize = photo.small == photo.source ? photo.sourceSize : toQSize(UprightSizeOf(photo.small));
     return photo;
 }
 

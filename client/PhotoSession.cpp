@@ -61,6 +61,7 @@ TOperationResult fromCall(const TUploadPicture &client, const QString &code, con
     TOperationResult result;
     result.code = code;
     result.cancelled = outcome.cancelled;
+    result.unreachable = outcome.unreachable;
     if (result.cancelled) {
         result.message = text(texts.cancelled);
         result.reason = outcome.reason;
@@ -80,6 +81,16 @@ TOperationResult failed(const Texts &texts, const QString &reason) {
     result.message = text(texts.failure);
     result.reason = reason;
     return result;
+}
+
+// A preparation's result as the result of the add or edit it was part of.
+TOperationResult asPartOf(TOperationResult prepared, const Texts &texts) {
+    if (prepared.cancelled) {
+        prepared.message = text(texts.cancelled);
+    } else if (prepared.input == Input::None) {
+        prepared.message = text(texts.failure);
+    }
+    return prepared;
 }
 
 } // namespace
@@ -148,6 +159,7 @@ TOperationResult TPhotoSession::Login(const QString &user, const QString &passwo
     const TCallOutcome &outcome = service->Outcome();
     result.code = outcome.code;
     result.reason = outcome.reason;
+    result.unreachable = outcome.unreachable;
     result.cancelled = outcome.cancelled;
     if (result.cancelled) {
         result.message = QStringLiteral("已取消登录验证");
@@ -237,51 +249,125 @@ TOperationResult TPhotoSession::Fetch(const QString &photoId, const QString &fla
 }
 
 TOperationResult TPhotoSession::Add(const QString &file, const QString &typeEntry, const QString &note) {
-    return save(EditMode::Add, QString(), file, typeEntry, PhotoTypeChoice::CodeOf(typeEntry.trimmed()),
-                note);
+    // The type and note are checked before the preparation, so that a slip is told at once.
+    if (TOperationResult refusal = checkAdd(typeEntry, note, &file); !refusal.code.isEmpty()) {
+        return refusal;
+    }
+    PhotoWorkflow::TPreparedPhoto photo;
+    if (TOperationResult prepared = Prepare(file, photo); !prepared.ok()) {
+        return asPartOf(std::move(prepared), kInsert);
+    }
+    return AddPrepared(photo, typeEntry, note);
 }
 
 TOperationResult TPhotoSession::Edit(const QString &photoId, const QString &note, const QString &file) {
+    if (dm_.PhotoListView == nullptr || dm_.PhotoListView->findRow(photoId) < 0) {
+        return failed(kUpdate, FailureReason::NotInList(photoId));
+    }
+    if (const auto problem = PhotoWorkflow::CheckPhotoInput(EditMode::Edit, file, true, note)) {
+        return refused(problem.input, problem.text);
+    }
+    PhotoWorkflow::TPreparedPhoto photo;
+    if (!file.trimmed().isEmpty()) {
+        if (TOperationResult prepared = Prepare(file, photo); !prepared.ok()) {
+            return asPartOf(std::move(prepared), kUpdate);
+        }
+    }
+    return EditPrepared(photoId, note, photo);
+}
+
+TOperationResult TPhotoSession::Prepare(const QString &file, PhotoWorkflow::TPreparedPhoto &photo) {
+    photo = {};
+    const QString path = file.trimmed();
+    if (const auto problem = PhotoWorkflow::CheckPhotoFile(path)) {
+        return refused(problem.input, problem.text);
+    }
+    stage(Notice(Step::Prepare));
+    const int width = dm_.ZoomWidth;
+    const int height = dm_.ZoomHeight;
+    try {
+        PhotoWorkflow::TPreparedPhoto prepared;
+        RunOffThread([&] { prepared = PhotoWorkflow::PreparePhoto(path, width, height); },
+                     control_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        if (!prepared.hasImage()) {
+            // A file that passed the header check but cannot be decoded: nothing may be sent.
+            return refused(Input::PhotoPath,
+                           PhotoWorkflow::UnusablePhotoText(path, prepared.failedSteps.join(u"; ")));
+        }
+        photo = std::move(prepared);
+    } catch (const std::exception &e) {
+        // A step of ours failed (a full disk, no memory): no input to blame.
+        TFileOper::WriteLog(QStringLiteral("处理照片失败,TPhotoSession中错误:") +
+                            QString::fromUtf8(e.what()));
+        TOperationResult result;
+        result.code = ResultCode::kNoAnswer;
+        result.message = QStringLiteral("处理照片失败");
+        result.reason = FailureReason::OfException(e);
+        return result;
+    }
+    TOperationResult result;
+    if (cancelled()) {
+        result.code = ResultCode::kNoAnswer;
+        result.cancelled = true;
+        result.message = QStringLiteral("已取消处理照片");
+        result.reason = QStringLiteral("已被用户取消");
+        return result;
+    }
+    result.code = ResultCode::kSuccess;
+    result.message = QStringLiteral("处理照片成功");
+    return result;
+}
+
+TOperationResult TPhotoSession::AddPrepared(const PhotoWorkflow::TPreparedPhoto &photo,
+                                            const QString &typeEntry, const QString &note) {
+    if (TOperationResult refusal = checkAdd(typeEntry, note, nullptr); !refusal.code.isEmpty()) {
+        return refusal;
+    }
+    if (!photo.hasImage()) {
+        return refused(Input::PhotoPath, QStringLiteral("请选择【照片路径】"));
+    }
+    return send(EditMode::Add, QString(), photo, typeEntry, PhotoTypeChoice::CodeOf(typeEntry.trimmed()),
+                note);
+}
+
+TOperationResult TPhotoSession::EditPrepared(const QString &photoId, const QString &note,
+                                             const PhotoWorkflow::TPreparedPhoto &photo) {
     const TPhotoListModel *rows = dm_.PhotoListView;
     const int row = rows != nullptr ? rows->findRow(photoId) : -1;
     if (row < 0) {
         return failed(kUpdate, FailureReason::NotInList(photoId));
     }
+    if (const auto problem = PhotoWorkflow::CheckPhotoDetails(true, note)) {
+        return refused(problem.input, problem.text);
+    }
     const QString typeCode =
         PhotoTypeChoice::KeptCode(dm_.PhotoTypeList, rows->subItem(row, TPhotoListModel::TypeCodeColumn),
                                   rows->subItem(row, TPhotoListModel::NoteColumn));
-    return save(EditMode::Edit, photoId, file, QString(), typeCode, note);
+    return send(EditMode::Edit, photoId, photo, QString(), typeCode, note);
 }
 
-TOperationResult TPhotoSession::save(EditMode mode, const QString &photoId, const QString &file,
-                                     const QString &typeEntry, const QString &typeCode, const QString &note) {
+TOperationResult TPhotoSession::checkAdd(const QString &typeEntry, const QString &note,
+                                         const QString *file) const {
+    if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(dm_); !refusal.isEmpty()) {
+        return refused(Input::None, refusal);
+    }
+    const bool typeChosen =
+        PhotoTypeChoice::UnusedEntries(dm_.PhotoTypeList, dm_.PhotoListView).contains(typeEntry);
+    // With a file, its checks come first, as the editor's fields stand.
+    const auto problem = file == nullptr
+                             ? PhotoWorkflow::CheckPhotoDetails(typeChosen, note)
+                             : PhotoWorkflow::CheckPhotoInput(EditMode::Add, *file, typeChosen, note);
+    if (problem) {
+        return refused(problem.input, problem.text);
+    }
+    return {};
+}
+
+TOperationResult TPhotoSession::send(EditMode mode, const QString &photoId,
+                                     const PhotoWorkflow::TPreparedPhoto &photo, const QString &typeEntry,
+                                     const QString &typeCode, const QString &note) {
     const Texts &texts = mode == EditMode::Add ? kInsert : kUpdate;
     try {
-        bool typeChosen = true;
-        if (mode == EditMode::Add) {
-            if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(dm_); !refusal.isEmpty()) {
-                return refused(Input::None, refusal);
-            }
-            typeChosen =
-                PhotoTypeChoice::UnusedEntries(dm_.PhotoTypeList, dm_.PhotoListView).contains(typeEntry);
-        }
-        const QString path = file.trimmed();
-        if (const auto problem = PhotoWorkflow::CheckPhotoInput(mode, path, typeChosen, note)) {
-            return refused(problem.input, problem.text);
-        }
-        PhotoWorkflow::TPreparedPhoto photo;
-        if (!path.isEmpty()) {
-            stage(Notice(Step::Prepare));
-            const int width = dm_.ZoomWidth;
-            const int height = dm_.ZoomHeight;
-            RunOffThread([&] { photo = PhotoWorkflow::PreparePhoto(path, width, height); },
-                         control_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-            if (!photo.hasImage()) {
-                // A file that passed the header check but cannot be decoded: nothing is sent.
-                return refused(Input::PhotoPath,
-                               PhotoWorkflow::UnusablePhotoText(path, photo.failedSteps.join(u"; ")));
-            }
-        }
         TOperationResult result;
         if (cancelled()) {
             result.code = ResultCode::kNoAnswer;

@@ -25,6 +25,9 @@ struct TOperationResult {
     // Why it failed, for a person to act on; empty on success.
     QString reason;
     bool cancelled = false;
+    // No answer was read because the service could not be reached or the transfer was cut: the
+    // outcome is unknown, and the work is worth keeping to send later.
+    bool unreachable = false;
     // An input refused before anything was sent (message says which and why).
     PhotoWorkflow::Input input = PhotoWorkflow::Input::None;
     // Something that went wrong after the operation succeeded (e.g. the photo is saved, but its cache
@@ -81,18 +84,33 @@ public:
     TOperationResult Fetch(const QString &photoId, const QString &flag);
     // Checks the inputs, prepares the file to the company's limits, sends the record and, once the
     // service has it, files both versions in the cache under the new photo's ID. typeEntry is one of
-    // the company's unused type entries ("05 门头照片").
+    // the company's unused type entries ("05 门头照片"). Prepare, then AddPrepared.
     TOperationResult Add(const QString &file, const QString &typeEntry, const QString &note);
     // The same for a listed photo: a new note and, when file is not empty, a new image; its type stays.
     TOperationResult Edit(const QString &photoId, const QString &note, const QString &file);
+    // Prepares a chosen file to the company's limits on a thread of its own, as an add would, and
+    // sends nothing: the checks of the file, then the preparation. On success photo holds both
+    // versions and their sizes (a look before sending, several photos, work kept to send later).
+    TOperationResult Prepare(const QString &file, PhotoWorkflow::TPreparedPhoto &photo);
+    // Sends a photo prepared before as a new photo of the type: the limit, type and note checks, the
+    // record, the send, the new ID, the filing in the cache.
+    TOperationResult AddPrepared(const PhotoWorkflow::TPreparedPhoto &photo, const QString &typeEntry,
+                                 const QString &note);
+    // The same for a listed photo; photo may hold no image (only the note changes).
+    TOperationResult EditPrepared(const QString &photoId, const QString &note,
+                                  const PhotoWorkflow::TPreparedPhoto &photo);
     TOperationResult Delete(const QString &photoId, Identity identity);
 
 private:
     std::unique_ptr<TUploadPicture> client() const;
     void stage(const QString &notice) const;
     bool cancelled() const;
-    TOperationResult save(PhotoWorkflow::EditMode mode, const QString &photoId, const QString &file,
-                          const QString &typeEntry, const QString &typeCode, const QString &note);
+    // The refusal of an add before anything is prepared or sent, or a result with no code when none;
+    // file null: the photo is prepared already.
+    TOperationResult checkAdd(const QString &typeEntry, const QString &note, const QString *file) const;
+    TOperationResult send(PhotoWorkflow::EditMode mode, const QString &photoId,
+                          const PhotoWorkflow::TPreparedPhoto &photo, const QString &typeEntry,
+                          const QString &typeCode, const QString &note);
 
     TDM_Main &dm_;
     ClientFactory factory_;

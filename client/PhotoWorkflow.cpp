@@ -75,38 +75,54 @@ bool MayAddPhoto(const TDM_Main &dm) {
     return photos < dm.MaxPhotoNumber;
 }
 
-QString PhotoLimitProblem(const TDM_Main &dm) {
-    if (!MayAddPhoto(dm)) {
+QString PhotoLimitProblem(const TDM_Main &dm, int adding) {
+    const int photos = dm.PhotoListView != nullptr ? dm.PhotoListView->rowCount() : 0;
+    if (photos + qMax(adding, 1) > dm.MaxPhotoNumber) {
         return QStringLiteral("您最多能添加【%1】张照片").arg(dm.MaxPhotoNumber);
     }
-    // The editor would offer no type to choose from.
+    // Each new photo needs a type of its own: the editor would offer none to choose from.
     if (!dm.PhotoTypeList.isEmpty() &&
-        PhotoTypeChoice::UnusedEntries(dm.PhotoTypeList, dm.PhotoListView).isEmpty()) {
-        return QStringLiteral("每种照片类型都已有照片,不能再新增照片;请修改或删除已有的照片");
+        PhotoTypeChoice::UnusedEntries(dm.PhotoTypeList, dm.PhotoListView).size() < qMax(adding, 1)) {
+        return adding <= 1
+                   ? QStringLiteral("每种照片类型都已有照片,不能再新增照片;请修改或删除已有的照片")
+                   : QStringLiteral("未使用的照片类型只剩【%1】种,不能一次新增【%2】张照片")
+                         .arg(PhotoTypeChoice::UnusedEntries(dm.PhotoTypeList, dm.PhotoListView).size())
+                         .arg(adding);
+    }
+    return {};
+}
+
+TInputProblem CheckPhotoFile(const QString &path) {
+    const QString file = path.trimmed();
+    if (file.isEmpty()) {
+        return refuse(Input::PhotoPath, QStringLiteral("请选择【照片路径】"));
+    }
+    if (!QFileInfo(file).isFile()) {
+        return refuse(Input::PhotoPath, QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"));
+    }
+    // Every photo is sent as a JPEG: other kinds are turned into one when they are prepared.
+    const TImageCheck image = CheckImageFile(file);
+    if (image.kind == ImageKind::NotImage) {
+        return refuse(Input::PhotoPath,
+                      QStringLiteral("您选择的【照片路径】不是可读取的照片(可用 JPEG、HEIC/HEIF、"
+                                     "PNG、WebP、TIFF 或 BMP),请重新选择"));
+    }
+    if (!image.usable()) {
+        return refuse(Input::PhotoPath, UnusablePhotoText(file, image.error));
     }
     return {};
 }
 
 TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChosen, const QString &note) {
-    const QString file = path.trimmed();
-    if (mode == EditMode::Add && file.isEmpty()) {
-        return refuse(Input::PhotoPath, QStringLiteral("请选择【照片路径】"));
-    }
-    if (!file.isEmpty()) {
-        if (!QFileInfo(file).isFile()) {
-            return refuse(Input::PhotoPath, QStringLiteral("您选择的【照片路径】不存在文件,请重新选择"));
-        }
-        // Every photo is sent as a JPEG: other kinds are turned into one when they are prepared.
-        const TImageCheck image = CheckImageFile(file);
-        if (image.kind == ImageKind::NotImage) {
-            return refuse(Input::PhotoPath,
-                          QStringLiteral("您选择的【照片路径】不是可读取的照片(可用 JPEG、HEIC/HEIF、"
-                                         "PNG、WebP、TIFF 或 BMP),请重新选择"));
-        }
-        if (!image.usable()) {
-            return refuse(Input::PhotoPath, UnusablePhotoText(file, image.error));
+    if (mode == EditMode::Add || !path.trimmed().isEmpty()) {
+        if (TInputProblem problem = CheckPhotoFile(path)) {
+            return problem;
         }
     }
+    return CheckPhotoDetails(typeChosen, note);
+}
+
+TInputProblem CheckPhotoDetails(bool typeChosen, const QString &note) {
     if (!typeChosen) {
         return refuse(Input::PhotoType, QStringLiteral("您选择的【照片类型】不正确,请重新选择"));
     }

@@ -9,6 +9,7 @@
 #include "contract/PictureService.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -43,11 +44,11 @@ void BeginCompanyQuery(TDM_Main &dm, const QString &typed);
 // identity, limits, types and rows), so no command can reach it by mistake.
 void ForgetCompany(TDM_Main &dm);
 
-// Whether the list holds fewer photos than the company's limit, and the text that refuses another
-// photo before the editor opens (empty when one may be added): the limit is reached, or every photo
-// type of the company already has its photo.
+// Whether the list holds fewer photos than the company's limit, and the text that refuses adding
+// `adding` more photos before any editor opens (empty when they may be added): the limit would be
+// passed, or the company has fewer unused photo types than photos to add.
 bool MayAddPhoto(const TDM_Main &dm);
-QString PhotoLimitProblem(const TDM_Main &dm);
+QString PhotoLimitProblem(const TDM_Main &dm, int adding = 1);
 
 enum class EditMode { Add, Edit };
 
@@ -56,6 +57,10 @@ enum class EditMode { Add, Edit };
 // note (trimmed) must not be empty and must hold only characters the service can store (it keeps notes in
 // GBK).
 TInputProblem CheckPhotoInput(EditMode mode, const QString &path, bool typeChosen, const QString &note);
+// The file part of those checks alone (a path is needed).
+TInputProblem CheckPhotoFile(const QString &path);
+// The type and note part alone.
+TInputProblem CheckPhotoDetails(bool typeChosen, const QString &note);
 
 // The text that refuses a damaged or unsupported photo file, naming the file and the reason.
 QString UnusablePhotoText(const QString &path, const QString &reason);
@@ -70,6 +75,9 @@ struct TPreparedPhoto {
     QString smallFile;  // ZoomPhoto.jpg, or sourceFile when it was within the limits
     // Reduction steps that failed; the chosen file then stands in for what they would have written.
     QStringList failedSteps;
+    // The upright pixels of both versions (their bytes: source.size(), small.size()).
+    QSize sourceSize;
+    QSize smallSize;
     bool hasImage() const { return !source.isEmpty() && !small.isEmpty(); }
 };
 

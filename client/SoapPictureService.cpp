@@ -29,6 +29,9 @@ QByteArrayList TSoapPictureService::call(Soap::Request request,
     options.idleTimeout = idleTimeout_;
     options.caFile = caFile_;
     options.control = control_;
+    options.changesServer = request.op == Soap::Operation::InsertCompanyPhoto ||
+                            request.op == Soap::Operation::UpdateCompanyPhoto ||
+                            request.op == Soap::Operation::DeleteCompanyPhoto;
     options.bodySink = std::move(bodySink);
     HttpAnswer answer =
         HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request), options);

@@ -23,7 +23,7 @@ TransferWatch::TransferWatch(const HttpTransport::PostOptions &options, qint64 s
     QObject::connect(&pace_, &QTimer::timeout, &pace_, [this] { checkRate(); });
     cancelPoll_.setInterval(kCancelPoll);
     QObject::connect(&cancelPoll_, &QTimer::timeout, &cancelPoll_, [this] {
-        if (options_.control->IsCancelled()) {
+        if (options_.control->IsCancelled() && !committed_) {
             stopWith(Stop::Cancelled);
         }
     });
@@ -34,7 +34,7 @@ void TransferWatch::Start() {
     if (options_.minimumRate.bytes > 0 && options_.minimumRate.window.count() > 0) {
         pace_.start();
     }
-    if (options_.control) {
+    if (options_.control && !committed_) {
         cancelPoll_.start();
     }
     enterPhase(progress_.sendTotal > 0 ? Phase::Sending : Phase::Waiting);
@@ -43,13 +43,18 @@ void TransferWatch::Start() {
 void TransferWatch::Sent(qint64 sent, qint64 total) {
     idle_.start();
     if (total <= 0) {
-        return; // Qt's closing report without figures
+        return; // an empty request
     }
     progress_.sent = sent;
     progressed();
     if (phase_ == Phase::Sending && sent >= progress_.sendTotal) {
         enterPhase(Phase::Waiting);
     }
+}
+
+void TransferWatch::Committed() {
+    committed_ = true;
+    cancelPoll_.stop();
 }
 
 void TransferWatch::AnswerStarted(qint64 announcedLength) {

@@ -74,7 +74,8 @@ int TUploadPicture::Func_ValidateUserLogin() {
         FOutcome = {ResultCode::kNoAnswer, FailureReason::OfException(e), true};
         TFileOper::WriteLog(LoginCancelledText());
     } catch (const std::exception &e) {
-        FOutcome = {ResultCode::kNoAnswer, FailureReason::OfException(e), false};
+        FOutcome = {ResultCode::kNoAnswer, FailureReason::OfException(e), false,
+                    FailureReason::IsUnreachable(e)};
         TFileOper::WriteLog(LoginExceptionText() + QString::fromUtf8(e.what()));
     }
     return result;
@@ -107,7 +108,7 @@ void TUploadPicture::Func_QueryCompanyInfo(QString &Code) {
         TFileOper::WriteLog(QueryCancelledText());
     } catch (const std::exception &e) {
         Code = ResultCode::kNoAnswer;
-        FOutcome = {Code, FailureReason::OfException(e), false};
+        FOutcome = {Code, FailureReason::OfException(e), false, FailureReason::IsUnreachable(e)};
         TFileOper::WriteLog(QueryExceptionText() + QString::fromUtf8(e.what()));
     }
 }

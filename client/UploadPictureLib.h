@@ -22,6 +22,7 @@ struct TCallOutcome {
     QString code;
     QString reason;
     bool cancelled = false;
+    bool unreachable = false; // no answer: the service could not be reached (FailureReason::IsUnreachable)
 };
 
 // What a photo fetch left in the photo cache.

@@ -89,6 +89,7 @@ bool runPhotoOperation(MORA_PictureServiceSoap &service, const Header &header, T
         if (outcome.reason.isEmpty()) {
             outcome.reason = FailureReason::OfException(e);
         }
+        outcome.unreachable = FailureReason::IsUnreachable(e);
         TFileOper::WriteLog(PhotoExceptionText(op) + QString::fromUtf8(e.what()));
     }
     outcome.code = Code;

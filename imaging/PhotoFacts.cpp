@@ -2,10 +2,27 @@
 
 #include "JpegReader.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 
 #include <exception>
+
+namespace {
+
+// The size as Qt's readers see it, upright.
+SizeRules::TSize UprightSizeFrom(QImageReader &reader) {
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+        return {};
+    }
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    return turned ? SizeRules::TSize{size.height(), size.width()}
+                  : SizeRules::TSize{size.width(), size.height()};
+}
+
+} // namespace
 
 TPhotoFacts ReadPhotoFacts(const QString &path) {
     TPhotoFacts facts;
@@ -15,15 +32,17 @@ TPhotoFacts ReadPhotoFacts(const QString &path) {
         facts.size = reader.UprightSize();
         facts.dateTaken = reader.DateTaken();
     } catch (const std::exception &) {
-        // Not a JPEG: the size as Qt's readers see it, upright.
+        // Not a JPEG.
         QImageReader other(path);
-        other.setAutoTransform(true);
-        const QSize size = other.size();
-        const bool turned = other.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-        if (size.isValid()) {
-            facts.size = turned ? SizeRules::TSize{size.height(), size.width()}
-                                : SizeRules::TSize{size.width(), size.height()};
-        }
+        facts.size = UprightSizeFrom(other);
     }
     return facts;
+}
+
+SizeRules::TSize UprightSizeOf(const QByteArray &image) {
+    QBuffer buffer;
+    buffer.setData(image);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return UprightSizeFrom(reader);
 }

@@ -4,6 +4,7 @@
 
 #include "SizeRules.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -15,3 +16,7 @@ struct TPhotoFacts {
 };
 
 TPhotoFacts ReadPhotoFacts(const QString &path);
+
+// The upright pixel size of an image held in memory (a prepared JPEG), from its header only; 0 x 0
+// when the header cannot be read.
+SizeRules::TSize UprightSizeOf(const QByteArray &image);

@@ -10,6 +10,8 @@
 #include "client/MainDataModule.h"
 #include "client/PhotoCache.h"
 #include "client/PhotoListModel.h"
+#include "client/PhotoSession.h"
+#include "client/PhotoTypeChoice.h"
 #include "client/UploadPictureLib.h"
 #include "core/StrOper.h"
 
@@ -191,6 +193,40 @@ private slots:
         QCOMPARE(s.rows.rowCount(), kDemoPhotoCount);
         QCOMPARE(s.app.logTexts(),
                  QStringList({"获取企业照片失败,照片信息不存在", "删除企业照片失败,返回值:2002"}));
+    }
+
+    // A photo prepared before it is sent: its sizes are known first and the same bytes are sent; a
+    // service that cannot be reached leaves it unsent and says so.
+    void preparedAdd() {
+        Session s(server_->port());
+        TPhotoSession session(s.dm);
+        QVERIFY(session.Login(QString::fromUtf8(kDemoUser), QString::fromUtf8(kDemoPassword)).ok());
+        const TOperationResult query = session.Query(QString::fromUtf8(kDemoCompanyWithPhotos));
+        QVERIFY2(query.ok(), qPrintable(query.message + u' ' + query.reason));
+        const QString file = s.app.file(QStringLiteral("wide.jpg"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(jpeg(3000, 1500, Qt::blue)) > 0);
+        out.close();
+        PhotoWorkflow::TPreparedPhoto photo;
+        QVERIFY(session.Prepare(file, photo).ok());
+        // The side over by less lands on its limit.
+        QCOMPARE(photo.smallSize.height(), kDemoZoomHeight);
+        QCOMPARE(photo.smallSize.width() / 2, photo.smallSize.height()); // upright, in proportion
+        QVERIFY(photo.sourceSize.width() >= photo.smallSize.width());
+        const QString type = PhotoTypeChoice::UnusedEntries(s.dm.PhotoTypeList, &s.rows).value(0);
+
+        s.dm.ServerPort = QStringLiteral("1"); // nothing listens there
+        const TOperationResult lost = session.AddPrepared(photo, type, QStringLiteral("侧面"));
+        QVERIFY(lost.unreachable);
+        QVERIFY(!lost.ok());
+
+        s.dm.ServerPort = QString::number(server_->port());
+        const TOperationResult sent = session.AddPrepared(photo, type, QStringLiteral("侧面"));
+        QVERIFY2(sent.ok(), qPrintable(sent.reason));
+        QVERIFY(!sent.unreachable);
+        QCOMPARE(QImage(PhotoCache::SmallFile(PhotoCache::Folder(), sent.photoId)).size(), photo.smallSize);
+        QVERIFY(session.Refresh(TPhotoSession::Identity::Photo).ok());
+        QVERIFY(session.Delete(sent.photoId, TPhotoSession::Identity::Photo).ok());
     }
 
     void cli_data() {

@@ -136,8 +136,11 @@ private slots:
         dm.MaxPhotoNumber = 2;
         dm.PhotoTypeList = QStringList{QStringLiteral("01 门头"), QStringLiteral("02 执照")};
         QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm), QString());
+        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm, 2), QString());
+        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm, 3), QStringLiteral("您最多能添加【2】张照片"));
         list.appendRow(QStringLiteral("n"), QStringLiteral("W1"), QStringLiteral("01"),
                        TPhotoListModel::NotDownloaded);
+        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm, 2), QStringLiteral("您最多能添加【2】张照片"));
         QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm), QString());
         list.appendRow(QStringLiteral("n"), QStringLiteral("W2"), QStringLiteral("02"),
                        TPhotoListModel::NotDownloaded);
@@ -145,6 +148,10 @@ private slots:
         dm.MaxPhotoNumber = 3;
         QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm),
                  QStringLiteral("每种照片类型都已有照片,不能再新增照片;请修改或删除已有的照片"));
+        list.removeRows(1, 1);
+        dm.MaxPhotoNumber = 5;
+        QCOMPARE(PhotoWorkflow::PhotoLimitProblem(dm, 2),
+                 QStringLiteral("未使用的照片类型只剩【1】种,不能一次新增【2】张照片"));
     }
 
     void preparation_data() {
