@@ -25,13 +25,16 @@ expected_client="/usr/bin/uploadpic
 /usr/share/doc/uploadpic/copyright
 /usr/share/icons/hicolor/256x256/apps/uploadpic.png
 /usr/share/icons/hicolor/scalable/apps/uploadpic.svg
+/usr/share/man/man1/uploadpic-cli.1.gz
+/usr/share/man/man1/uploadpic.1.gz
 /usr/share/uploadpic/cursor/132.cur
 /usr/share/uploadpic/cursor/133.cur"
 expected_service="/etc/photo-service/photo-service.conf
 /lib/systemd/system/photo-service.service
 /usr/bin/photo-service
 /usr/share/doc/photo-service/changelog.gz
-/usr/share/doc/photo-service/copyright"
+/usr/share/doc/photo-service/copyright
+/usr/share/man/man8/photo-service.8.gz"
 check "uploadpic holds the client's files and no others" test "$(contents "$client_deb")" = "$expected_client"
 check "photo-service holds the service's files and no others" \
     test "$(contents "$service_deb")" = "$expected_service"
