@@ -77,5 +77,6 @@ int RunFetch(const QStringList &args, const Options &options);
 int RunAdd(const QStringList &args, const Options &options);
 int RunEdit(const QStringList &args, const Options &options);
 int RunDelete(const QStringList &args, const Options &options);
+int RunOutbox(const QStringList &args, const Options &options);
 
 } // namespace cli

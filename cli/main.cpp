@@ -19,9 +19,10 @@ constexpr cli::Command kCommands[] = {
     {"query", "query a company and print its fields", cli::RunQuery},
     {"list", "query a company and list its photos and photo types", cli::RunList},
     {"fetch", "download a photo's small or source version into the cache", cli::RunFetch},
-    {"add", "prepare and add a photo to a company", cli::RunAdd},
+    {"add", "prepare and add photos to a company", cli::RunAdd},
     {"edit", "change a photo's note and optionally its image", cli::RunEdit},
     {"delete", "delete a photo of a company", cli::RunDelete},
+    {"outbox", "list, send or discard the photos kept for later", cli::RunOutbox},
 };
 
 void printHelp() {

@@ -4,6 +4,7 @@
 #include "SendBuffer.h"
 #include "TlsSettings.h"
 #include "TransferWatch.h"
+#include "TransportText.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -185,36 +186,28 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
                              watch.Reason(url), int(options.idleTimeout.count() / 1000));
     }
     if (tooLarge) {
-        throw TransportError(TransportError::Kind::TooLarge,
-                             QStringLiteral("the answer from %1 is larger than %2 bytes")
-                                 .arg(url.toString())
-                                 .arg(options.maxBytes));
+        throw TransportError(TransportError::Kind::TooLarge, TransportText::TooLarge(url, options.maxBytes));
     }
     if (reply->bytesAvailable() > 0) {
         take();
         if (tooLarge) {
             throw TransportError(TransportError::Kind::TooLarge,
-                                 QStringLiteral("the answer from %1 is larger than %2 bytes")
-                                     .arg(url.toString())
-                                     .arg(options.maxBytes));
+                                 TransportText::TooLarge(url, options.maxBytes));
         }
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!certificateProblem.isEmpty()) {
         throw TransportError(TransportError::Kind::CertificateRefused,
-                             QStringLiteral("the certificate of %1 was refused: %2")
-                                 .arg(url.toString(QUrl::RemovePath), certificateProblem));
+                             TransportText::CertificateRefused(url, certificateProblem));
     }
     if (!status.isValid()) {
-        throw TransportError(
-            failureKind(reply->error()),
-            QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
+        throw TransportError(failureKind(reply->error()),
+                             TransportText::RequestFailed(url, reply->errorString()));
     }
     if (isBrokenTransfer(reply->error())) {
         // A status line arrived but the connection or the protocol broke before the whole answer did.
-        throw TransportError(
-            TransportError::Kind::Broken,
-            QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
+        throw TransportError(TransportError::Kind::Broken,
+                             TransportText::RequestFailed(url, reply->errorString()));
     }
     HttpAnswer answer;
     answer.status = status.toInt();

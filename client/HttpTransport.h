@@ -15,6 +15,7 @@
 // environment variable UPLOADPIC_MIN_RATE=BYTES/SECONDS replaces the rate (e.g. "64/1").
 
 #include "TransferControl.h"
+#include "TransportText.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -56,7 +57,7 @@ private:
 // The user stopped the call through its TransferControl; nothing of the answer was taken.
 class TransferCancelled : public TransportError {
 public:
-    TransferCancelled() : TransportError(Kind::Cancelled, QStringLiteral("cancelled by the user")) {}
+    TransferCancelled() : TransportError(Kind::Cancelled, TransportText::Cancelled()) {}
 };
 
 struct HttpAnswer {

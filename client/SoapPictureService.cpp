@@ -1,6 +1,7 @@
 #include "SoapPictureService.h"
 
 #include "HttpTransport.h"
+#include "TransportText.h"
 
 namespace {
 
@@ -47,8 +48,7 @@ QByteArrayList TSoapPictureService::call(Soap::Request request,
         // not a fault; the status is all there is to report
     }
     throw TransportError(TransportError::Kind::HttpStatus,
-                         QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed(),
-                         answer.status);
+                         TransportText::HttpStatus(answer.status, answer.reason), answer.status);
 }
 
 TPicResultInfo TSoapPictureService::callForPicResult(Soap::Request request) const {

@@ -1,5 +1,7 @@
 #include "TransferWatch.h"
 
+#include "TransportText.h"
+
 #include <utility>
 
 namespace {
@@ -117,18 +119,12 @@ void TransferWatch::progressed() {
 QString TransferWatch::Reason(const QUrl &url) const {
     switch (stop_) {
     case Stop::Idle:
-        return QStringLiteral("no answer from %1 for %2 s")
-            .arg(url.toString())
-            .arg(seconds(options_.idleTimeout));
+        return TransportText::NoAnswer(url, seconds(options_.idleTimeout));
     case Stop::TooSlow:
-        return QStringLiteral("the transfer with %1 is too slow: %2 bytes in the last %3 s, at least %4 are "
-                              "needed")
-            .arg(url.toString())
-            .arg(slowWindow_)
-            .arg(seconds(options_.minimumRate.window))
-            .arg(options_.minimumRate.bytes);
+        return TransportText::TooSlow(url, slowWindow_, seconds(options_.minimumRate.window),
+                                      options_.minimumRate.bytes);
     case Stop::Cancelled:
-        return QStringLiteral("cancelled by the user");
+        return TransportText::Cancelled();
     case Stop::None:
         break;
     }

@@ -124,7 +124,7 @@ private slots:
         TUploadPicture().Func_QueryCompanyInfo(code);
         QCOMPARE(code, QStringLiteral("1111"));
         QVERIFY(s.app.logTexts().value(0).startsWith(
-            QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:HTTP request to")));
+            QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:向 http://")));
     }
 
     // The main window's whole cycle: query, list (with the query header), fetch, add, change, delete.

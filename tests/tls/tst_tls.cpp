@@ -143,12 +143,12 @@ private slots:
         QTest::addColumn<bool>("caDeleted"); // ServerCA.pem removed after config write
         QTest::addColumn<QString>("logged");
         QTest::newRow("certificate of another CA")
-            << QStringList{"--tls", "--ca", certs_->otherCaFile} << false << "was refused";
-        QTest::newRow("system CAs only") << QStringList{"--tls"} << false << "was refused";
+            << QStringList{"--tls", "--ca", certs_->otherCaFile} << false << "的证书被拒绝";
+        QTest::newRow("system CAs only") << QStringList{"--tls"} << false << "的证书被拒绝";
         QTest::newRow("plain HTTP to a TLS service") << QStringList{} << false << "http://127.0.0.1";
         // The system's CAs would accept nothing here either; the log must name the lost file.
-        QTest::newRow("CA file deleted") << QStringList{"--tls", "--ca", certs_->caFile} << true
-                                         << "PictureConfig/ServerCA.pem is missing";
+        QTest::newRow("CA file deleted")
+            << QStringList{"--tls", "--ca", certs_->caFile} << true << "PictureConfig/ServerCA.pem 不存在";
     }
     void untrustedOrPlainClientsGetNowhere() {
         QFETCH(QStringList, options);
