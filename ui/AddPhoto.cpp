@@ -5,6 +5,7 @@
 #include "DataNetCommunication.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
+#include "OutboxOffer.h"
 
 #include "client/MainDataModule.h"
 #include "client/PhotoTypeChoice.h"
@@ -126,9 +127,17 @@ void TFrm_AddPhoto::Btn_SaveClick() {
     const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() ? Step::Prepare
                                                  : add                     ? Step::Insert
                                                                            : Step::Update);
+    // The prepared photo outlives the send, so that it can be kept when the service is out of reach.
+    PhotoWorkflow::TPreparedPhoto prepared;
     const TOperationResult result = TFrm_DataNetCommunication::Run(
         parentWidget() != nullptr ? parentWidget() : this, notice, true, [&](TPhotoSession &session) {
-            return add ? session.Add(path, entry, note) : session.Edit(photoId, note, path);
+            if (!path.trimmed().isEmpty()) {
+                if (TOperationResult r = session.Prepare(path, prepared); !r.ok()) {
+                    return r;
+                }
+            }
+            return add ? session.AddPrepared(prepared, entry, note)
+                       : session.EditPrepared(photoId, note, prepared);
         });
     switch (result.input) {
     case PhotoWorkflow::Input::None:
@@ -144,7 +153,20 @@ void TFrm_AddPhoto::Btn_SaveClick() {
         return;
     }
     if (!result.ok()) {
-        if (!result.cancelled) { // the runner told the user of a cancel
+        if (result.unreachable) {
+            TOutboxEntry work{{},
+                              DM_Main->CompanyId,
+                              add ? TOutboxEntry::Kind::Add : TOutboxEntry::Kind::Edit,
+                              photoId,
+                              entry,
+                              note,
+                              {},
+                              {},
+                              prepared};
+            if (OutboxOffer::OfferToKeep(this, result, std::move(work))) {
+                reject();
+            }
+        } else if (!result.cancelled) { // the runner told the user of a cancel
             TMessageBox::Failure(this, result.message, result.reason);
         }
         return;
