@@ -37,4 +37,5 @@ inline constexpr char kServiceHelp[] =
     "  --open-access            answer company operations for any address; by default only for an\n"
     "                           address that logged in successfully within the last 30 minutes\n"
     "  --exit-with-parent       stop when the process that started the service ends\n"
+    "  --version                the program's version\n"
     "  --help                   this text\n";

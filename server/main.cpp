@@ -78,6 +78,10 @@ int run(int argc, char *argv[]) {
         std::fputs(kServiceHelp, stdout);
         return 0;
     }
+    if (app.arguments().contains(QLatin1String("--version"))) {
+        std::puts("photo-service " UPLOADPIC_VERSION);
+        return 0;
+    }
     const auto parsed = ParseServiceOptions(app.arguments().mid(1));
     if (const QString *error = std::get_if<QString>(&parsed)) {
         printError(*error);
