@@ -3,6 +3,7 @@
 #include "ui_AddPhoto.h"
 
 #include "DataNetCommunication.h"
+#include "DialogFrame.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
 #include "OutboxOffer.h"
@@ -23,7 +24,7 @@ PhotoWorkflow::EditMode editMode(int operMode) {
 
 TFrm_AddPhoto::TFrm_AddPhoto(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFrm_AddPhoto>()) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    DialogFrame::Apply(this);
     connect(ui->Btn_Load, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_LoadClick);
     connect(ui->Btn_Save, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_SaveClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_CloseClick);

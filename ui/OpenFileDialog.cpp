@@ -1,5 +1,7 @@
 #include "OpenFileDialog.h"
 
+#include "DialogFrame.h"
+
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -65,6 +67,7 @@ QString TOpenFileDialog::GetOpenFileName(QWidget *parent, const QString &title, 
     }
     QFileDialog dialog(parent, title, QString(), filters.join(QStringLiteral(";;")));
     dialog.setOption(QFileDialog::DontUseNativeDialog); // Qt's own, so that its columns can be ours
+    DialogFrame::Apply(&dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setProxyModel(new ChineseFileColumns(&dialog));
     dialog.resize(760, 480);
