@@ -87,6 +87,7 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
 
     // Declared before the reply, which reads it until it is destroyed.
     RequestBody requestBody(body);
+    requestBody.SetSentOnce(options.changesServer);
     std::unique_ptr<QNetworkReply> reply;
     TransferWatch watch(options, body.size(), [&reply] { reply->abort(); });
     const quint16 port = quint16(url.port(tls ? 443 : 80));

@@ -25,3 +25,10 @@ qint64 RequestBody::readData(char *data, qint64 maxSize) {
     }
     return n;
 }
+
+bool RequestBody::seek(qint64 pos) {
+    if (sentOnce_ && HandedOver() && pos < bytes_.size()) {
+        return false;
+    }
+    return QIODevice::seek(pos);
+}

@@ -19,6 +19,14 @@ public:
     // Called with the furthest position handed over, each time it moves.
     std::function<void(qint64)> OnTaken;
 
+    // A request that changes the server is sent once: once every byte has been handed over, the
+    // server may hold the whole request and have acted on it, so Qt's stack is refused the rewind it
+    // would need to send it again by itself after a cut connection (the call then fails with the
+    // connection's error, and the caller checks what the server holds before sending again).
+    // Before that, a rewind is allowed: the server cannot have acted on part of a request.
+    void SetSentOnce(bool once) { sentOnce_ = once; }
+    bool seek(qint64 pos) override;
+
     bool isSequential() const override { return false; }
     qint64 size() const override { return bytes_.size(); }
     // Every byte of the body has been handed to Qt.
@@ -31,5 +39,6 @@ protected:
 private:
     QByteArray bytes_;
     bool read_ = false;
+    bool sentOnce_ = false;
     qint64 handedOver_ = 0; // the furthest position read so far
 };

@@ -237,6 +237,9 @@ private slots:
         const QString id = run.report[u"data"][u"outbox"].toString();
         QVERIFY2(TOutbox::IsEntryId(id), qPrintable(run.err));
         QCOMPARE(photoCount(dbFile, company), meanwhile == Meanwhile::AnswerLost ? 1 : 0);
+        if (meanwhile == Meanwhile::AnswerLost) {
+            QCOMPARE(cutter.inserts, 1); // the transport did not send the add again by itself
+        }
         if (meanwhile == Meanwhile::TypeTaken) {
             const QString other = app.file(QStringLiteral("other.jpg"));
             WriteWholeFile(other, jpeg(Qt::yellow));

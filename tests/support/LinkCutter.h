@@ -24,7 +24,8 @@ public:
         });
     }
     quint16 port() const { return server_.serverPort(); }
-    Cut cut; // may change between connections
+    Cut cut;         // may change between connections
+    int inserts = 0; // connections that carried an add
 
 private:
     void forward(QTcpSocket *client) {
@@ -33,7 +34,10 @@ private:
         auto insert = std::make_shared<bool>(false);
         connect(client, &QTcpSocket::readyRead, upstream, [this, client, upstream, insert] {
             const QByteArray bytes = client->readAll();
-            *insert = *insert || bytes.contains("InsertCompanyPhoto");
+            if (!*insert && bytes.contains("InsertCompanyPhoto")) {
+                *insert = true;
+                ++inserts;
+            }
             if (*insert && cut == Cut::Request) {
                 upstream->abort();
                 client->abort();
