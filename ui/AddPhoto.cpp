@@ -75,16 +75,35 @@ bool TFrm_AddPhoto::IsPhotoTypeUsed(const QString &code) const {
 }
 
 void TFrm_AddPhoto::Btn_LoadClick() {
-    const QString chosen = TOpenFileDialog::GetOpenFileName(
-        this, QStringLiteral("选择照片"),
-        {QStringLiteral("照片 (*.jpg *.jpeg *.heic *.heif *.png *.webp *.tif *.tiff *.bmp)"),
-         QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)"),
-         QStringLiteral("HEIC/HEIF (*.heic *.heif)"), QStringLiteral("PNG (*.png)"),
-         QStringLiteral("WebP (*.webp)"), QStringLiteral("TIFF (*.tif *.tiff)"),
-         QStringLiteral("BMP (*.bmp)")});
-    if (!chosen.isEmpty()) {
-        ui->Ed_PhotoPath->setText(chosen);
+    const QStringList filters{
+        QStringLiteral("照片 (*.jpg *.jpeg *.heic *.heif *.png *.webp *.tif *.tiff *.bmp)"),
+        QStringLiteral("JPEG Image File (*.jpg)"),
+        QStringLiteral("JPEG Image File (*.jpeg)"),
+        QStringLiteral("HEIC/HEIF (*.heic *.heif)"),
+        QStringLiteral("PNG (*.png)"),
+        QStringLiteral("WebP (*.webp)"),
+        QStringLiteral("TIFF (*.tif *.tiff)"),
+        QStringLiteral("BMP (*.bmp)")};
+    const QString title = QStringLiteral("选择照片");
+    // Adding takes several files at once (they go to the sheet); an edit changes one photo.
+    const QStringList chosen = OperMode == ModeAdd
+                                   ? TOpenFileDialog::GetOpenFileNames(this, title, filters)
+                                   : QStringList{TOpenFileDialog::GetOpenFileName(this, title, filters)};
+    if (HandOnSeveral(chosen)) {
+        return;
     }
+    if (!chosen.value(0).isEmpty()) {
+        ui->Ed_PhotoPath->setText(chosen.value(0));
+    }
+}
+
+bool TFrm_AddPhoto::HandOnSeveral(const QStringList &files) {
+    if (OperMode != ModeAdd || files.size() < 2) {
+        return false;
+    }
+    SeveralPaths = files;
+    reject();
+    return true;
 }
 
 bool TFrm_AddPhoto::Refuse(const QString &text, QWidget *focus) {

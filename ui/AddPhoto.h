@@ -30,6 +30,9 @@ public:
     bool ImageSaved = false; // after a save: a new image was sent and filed in the cache
     QString PhotoId;         // edit: the photo's ID; add: the ID given to the saved photo
     QString PhotoPath;       // add: the image file the dialog opens with (dropped or pasted); empty: none
+    // add: several files chosen or dropped together; the dialog closed unsaved to hand them to the sheet
+    // of several photos.
+    QStringList SeveralPaths;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -46,6 +49,8 @@ private:
 
     void Btn_LoadClick();
     void TakeDroppedPhoto(const PhotoDrop::TPhotoData &data);
+    // Several files in add mode: the dialog closes and hands them on (SeveralPaths).
+    bool HandOnSeveral(const QStringList &files);
     void Btn_SaveClick();
     void Btn_CloseClick();
 

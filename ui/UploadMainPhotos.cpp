@@ -145,7 +145,7 @@ void TFrm_UploadMain::DeletePhoto(TPhotoSession::Identity identity) {
 }
 
 bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved,
-                                 const QString &photoPath) {
+                                 const QString &photoPath, QStringList *severalPaths) {
     TFrm_AddPhoto editor(this);
     editor.OperMode = mode;
     editor.PhotoPath = photoPath;
@@ -156,6 +156,9 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
         editor.PhotoType = type;
     }
     editor.exec();
+    if (severalPaths != nullptr) {
+        *severalPaths = editor.SeveralPaths;
+    }
     if (!editor.Saved) {
         return false;
     }
@@ -179,7 +182,11 @@ void TFrm_UploadMain::AddPhoto(const QString &path) {
     QString photoId;
     QString type;
     bool imageSaved = false;
-    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type, imageSaved, path)) {
+    QStringList several;
+    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type, imageSaved, path, &several)) {
+        if (several.size() > 1) {
+            AddPhotos(several);
+        }
         return;
     }
     const int row = PhotoList->appendRow(note, photoId, type, TPhotoListModel::SourceCached);
