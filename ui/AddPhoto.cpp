@@ -5,10 +5,13 @@
 #include "DataNetCommunication.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
+#include "PreparedSizes.h"
 
 #include "client/MainDataModule.h"
 #include "client/PhotoTypeChoice.h"
 #include "client/PhotoWorkflow.h"
+
+#include <QTimer>
 
 #include <exception>
 
@@ -48,9 +51,14 @@ void TFrm_AddPhoto::FormShow() {
         ui->Cb_PhotoType->setEnabled(false); // an existing photo keeps its type
     } else {
         ui->Ed_PhotoNote->clear();
-        ui->Ed_PhotoPath->setText(PhotoPath);
         ui->Cb_PhotoType->setCurrentIndex(-1);
+        if (!PhotoPath.isEmpty()) {
+            ui->Ed_PhotoPath->setText(PhotoPath);
+            // Once the dialog is on screen, behind which the preparation runs.
+            QTimer::singleShot(0, this, [this] { ChoosePhoto(PhotoPath); });
+        }
     }
+    ShowPreparedSizes();
 }
 
 void TFrm_AddPhoto::InitPhotoTypeList() {
@@ -93,8 +101,38 @@ void TFrm_AddPhoto::Btn_LoadClick() {
         return;
     }
     if (!chosen.value(0).isEmpty()) {
-        ui->Ed_PhotoPath->setText(chosen.value(0));
+        ChoosePhoto(chosen.value(0));
     }
+}
+
+void TFrm_AddPhoto::ChoosePhoto(const QString &path) {
+    PhotoWorkflow::TPreparedPhoto photo;
+    const TOperationResult result =
+        TFrm_DataNetCommunication::Run(this, TPhotoSession::Notice(TPhotoSession::Step::Prepare), false,
+                                       [&](TPhotoSession &session) { return session.Prepare(path, photo); });
+    if (result.input != PhotoWorkflow::Input::None) {
+        Refuse(result.message, ui->Btn_Load);
+    } else if (!result.ok() && !result.cancelled) {
+        TMessageBox::Failure(this, result.message, result.reason);
+    } else {
+        // Cancelled: the path is taken all the same, and saving prepares it.
+        ui->Ed_PhotoPath->setText(path);
+        prepared_ = result.ok() ? photo : PhotoWorkflow::TPreparedPhoto();
+        preparedPath_ = result.ok() ? path : QString();
+    }
+    ShowPreparedSizes();
+}
+
+bool TFrm_AddPhoto::HoldsPreparedPhoto() const {
+    return !preparedPath_.isEmpty() && preparedPath_ == ui->Ed_PhotoPath->text() && prepared_.hasImage();
+}
+
+void TFrm_AddPhoto::ShowPreparedSizes() {
+    const bool shown = DM_Main != nullptr && HoldsPreparedPhoto();
+    ui->Lb_Sizes->setText(
+        shown ? PreparedSizes::SourceText(prepared_) + u'\n' +
+                    PreparedSizes::SmallText(prepared_, DM_Main->ZoomWidth, DM_Main->ZoomHeight)
+              : QStringLiteral("选择照片后显示"));
 }
 
 bool TFrm_AddPhoto::HandOnSeveral(const QStringList &files) {
@@ -114,8 +152,11 @@ bool TFrm_AddPhoto::Refuse(const QString &text, QWidget *focus) {
 
 bool TFrm_AddPhoto::CheckInput() {
     try {
+        // A prepared photo is in hand: its file was checked when it was chosen and is not read again.
+        const bool prepared = HoldsPreparedPhoto();
         const PhotoWorkflow::TInputProblem problem =
-            PhotoWorkflow::CheckPhotoInput(editMode(OperMode), ui->Ed_PhotoPath->text(),
+            PhotoWorkflow::CheckPhotoInput(prepared ? PhotoWorkflow::EditMode::Edit : editMode(OperMode),
+                                           prepared ? QString() : ui->Ed_PhotoPath->text(),
                                            ui->Cb_PhotoType->currentIndex() >= 0, ui->Ed_PhotoNote->text());
         switch (problem.input) {
         case PhotoWorkflow::Input::None:
@@ -141,12 +182,19 @@ void TFrm_AddPhoto::Btn_SaveClick() {
     const QString entry = ui->Cb_PhotoType->currentText();
     const QString photoId = PhotoId;
     const bool add = OperMode == ModeAdd;
+    // The photo as prepared when it was chosen; a path that came some other way is prepared now.
+    const bool prepared = HoldsPreparedPhoto();
     using Step = TPhotoSession::Step;
-    const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() ? Step::Prepare
-                                                 : add                     ? Step::Insert
-                                                                           : Step::Update);
+    const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() && !prepared ? Step::Prepare
+                                                 : add                                  ? Step::Insert
+                                                                                        : Step::Update);
+    const PhotoWorkflow::TPreparedPhoto &photo = prepared_;
     const TOperationResult result = TFrm_DataNetCommunication::Run(
         parentWidget() != nullptr ? parentWidget() : this, notice, true, [&](TPhotoSession &session) {
+            if (prepared) {
+                return add ? session.AddPrepared(photo, entry, note)
+                           : session.EditPrepared(photoId, note, photo);
+            }
             return add ? session.Add(path, entry, note) : session.Edit(photoId, note, path);
         });
     switch (result.input) {

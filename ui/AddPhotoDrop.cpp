@@ -34,5 +34,5 @@ void TFrm_AddPhoto::TakeDroppedPhoto(const PhotoDrop::TPhotoData &data) {
                           QMessageBox::Ok, true);
         return;
     }
-    ui->Ed_PhotoPath->setText(chosen.path);
+    ChoosePhoto(chosen.path);
 }

@@ -12,6 +12,7 @@ private slots:
     void inputChecksStopAtTheFirstProblem();
     void addSavesAndFilesBothVersions();
     void editWithoutImageKeepsTheCache();
+    void chosenPhotoShowsItsSizesAndIsSentAsPrepared();
     void refusedSaveKeepsTheDialogOpen();
     void busyWorkRunsBesideTheWindows();
 };
