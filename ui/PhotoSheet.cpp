@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -77,8 +78,8 @@ void TFrm_PhotoSheet::BuildLayout() {
     header->resizeSection(ThumbColumn, kThumbWidth + 8);
     header->resizeSection(TypeColumn, 170);
     header->resizeSection(NoteColumn, 180);
-    header->resizeSection(SizeColumn, 330);
-    header->resizeSection(ResultColumn, 230);
+    header->resizeSection(SizeColumn, 430);
+    header->resizeSection(ResultColumn, 220);
     header->setStretchLastSection(true);
     layout->addWidget(Tbl_Photos, 1);
 
@@ -106,7 +107,18 @@ void TFrm_PhotoSheet::BuildLayout() {
     layout->addLayout(bottom);
     connect(Btn_Save, &QPushButton::clicked, this, &TFrm_PhotoSheet::Btn_SaveClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFrm_PhotoSheet::Btn_CancelClick);
-    resize(1180, 460);
+    resize(1250, 460);
+}
+
+void TFrm_PhotoSheet::ShowLimits() {
+    if (DM_Main == nullptr) {
+        return;
+    }
+    Lb_Limits->setText(QStringLiteral("本企业最多 %1 张照片,已有 %2 张;小图按 %3 × %4 像素缩小")
+                           .arg(DM_Main->MaxPhotoNumber)
+                           .arg(DM_Main->PhotoListView != nullptr ? DM_Main->PhotoListView->rowCount() : 0)
+                           .arg(qMax(DM_Main->ZoomWidth, PhotoWorkflow::kMinSmallWidth))
+                           .arg(qMax(DM_Main->ZoomHeight, PhotoWorkflow::kMinSmallHeight)));
 }
 
 void TFrm_PhotoSheet::AddRow(const QString &file) {
@@ -130,15 +142,20 @@ void TFrm_PhotoSheet::AddRow(const QString &file) {
     r->result = new QLabel;
     r->result->setObjectName(QStringLiteral("Lb_Result"));
     r->result->setWordWrap(true);
-    r->action = new QPushButton(QStringLiteral("移除"));
+    // In a box of its own: the table shows its cell widgets again whenever it lays them out.
+    auto *actionCell = new QWidget;
+    auto *actionLayout = new QHBoxLayout(actionCell);
+    actionLayout->setContentsMargins(4, 4, 4, 4);
+    r->action = new QPushButton(QStringLiteral("移除"), actionCell);
     r->action->setObjectName(QStringLiteral("Btn_Row"));
     r->action->setAutoDefault(false);
+    actionLayout->addWidget(r->action);
     Tbl_Photos->setCellWidget(at, ThumbColumn, r->thumb);
     Tbl_Photos->setCellWidget(at, TypeColumn, r->type);
     Tbl_Photos->setCellWidget(at, NoteColumn, r->note);
     Tbl_Photos->setCellWidget(at, SizeColumn, r->sizes);
     Tbl_Photos->setCellWidget(at, ResultColumn, r->result);
-    Tbl_Photos->setCellWidget(at, ActionColumn, r->action);
+    Tbl_Photos->setCellWidget(at, ActionColumn, actionCell);
     connect(r->type, &QComboBox::currentIndexChanged, this, [this] { RefreshTypeOffers(); });
     connect(r->action, &QPushButton::clicked, this, [this, r] { RowActionClick(r); });
     rows_.push_back(std::move(row));
@@ -152,6 +169,7 @@ int TFrm_PhotoSheet::IndexOf(const Row *row) const {
 }
 
 void TFrm_PhotoSheet::RefreshTypeOffers() {
+    ShowLimits();
     if (DM_Main == nullptr) {
         return;
     }
@@ -237,7 +255,12 @@ void TFrm_PhotoSheet::ShowRow(Row &row, RowState state, const QString &text) {
     }
     row.result->setText(shown);
     row.result->setToolTip(shown);
-    row.result->setStyleSheet(colour.isEmpty() ? QString() : QStringLiteral("color: %1;").arg(colour));
+    // By palette: a style sheet changed a second time loses the sheet's font.
+    QPalette palette = Tbl_Photos->palette();
+    if (!colour.isEmpty()) {
+        palette.setColor(row.result->foregroundRole(), QColor(colour));
+    }
+    row.result->setPalette(palette);
     const bool sent = state == RowState::Sent;
     const bool again = state == RowState::Refused || state == RowState::Failed;
     row.action->setText(again ? QStringLiteral("重新发送") : QStringLiteral("移除"));

@@ -64,10 +64,13 @@ private:
         QLineEdit *note = nullptr;
         QLabel *sizes = nullptr;
         QLabel *result = nullptr;
-        QPushButton *action = nullptr; // 移除 before a send, 重新发送 after a failed or refused one
+        QPushButton *action =
+            nullptr; // 移除 before a send, 重新发送 after a failed or refused one, none after
     };
 
     void BuildLayout();
+    // The company's limit, the photos it has, and the limits the small versions are reduced by.
+    void ShowLimits();
     void AddRow(const QString &file);
     int IndexOf(const Row *row) const;
     // Every unsent row offers the unused types that no other unsent row has chosen.

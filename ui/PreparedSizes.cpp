@@ -23,7 +23,7 @@ QString SourceText(const PhotoWorkflow::TPreparedPhoto &photo) {
 
 QString SmallText(const PhotoWorkflow::TPreparedPhoto &photo, int zoomWidth, int zoomHeight) {
     return sizeText(QStringLiteral("小图"), photo.smallSize, photo.small.size()) +
-           QStringLiteral("(限 %1 × %2)")
+           QStringLiteral("(按 %1 × %2 缩小)")
                .arg(qMax(zoomWidth, PhotoWorkflow::kMinSmallWidth))
                .arg(qMax(zoomHeight, PhotoWorkflow::kMinSmallHeight));
 }

@@ -11,8 +11,8 @@ namespace PreparedSizes {
 
 // "照片 1600 × 1200 像素,245.3 KB"
 QString SourceText(const PhotoWorkflow::TPreparedPhoto &photo);
-// "小图 1024 × 768 像素,80.1 KB(限 1024 × 768)": the limits are the company's, raised to the
-// smallest limits of the small version as the preparation does.
+// "小图 1024 × 768 像素,80.1 KB(按 1024 × 768 缩小)": the limits the small version is reduced by, the
+// company's raised to the smallest ones as the preparation does.
 QString SmallText(const PhotoWorkflow::TPreparedPhoto &photo, int zoomWidth, int zoomHeight);
 
 } // namespace PreparedSizes

@@ -255,7 +255,7 @@ void TstAddPhoto::chosenPhotoShowsItsSizesAndIsSentAsPrepared() {
     };
     QCOMPARE(shown, facts(QStringLiteral("照片"), cache + QStringLiteral("_1.jpg")) + u'\n' +
                         facts(QStringLiteral("小图"), cache + QStringLiteral("_0.jpg")) +
-                        QStringLiteral("(限 %1 × %2)").arg(kDemoZoomWidth).arg(kDemoZoomHeight));
+                        QStringLiteral("(按 %1 × %2 缩小)").arg(kDemoZoomWidth).arg(kDemoZoomHeight));
     QCOMPARE(QImageReader(cache + QStringLiteral("_1.jpg")).size(), QSize(1200, 1200));
 }
 
