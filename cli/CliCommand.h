@@ -15,7 +15,8 @@
 namespace cli {
 
 struct Options {
-    QString server; // --server HOST:PORT given before the command, empty otherwise
+    QString server;     // --server HOST:PORT given before the command, empty otherwise
+    bool quiet = false; // -q/--quiet: no progress line or other notes on stderr, errors still
 };
 
 using RunFunction = int (*)(const QStringList &args, const Options &options);
@@ -43,7 +44,8 @@ void Err(const QString &line);
 // success).
 void SetJsonReport(bool json);
 bool JsonReport();
-// A named value: "KEY=VALUE" as text.
+// A named value: "KEY=VALUE" as text; in JSON the key in camelCase ("CompanyId" is "companyId") and
+// the value with its own type (a number stays a number).
 void Field(const QString &key, const QJsonValue &value);
 // A bare value: "VALUE" as text (a file written, a new photo ID, the login outcome).
 void Value(const QString &key, const QString &value);
@@ -75,5 +77,6 @@ int RunFetch(const QStringList &args, const Options &options);
 int RunAdd(const QStringList &args, const Options &options);
 int RunEdit(const QStringList &args, const Options &options);
 int RunDelete(const QStringList &args, const Options &options);
+int RunOutbox(const QStringList &args, const Options &options);
 
 } // namespace cli

@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "ProgressLine.h"
 
 #include "contract/ResultCodes.h"
 #include "core/ShownText.h"
@@ -28,6 +29,17 @@ Report &report() {
     return instance;
 }
 
+// JSON keys are camelCase whatever the text's KEY is: "CompanyId" is "companyId", "IP" is "ip".
+QString jsonKey(const QString &key) {
+    qsizetype upper = 0;
+    while (upper < key.size() && key.at(upper).isUpper()) {
+        ++upper;
+    }
+    // In "IPAddress" the last capital of the run starts the next word.
+    const qsizetype lower = upper > 1 && upper < key.size() ? upper - 1 : upper;
+    return key.left(lower).toLower() + key.mid(lower);
+}
+
 QString text(const QJsonValue &value) {
     return value.isDouble() ? QString::number(value.toInteger()) : value.toString();
 }
@@ -37,12 +49,14 @@ QString text(const QJsonValue &value) {
 // What is printed keeps no control character of its own but the line breaks and tabs of the
 // program's texts; text from outside (a server's answer) is escaped whole where it is printed below.
 void Out(const QString &line) {
+    EndProgressLine();
     std::fputs(ShownText(line, u"\n\t").toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 
 void Err(const QString &line) {
+    EndProgressLine();
     std::fputs(ShownText(line).toUtf8().constData(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
@@ -59,7 +73,7 @@ bool JsonReport() {
 
 void Field(const QString &key, const QJsonValue &value) {
     if (report().json) {
-        report().data.insert(key, value);
+        report().data.insert(jsonKey(key), value);
     } else {
         Out(key + u'=' + ShownText(text(value)));
     }

@@ -92,7 +92,10 @@ int runShow(const QStringList &args) {
         return 1;
     }
     Field(QStringLiteral("IP"), ip);
-    Field(QStringLiteral("Port"), port);
+    // A number in JSON; a file written by hand with something else keeps it as text.
+    bool numeric = false;
+    const int portNumber = port.toInt(&numeric);
+    Field(QStringLiteral("Port"), numeric ? QJsonValue(portNumber) : QJsonValue(port));
     Field(QStringLiteral("Scheme"), scheme);
     if (scheme == u"https") {
         Field(QStringLiteral("CA"), caFile.isEmpty() ? QStringLiteral("system") : caFile);

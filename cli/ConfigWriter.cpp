@@ -88,6 +88,10 @@ bool WriteConfigFile(const QString &folder, const QString &ip, const QString &po
     if (tls) {
         text += QLatin1String(ServerTransport::kSchemeKey) + QLatin1Char('=') +
                 ProtectValue(QStringLiteral("https")) + QStringLiteral("\r\n");
+        if (!caFile.isEmpty()) {
+            text += QLatin1String(ServerTransport::kCaKey) + QLatin1Char('=') +
+                    ProtectValue(QLatin1String(ServerTransport::kCaFileName)) + QStringLiteral("\r\n");
+        }
     }
     try {
         WriteWholeFile(QDir(configFolder).filePath(QStringLiteral("Config.ini")), text.toLatin1());

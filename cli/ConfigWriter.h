@@ -11,7 +11,8 @@ QString ProtectValue(const QString &plain);
 
 // Writes folder/PictureConfig/Config.ini whole (creating PictureConfig); false with a reason on failure.
 // With tls the file gains the protected Scheme entry "https"; without it, it has no Scheme entry (HTTP).
-// caFile (only with tls) is checked to hold PEM certificates and copied to PictureConfig/ServerCA.pem;
+// caFile (only with tls) is checked to hold PEM certificates and copied to PictureConfig/ServerCA.pem,
+// which the CaFile entry then requires;
 // without it any earlier copy is removed, so the system's CAs apply.
 bool WriteConfigFile(const QString &folder, const QString &ip, const QString &port, QString &error,
                      bool tls = false, const QString &caFile = QString());

@@ -1,6 +1,7 @@
 // uploadpic-cli login, query, list and delete: the login check, the company query and the photo list
 // as the main window runs them, and deleting a photo.
 
+#include "PasswordSource.h"
 #include "ServiceSession.h"
 
 #include "client/LoginMessages.h"
@@ -11,15 +12,21 @@ int RunLogin(const QStringList &args, const Options &options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Check a user name and password with the service. Prints success, denied, failed or\n"
-                       "badheader; exits 0 only on success."));
+                       "badheader; exits 0 only on success. The password comes from UPLOADPIC_PASSWORD,\n"
+                       "the first line of stdin with --password-stdin, or a prompt on a terminal."));
     parser.addPositionalArgument(QStringLiteral("USER"), QStringLiteral("User name."));
-    parser.addPositionalArgument(QStringLiteral("PASSWORD"), QStringLiteral("Password."));
-    if (!ParseArgs(parser, QStringLiteral("login"), args, 2, 2)) {
+    parser.addPositionalArgument(QStringLiteral("[PASSWORD]"),
+                                 QStringLiteral("Password (visible to other users; prefer the above)."));
+    const LoginOptions login;
+    parser.addOption(login.passwordStdin);
+    if (!ParseArgs(parser, QStringLiteral("login"), args, 1, 2)) {
         return 0;
     }
+    const QStringList positional = parser.positionalArguments();
+    const QString password = ReadPassword(positional.size() > 1 ? std::optional(positional[1]) : std::nullopt,
+                                          parser.isSet(login.passwordStdin));
     ServiceSession session(options);
-    const TOperationResult result =
-        session.login(parser.positionalArguments()[0], parser.positionalArguments()[1]);
+    const TOperationResult result = session.login(positional[0], password);
     if (result.input == PhotoWorkflow::Input::None) {
         Value(QStringLiteral("login"), loginOutcome(result.loginMessage));
     }
@@ -82,7 +89,7 @@ int RunList(const QStringList &args, const Options &options) {
         Item(QStringLiteral("photos"),
              QJsonObject{{QStringLiteral("id"), id},
                          {QStringLiteral("type"), type},
-                         {QStringLiteral("state"), state},
+                         {QStringLiteral("state"), state.toInt()},
                          {QStringLiteral("note"), note}},
              // A tab inside a field must not pass for one between fields.
              QStringLiteral("Photo=%1\t%2\t%3\t%4")

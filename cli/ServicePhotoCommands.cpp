@@ -1,9 +1,8 @@
-// uploadpic-cli fetch, add and edit: downloading a photo into the cache, and sending a photo prepared
-// as the photo editor prepares it. Every rule comes from the workflow the windows use.
+// uploadpic-cli fetch and edit: downloading a photo into the cache, and sending a changed photo prepared
+// as the photo editor prepares it (add: AddCommand.cpp). Every rule comes from the workflow the windows use.
 
 #include "ServiceSession.h"
 
-#include "client/PhotoTypeChoice.h"
 #include "contract/ResultCodes.h"
 
 namespace cli {
@@ -44,41 +43,6 @@ int RunFetch(const QStringList &args, const Options &options) {
     }
     if (result.ok()) {
         Value(QStringLiteral("file"), result.file);
-    }
-    return Finish(result);
-}
-
-int RunAdd(const QStringList &args, const Options &options) {
-    QCommandLineParser parser;
-    const LoginOptions login;
-    parser.addPositionalArgument(QStringLiteral("COMPANYID"), QStringLiteral("The 13-character company ID."));
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("The photo: JPEG, HEIC/HEIF, PNG, WebP, TIFF or BMP."));
-    parser.addPositionalArgument(QStringLiteral("TYPECODE"),
-                                 QStringLiteral("Photo type code, e.g. 05: a type no listed photo has."));
-    parser.addPositionalArgument(QStringLiteral("NOTE"), QStringLiteral("The photo's note."));
-    std::unique_ptr<ServiceSession> session;
-    int exitCode = 0;
-    if (!StartServiceCommand(
-            parser, login, QStringLiteral("add"),
-            QStringLiteral(
-                "Add a photo to a company: prepare it as the photo editor does, send it and print the\n"
-                "new photo ID (\"W\" + customer ID + today's date yyyyMMdd + type code). Inputs the\n"
-                "photo editor refuses (no readable photo, a type in use, a note the service cannot\n"
-                "store) exit 2 before the photo is sent."),
-            args, 4, 4, options, session, exitCode)) {
-        return exitCode;
-    }
-    const QStringList positional = parser.positionalArguments();
-    TOperationResult result = session->operations().Query(positional[0]);
-    if (result.ok()) {
-        const TDM_Main &dm = session->dm();
-        const QString entry =
-            PhotoTypeChoice::UnusedEntryWithCode(dm.PhotoTypeList, dm.PhotoListView, positional[2]);
-        result = session->operations().Add(positional[1], entry, positional[3]);
-    }
-    if (result.ok()) {
-        Value(QStringLiteral("photoId"), result.photoId);
     }
     return Finish(result);
 }

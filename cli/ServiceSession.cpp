@@ -1,5 +1,8 @@
 #include "ServiceSession.h"
 
+#include "PasswordSource.h"
+#include "ProgressLine.h"
+
 #include "client/LoginMessages.h"
 
 #include <QProcessEnvironment>
@@ -10,6 +13,7 @@ namespace cli {
 
 ServiceSession::ServiceSession(const Options &options) {
     dm_.PhotoListView = &rows_;
+    operations().SetControl(ProgressControl(options.quiet));
     if (!options.server.isEmpty()) {
         // HOST:PORT, or https://HOST:PORT (checked against the folder's CA file or the system's CAs).
         const bool https = options.server.startsWith(QLatin1String("https://"));
@@ -43,13 +47,13 @@ bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOpti
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const QString user =
         parser.isSet(options.user) ? parser.value(options.user) : env.value("UPLOADPIC_USER");
-    const QString password =
-        parser.isSet(options.password) ? parser.value(options.password) : env.value("UPLOADPIC_PASSWORD");
     if (user.isEmpty()) {
-        throw UsageError(
-            QStringLiteral("a login is needed: give --user and --password, or set UPLOADPIC_USER "
-                           "and UPLOADPIC_PASSWORD"));
+        throw UsageError(QStringLiteral("a login is needed: give --user or set UPLOADPIC_USER, and the "
+                                        "password in UPLOADPIC_PASSWORD or with --password-stdin"));
     }
+    const QString password = ReadPassword(
+        parser.isSet(options.password) ? std::optional(parser.value(options.password)) : std::nullopt,
+        parser.isSet(options.passwordStdin));
     const TOperationResult result = login(user, password);
     if (result.ok()) {
         return true;
@@ -62,9 +66,10 @@ bool ServiceSession::loginFrom(const QCommandLineParser &parser, const LoginOpti
 namespace {
 
 const QString kLoginHelp = QStringLiteral(
-    "\n\nThe command logs in first, with --user and --password or, when they are not given, the\n"
-    "environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD. Prints Code=CODE and exits 1 when\n"
-    "the service answers anything but success.");
+    "\n\nThe command logs in first: the user from --user or UPLOADPIC_USER, the password from\n"
+    "UPLOADPIC_PASSWORD, the first line of stdin with --password-stdin, or a prompt on a terminal\n"
+    "(--password still works but shows it to other users). Prints Code=CODE and exits 1 when the\n"
+    "service answers anything but success.");
 
 } // namespace
 

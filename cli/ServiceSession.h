@@ -1,7 +1,8 @@
 #pragma once
 // What the service commands of uploadpic-cli share: one data module and photo list for the process,
 // the server from the configuration or --server, the login from --user/--password or the
-// environment, and the company query and photo list as the main window runs them.
+// environment (the password also from stdin or a prompt), and the company query and photo list as the main
+// window runs them.
 
 #include "CliCommand.h"
 
@@ -22,9 +23,12 @@ struct LoginOptions {
                             QStringLiteral("User name for the login (default: $UPLOADPIC_USER)."),
                             QStringLiteral("USER")};
     QCommandLineOption password{QStringLiteral("password"),
-                                QStringLiteral("Password for the login (default: $UPLOADPIC_PASSWORD)."),
+                                QStringLiteral("Password for the login; visible to other users, prefer\n"
+                                               "$UPLOADPIC_PASSWORD or --password-stdin."),
                                 QStringLiteral("PASSWORD")};
-    void addTo(QCommandLineParser &parser) const { parser.addOptions({user, password}); }
+    QCommandLineOption passwordStdin{QStringLiteral("password-stdin"),
+                                     QStringLiteral("Read the password from the first line of stdin.")};
+    void addTo(QCommandLineParser &parser) const { parser.addOptions({user, password, passwordStdin}); }
 };
 
 class ServiceSession {

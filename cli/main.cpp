@@ -19,9 +19,10 @@ constexpr cli::Command kCommands[] = {
     {"query", "query a company and print its fields", cli::RunQuery},
     {"list", "query a company and list its photos and photo types", cli::RunList},
     {"fetch", "download a photo's small or source version into the cache", cli::RunFetch},
-    {"add", "prepare and add a photo to a company", cli::RunAdd},
+    {"add", "prepare and add photos to a company", cli::RunAdd},
     {"edit", "change a photo's note and optionally its image", cli::RunEdit},
     {"delete", "delete a photo of a company", cli::RunDelete},
+    {"outbox", "list, send or discard the photos kept for later", cli::RunOutbox},
 };
 
 void printHelp() {
@@ -34,11 +35,13 @@ void printHelp() {
                        "                      reason (why it failed), data}; the exit status stays\n"
                        "                      the same\n"
                        "                      (https://HOST:PORT: over TLS, checked as configured)\n"
+                       "  -q, --quiet         no progress line for long transfers (errors still show)\n"
                        "  -h, --help          show this help; COMMAND --help shows a command's help\n"
                        "  --version           show the program's version\n"
                        "Global options may stand before or after the command.\n\n"
-                       "The service commands but login log in first with their --user and --password\n"
-                       "options or the environment variables UPLOADPIC_USER and UPLOADPIC_PASSWORD.\n\n"
+                       "The service commands but login log in first: the user from --user or\n"
+                       "UPLOADPIC_USER, the password from UPLOADPIC_PASSWORD, --password-stdin or a\n"
+                       "prompt on a terminal.\n\n"
                        "Commands:\n");
     for (const cli::Command &command : kCommands) {
         text +=
@@ -49,8 +52,9 @@ void printHelp() {
 }
 
 // Runs the command the arguments name; its exit code.
-int run(QStringList args) {
+int run(QStringList args, bool quiet) {
     cli::Options options;
+    options.quiet = quiet;
     try {
         // --server may stand anywhere, as --json does; no command has an option of that name.
         for (qsizetype i = 0; i < args.size();) {
@@ -105,7 +109,8 @@ int main(int argc, char **argv) {
     // --json may stand anywhere: the command's report then comes as one JSON object on stdout.
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
     cli::SetJsonReport(json);
-    const int exitCode = run(args);
+    const bool quiet = args.removeAll(QStringLiteral("-q")) + args.removeAll(QStringLiteral("--quiet")) > 0;
+    const int exitCode = run(args, quiet);
     if (json && !cli::HelpShown()) {
         std::fputs(QJsonDocument(cli::JsonObject(exitCode)).toJson(QJsonDocument::Compact).constData(),
                    stdout);

@@ -1,7 +1,10 @@
 #include "HttpTransport.h"
 
+#include "RequestBody.h"
+#include "SendBuffer.h"
 #include "TlsSettings.h"
 #include "TransferWatch.h"
+#include "TransportText.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -80,11 +83,26 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
         request.setSslConfiguration(TlsSettings::ClientConfiguration(options.caFile));
     }
 
-    std::unique_ptr<QNetworkReply> reply(manager.post(request, body));
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+
+    // Declared before the reply, which reads it until it is destroyed.
+    RequestBody requestBody(body);
+    std::unique_ptr<QNetworkReply> reply;
+    TransferWatch watch(options, body.size(), [&reply] { reply->abort(); });
+    const quint16 port = quint16(url.port(tls ? 443 : 80));
+    if (body.size() > SendBuffer::kBytes) { // a smaller body goes out at once whatever the buffer
+        requestBody.OnFirstRead = [port] { SendBuffer::BoundConnectionsTo(port); };
+    }
+    requestBody.OnTaken = [&](qint64 position) {
+        watch.Sent(position, body.size());
+        if (options.changesServer && requestBody.HandedOver()) {
+            watch.Committed();
+        }
+    };
+    reply.reset(manager.post(request, &requestBody));
     reply->setReadBufferSize(kReadChunk);
 
     QEventLoop loop;
-    TransferWatch watch(options, body.size(), [&reply] { reply->abort(); });
 
     QByteArrayList received;
     qint64 receivedBytes = 0;
@@ -121,8 +139,6 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
         }
         watch.Received(receivedBytes);
     };
-    QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop,
-                     [&](qint64 sent, qint64 total) { watch.Sent(sent, total); });
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid()) {
@@ -159,8 +175,9 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
     watch.End();
 
     // A cancel that came in while the answer completed still wins: the caller was told it would stop.
+    // Not for a change whose whole request went out: the answer tells what the server did.
     if (watch.stopped() == TransferWatch::Stop::Cancelled ||
-        (options.control && options.control->IsCancelled())) {
+        (options.control && options.control->IsCancelled() && !watch.committed())) {
         throw cancelled();
     }
     if (watch.stopped() != TransferWatch::Stop::None) {
@@ -169,36 +186,28 @@ HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray 
                              watch.Reason(url), int(options.idleTimeout.count() / 1000));
     }
     if (tooLarge) {
-        throw TransportError(TransportError::Kind::TooLarge,
-                             QStringLiteral("the answer from %1 is larger than %2 bytes")
-                                 .arg(url.toString())
-                                 .arg(options.maxBytes));
+        throw TransportError(TransportError::Kind::TooLarge, TransportText::TooLarge(url, options.maxBytes));
     }
     if (reply->bytesAvailable() > 0) {
         take();
         if (tooLarge) {
             throw TransportError(TransportError::Kind::TooLarge,
-                                 QStringLiteral("the answer from %1 is larger than %2 bytes")
-                                     .arg(url.toString())
-                                     .arg(options.maxBytes));
+                                 TransportText::TooLarge(url, options.maxBytes));
         }
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!certificateProblem.isEmpty()) {
         throw TransportError(TransportError::Kind::CertificateRefused,
-                             QStringLiteral("the certificate of %1 was refused: %2")
-                                 .arg(url.toString(QUrl::RemovePath), certificateProblem));
+                             TransportText::CertificateRefused(url, certificateProblem));
     }
     if (!status.isValid()) {
-        throw TransportError(
-            failureKind(reply->error()),
-            QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
+        throw TransportError(failureKind(reply->error()),
+                             TransportText::RequestFailed(url, reply->errorString()));
     }
     if (isBrokenTransfer(reply->error())) {
         // A status line arrived but the connection or the protocol broke before the whole answer did.
-        throw TransportError(
-            TransportError::Kind::Broken,
-            QStringLiteral("HTTP request to %1 failed: %2").arg(url.toString(), reply->errorString()));
+        throw TransportError(TransportError::Kind::Broken,
+                             TransportText::RequestFailed(url, reply->errorString()));
     }
     HttpAnswer answer;
     answer.status = status.toInt();

@@ -15,6 +15,7 @@
 // environment variable UPLOADPIC_MIN_RATE=BYTES/SECONDS replaces the rate (e.g. "64/1").
 
 #include "TransferControl.h"
+#include "TransportText.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -56,7 +57,7 @@ private:
 // The user stopped the call through its TransferControl; nothing of the answer was taken.
 class TransferCancelled : public TransportError {
 public:
-    TransferCancelled() : TransportError(Kind::Cancelled, QStringLiteral("cancelled by the user")) {}
+    TransferCancelled() : TransportError(Kind::Cancelled, TransportText::Cancelled()) {}
 };
 
 struct HttpAnswer {
@@ -88,6 +89,11 @@ struct PostOptions {
     QString caFile; // https: the CAs to check the server against; empty: the system's
     MinimumRate minimumRate = ConfiguredMinimumRate();
     std::shared_ptr<TransferControl> control; // progress and cancel; may be null
+    // The request makes a change (insert, change, delete). Once its whole body has been handed to the
+    // network the server may hold it complete and act on it, so a cancel is no longer honoured then:
+    // the call runs to its answer, which tells what the server did. Before that an abort leaves the
+    // server with an incomplete request, which it drops.
+    bool changesServer = false;
     // When set, the body of an answer with status 200 is handed here piece by piece as it arrives,
     // so that the caller reads it during the transfer, and HttpAnswer::body stays empty; other
     // answers are kept in body as usual. A piece is valid during the call only (the pieces are read
@@ -100,7 +106,10 @@ struct PostOptions {
 // HTTP status; throws TransportError when no complete answer arrived (connection failure, idle
 // time-out, too slow a transfer, answer larger than maxBytes, an https server whose certificate fails
 // verification against caFile or, when it is empty, the system's CAs; the message then names the
-// reasons), and TransferCancelled when the control was cancelled before the call returned.
+// reasons), and TransferCancelled when the control was cancelled before the call returned (for a
+// request that changes the server: before its whole body was handed to the network). The progress
+// reported for the request counts the bytes handed to the network, which runs at most a few socket
+// buffers ahead of what the server has read: the connection's send buffer is bounded (SendBuffer).
 HttpAnswer Post(const QUrl &url, const QByteArray &soapAction, const QByteArray &body,
                 const PostOptions &options);
 

@@ -1,6 +1,7 @@
 #include "SoapPictureService.h"
 
 #include "HttpTransport.h"
+#include "TransportText.h"
 
 namespace {
 
@@ -29,6 +30,9 @@ QByteArrayList TSoapPictureService::call(Soap::Request request,
     options.idleTimeout = idleTimeout_;
     options.caFile = caFile_;
     options.control = control_;
+    options.changesServer = request.op == Soap::Operation::InsertCompanyPhoto ||
+                            request.op == Soap::Operation::UpdateCompanyPhoto ||
+                            request.op == Soap::Operation::DeleteCompanyPhoto;
     options.bodySink = std::move(bodySink);
     HttpAnswer answer =
         HttpTransport::Post(endpoint_, Soap::SoapAction(request.op), Soap::WriteRequest(request), options);
@@ -44,8 +48,7 @@ QByteArrayList TSoapPictureService::call(Soap::Request request,
         // not a fault; the status is all there is to report
     }
     throw TransportError(TransportError::Kind::HttpStatus,
-                         QStringLiteral("HTTP status %1 %2").arg(answer.status).arg(answer.reason).trimmed(),
-                         answer.status);
+                         TransportText::HttpStatus(answer.status, answer.reason), answer.status);
 }
 
 TPicResultInfo TSoapPictureService::callForPicResult(Soap::Request request) const {

@@ -1,7 +1,9 @@
 #include "TlsSettings.h"
 
 #include "HttpTransport.h"
+#include "TransportText.h"
 
+#include <QFileInfo>
 #include <QSslCertificate>
 #include <QSslSocket>
 #include <QStringList>
@@ -10,17 +12,18 @@ namespace TlsSettings {
 
 QSslConfiguration ClientConfiguration(const QString &caFile) {
     if (!QSslSocket::supportsSsl()) {
-        throw TransportError(TransportError::Kind::Configuration,
-                             QStringLiteral("https is not available: Qt found no usable OpenSSL"));
+        throw TransportError(TransportError::Kind::Configuration, TransportText::NoOpenSsl());
     }
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
     tls.setProtocol(QSsl::TlsV1_2OrLater);
     if (!caFile.isEmpty()) {
+        if (!QFileInfo::exists(caFile)) {
+            throw TransportError(TransportError::Kind::Configuration, TransportText::MissingCaFile(caFile));
+        }
         const QList<QSslCertificate> cas = QSslCertificate::fromPath(caFile, QSsl::Pem);
         if (cas.isEmpty()) {
-            throw TransportError(TransportError::Kind::Configuration,
-                                 QStringLiteral("no CA certificate in %1").arg(caFile));
+            throw TransportError(TransportError::Kind::Configuration, TransportText::NoCaCertificate(caFile));
         }
         tls.setCaCertificates(cas);
     }

@@ -1,5 +1,7 @@
 #include "TransferWatch.h"
 
+#include "TransportText.h"
+
 #include <utility>
 
 namespace {
@@ -23,7 +25,7 @@ TransferWatch::TransferWatch(const HttpTransport::PostOptions &options, qint64 s
     QObject::connect(&pace_, &QTimer::timeout, &pace_, [this] { checkRate(); });
     cancelPoll_.setInterval(kCancelPoll);
     QObject::connect(&cancelPoll_, &QTimer::timeout, &cancelPoll_, [this] {
-        if (options_.control->IsCancelled()) {
+        if (options_.control->IsCancelled() && !committed_) {
             stopWith(Stop::Cancelled);
         }
     });
@@ -34,7 +36,7 @@ void TransferWatch::Start() {
     if (options_.minimumRate.bytes > 0 && options_.minimumRate.window.count() > 0) {
         pace_.start();
     }
-    if (options_.control) {
+    if (options_.control && !committed_) {
         cancelPoll_.start();
     }
     enterPhase(progress_.sendTotal > 0 ? Phase::Sending : Phase::Waiting);
@@ -43,13 +45,18 @@ void TransferWatch::Start() {
 void TransferWatch::Sent(qint64 sent, qint64 total) {
     idle_.start();
     if (total <= 0) {
-        return; // Qt's closing report without figures
+        return; // an empty request
     }
     progress_.sent = sent;
     progressed();
     if (phase_ == Phase::Sending && sent >= progress_.sendTotal) {
         enterPhase(Phase::Waiting);
     }
+}
+
+void TransferWatch::Committed() {
+    committed_ = true;
+    cancelPoll_.stop();
 }
 
 void TransferWatch::AnswerStarted(qint64 announcedLength) {
@@ -112,18 +119,12 @@ void TransferWatch::progressed() {
 QString TransferWatch::Reason(const QUrl &url) const {
     switch (stop_) {
     case Stop::Idle:
-        return QStringLiteral("no answer from %1 for %2 s")
-            .arg(url.toString())
-            .arg(seconds(options_.idleTimeout));
+        return TransportText::NoAnswer(url, seconds(options_.idleTimeout));
     case Stop::TooSlow:
-        return QStringLiteral("the transfer with %1 is too slow: %2 bytes in the last %3 s, at least %4 are "
-                              "needed")
-            .arg(url.toString())
-            .arg(slowWindow_)
-            .arg(seconds(options_.minimumRate.window))
-            .arg(options_.minimumRate.bytes);
+        return TransportText::TooSlow(url, slowWindow_, seconds(options_.minimumRate.window),
+                                      options_.minimumRate.bytes);
     case Stop::Cancelled:
-        return QStringLiteral("cancelled by the user");
+        return TransportText::Cancelled();
     case Stop::None:
         break;
     }

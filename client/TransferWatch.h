@@ -16,12 +16,15 @@ public:
     TransferWatch(const HttpTransport::PostOptions &options, qint64 sendTotal, std::function<void()> abort);
 
     void Start();
-    void Sent(qint64 sent, qint64 total);       // the request's upload progress
+    void Sent(qint64 sent, qint64 total); // the request's bytes handed to the network
+    // The whole request of a change has been handed to the network: a cancel is no longer honoured.
+    void Committed();
     void AnswerStarted(qint64 announcedLength); // status line and headers arrived; -1: no length given
     void Received(qint64 received);             // answer bytes taken so far
     void End();                                 // stops every clock
 
     Stop stopped() const { return stop_; }
+    bool committed() const { return committed_; }
     // Why the call was ended (for the exception); url names the server.
     QString Reason(const QUrl &url) const;
 
@@ -45,4 +48,5 @@ private:
     qint64 slowWindow_ = 0;  // bytes of the window that broke the rate rule
     bool grace_ = true;      // the current window is the first of its phase and is not judged
     Stop stop_ = Stop::None;
+    bool committed_ = false;
 };

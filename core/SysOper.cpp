@@ -1,6 +1,7 @@
 #include "SysOper.h"
 
 #include "FileOper.h"
+#include "InstallLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,9 +38,8 @@ QString programFolder() {
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
 }
 
-} // namespace
-
-QString TSysOper::GetAppPath() {
+// The folder SetAppPath or UPLOADPIC_APP_DIR names in place of the program's own, or empty.
+QString overriddenFolder() {
     {
         QMutexLocker lock(&appPathMutex());
         if (!appPathOverride().isEmpty()) {
@@ -47,10 +47,28 @@ QString TSysOper::GetAppPath() {
         }
     }
     const QString fromEnv = qEnvironmentVariable("UPLOADPIC_APP_DIR");
-    if (!fromEnv.isEmpty()) {
-        return withSlash(QDir(fromEnv).absolutePath());
+    return fromEnv.isEmpty() ? QString() : withSlash(QDir(fromEnv).absolutePath());
+}
+
+} // namespace
+
+QString TSysOper::GetAppPath() {
+    const QString overridden = overriddenFolder();
+    if (!overridden.isEmpty()) {
+        return overridden;
     }
-    return withSlash(programFolder());
+    const InstallLayout::TFolders folders = InstallLayout::Decide(programFolder());
+    if (folders.SystemWide) {
+        // First start of an installed program: its writable folder is made here; when that fails the
+        // writes below it fail and are logged one by one.
+        QDir().mkpath(folders.Writable);
+    }
+    return withSlash(folders.Writable);
+}
+
+QString TSysOper::GetShippedPath() {
+    const QString overridden = overriddenFolder();
+    return overridden.isEmpty() ? withSlash(InstallLayout::Decide(programFolder()).Shipped) : overridden;
 }
 
 void TSysOper::SetAppPath(const QString &folder) {

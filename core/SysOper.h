@@ -1,6 +1,6 @@
 #pragma once
-// System operations: the program folder every client file lives in, the program's version, and
-// clearing files of one kind from a folder.
+// System operations: the program folder every client file lives in and the one of its shipped files, the
+// program's version, and clearing files of one kind from a folder.
 
 #include <QString>
 
@@ -8,9 +8,13 @@ class TSysOper {
 public:
     TSysOper() = delete;
 
-    // The folder of the program file with a trailing "/". UPLOADPIC_APP_DIR in the environment, or
-    // SetAppPath, puts it elsewhere (tests, a build tree shared by several runs).
+    // The folder every file the client writes lies in, with a trailing "/": the program file's folder,
+    // or $XDG_DATA_HOME/uploadpic for a system-wide install (see InstallLayout.h), made on first use.
+    // UPLOADPIC_APP_DIR in the environment, or SetAppPath, puts it elsewhere (tests, a build tree
+    // shared by several runs), and GetShippedPath with it.
     static QString GetAppPath();
+    // The folder of the read-only files installed with the program (cursor/), with a trailing "/".
+    static QString GetShippedPath();
     static void SetAppPath(const QString &folder);
 
     // The program's four-part version, "2.0.0.0" for this release; "0.0.0.0" and a log line when the

@@ -6,14 +6,19 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/ioctl.h>
+
 namespace {
 
 const char kHttp10Property[] = "photoservice_http10";
 
+} // namespace
+
 // The timers of one connection, owned by its socket.
 class ConnectionWatch : public QObject {
 public:
-    ConnectionWatch(QTcpSocket *socket, const ConnectionLimits &limits) : QObject(socket), socket_(socket) {
+    ConnectionWatch(QTcpSocket *socket, const ConnectionLimits &limits, ConnectionGuard &guard)
+        : QObject(socket), socket_(socket), guard_(guard) {
         idle_.setSingleShot(true);
         idle_.setInterval(limits.idleTimeoutSeconds * 1000);
         request_.setSingleShot(true);
@@ -24,6 +29,28 @@ public:
         connect(socket, &QTcpSocket::readyRead, this, &ConnectionWatch::received);
         connect(socket, &QTcpSocket::bytesWritten, this, &ConnectionWatch::answered);
         idle_.start();
+        const QMutexLocker lock(&guard_.mutex_);
+        guard_.watches_.insert(this);
+        if (guard_.draining_) {
+            QMetaObject::invokeMethod(this, &ConnectionWatch::drain, Qt::QueuedConnection);
+        }
+    }
+    ~ConnectionWatch() override {
+        const QMutexLocker lock(&guard_.mutex_); // drain() posts to watches only under this lock
+        guard_.watches_.remove(this);
+    }
+
+    // Closes the connection now when no request is in flight, else after its answer.
+    void drain() {
+        draining_ = true;
+        // Bytes the system received but the socket has not read yet are a request on its way too.
+        int unread = 0;
+        if (::ioctl(int(socket_->socketDescriptor()), FIONREAD, &unread) != 0) {
+            unread = 0;
+        }
+        if (!inRequest_ && unread == 0 && socket_->bytesAvailable() == 0 && socket_->bytesToWrite() == 0) {
+            socket_->disconnectFromHost();
+        }
     }
 
 private:
@@ -49,6 +76,9 @@ private:
         request_.stop();
         inRequest_ = false;
         requestLineSeen_ = false;
+        if (draining_) {
+            socket_->disconnectFromHost(); // after what is still queued is written
+        }
     }
 
     void close(const QString &why) {
@@ -58,13 +88,13 @@ private:
     }
 
     QTcpSocket *socket_;
+    ConnectionGuard &guard_;
+    bool draining_ = false;
     QTimer idle_;
     QTimer request_;
     bool inRequest_ = false;
     bool requestLineSeen_ = false;
 };
-
-} // namespace
 
 ConnectionGuard::ConnectionGuard(ConnectionLimits limits, QObject *parent)
     : QObject(parent), limits_(limits) {}
@@ -101,10 +131,28 @@ bool ConnectionGuard::admit(QTcpSocket *socket) {
     };
     connect(socket, &QTcpSocket::disconnected, release);
     connect(socket, &QObject::destroyed, release);
-    new ConnectionWatch(socket, limits_); // owned by the socket
+    new ConnectionWatch(socket, limits_, *this); // owned by the socket
     return true;
 }
 
 bool ConnectionGuard::wantsClose(const QTcpSocket *socket) {
     return socket->property(kHttp10Property).toBool();
+}
+
+void ConnectionGuard::drain() {
+    const QMutexLocker lock(&mutex_);
+    draining_ = true;
+    for (QObject *watch : std::as_const(watches_)) {
+        QMetaObject::invokeMethod(static_cast<ConnectionWatch *>(watch), &ConnectionWatch::drain,
+                                  Qt::QueuedConnection);
+    }
+}
+
+int ConnectionGuard::openConnections() {
+    const QMutexLocker lock(&mutex_);
+    int open = 0;
+    for (const int count : std::as_const(perAddress_)) {
+        open += count;
+    }
+    return open;
 }

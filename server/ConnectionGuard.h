@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 
 class QTcpSocket;
 
@@ -14,6 +15,7 @@ struct ConnectionLimits {
     int idleTimeoutSeconds = 30;
     int requestTimeoutSeconds = 120;
     int maxPerAddress = 100;
+    int drainTimeoutSeconds = 10; // how long a stopping service lets requests in flight finish
 };
 
 // One guard may watch the connections of several threads: it must outlive every socket it admitted.
@@ -29,8 +31,17 @@ public:
     // Whether the request being answered on `socket` was an HTTP/1.0 one.
     static bool wantsClose(const QTcpSocket *socket);
 
+    // The service is stopping: connections without a request in flight are closed now, the others
+    // once their answer is written, and any admitted from now on likewise. Any thread.
+    void drain();
+    // Connections admitted and not yet closed.
+    int openConnections();
+
 private:
+    friend class ConnectionWatch;
     ConnectionLimits limits_;
-    QMutex mutex_; // guards perAddress_
+    QMutex mutex_; // guards perAddress_, watches_ and draining_
     QHash<QHostAddress, int> perAddress_;
+    QSet<QObject *> watches_; // one per admitted connection, in the connection's thread
+    bool draining_ = false;
 };

@@ -29,6 +29,7 @@ int ParseGuardOption(const QStringList &arguments, qsizetype i, ServiceOptions &
     int *target = arg == QLatin1String("--idle-timeout")                  ? &limits.idleTimeoutSeconds
                   : arg == QLatin1String("--request-timeout")             ? &limits.requestTimeoutSeconds
                   : arg == QLatin1String("--max-connections-per-address") ? &limits.maxPerAddress
+                  : arg == QLatin1String("--drain-timeout")               ? &limits.drainTimeoutSeconds
                                                                           : nullptr;
     if (target) {
         return boundedNumber(arguments, i, 1, 86400, *target, error) ? 2 : -1;

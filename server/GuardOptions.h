@@ -27,6 +27,8 @@ inline constexpr char kServiceHelp[] =
     "  --max-connections-per-address N\n"
     "                           connections one client address may hold (default 100); further ones\n"
     "                           get HTTP 503 and are closed\n"
+    "  --drain-timeout S        on SIGTERM, stop accepting and let the requests in flight finish for up\n"
+    "                           to S seconds (default 10), then exit 0\n"
     "  --open-access            answer company operations for any address; by default only for an\n"
     "                           address that logged in successfully within the last 30 minutes\n"
     "  --exit-with-parent       stop when the process that started the service ends\n"

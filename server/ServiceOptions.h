@@ -32,4 +32,5 @@ std::variant<ServiceOptions, QString> ParseServiceOptions(const QStringList &arg
 inline constexpr char kServiceUsage[] =
     "usage: photo-service --listen HOST:PORT --db FILE|postgresql://USER@HOST:PORT/DBNAME "
     "[--seed-demo] [--max-request-bytes N] [--exit-with-parent] [--tls-cert FILE --tls-key FILE] "
-    "[--idle-timeout S] [--request-timeout S] [--max-connections-per-address N] [--open-access] [--help]";
+    "[--idle-timeout S] [--request-timeout S] [--drain-timeout S] [--max-connections-per-address N] "
+    "[--open-access] [--help]";

@@ -34,11 +34,19 @@ public:
         wait();
     }
 
-    void hand(qintptr socketDescriptor) {
+    // Closes this thread's copy of the listening socket.
+    void stopListening() {
+        QMetaObject::invokeMethod(
+            server_, [server = server_] { server->close(); }, Qt::QueuedConnection);
+    }
+
+    // `inHand` counts the connections handed over and not yet taken; it goes down once this one is.
+    void hand(qintptr socketDescriptor, std::atomic<int> &inHand) {
         QMetaObject::invokeMethod(
             server_,
-            [server = server_, socketDescriptor] {
+            [server = server_, socketDescriptor, &inHand] {
                 server->takeConnection(socketDescriptor);
+                inHand.fetch_sub(1);
                 // Taking a connection turns accepting back on; the listening thread does that.
                 server->pauseAccepting();
             },
@@ -115,7 +123,21 @@ ServiceWorkers::~ServiceWorkers() {
     workers_.clear(); // each thread ends and destroys its sockets before the guard goes
 }
 
+void ServiceWorkers::beginDrain() {
+    // Connections the system accepted already are clients that sent, or are sending, a request: take
+    // them before closing, or closing would reset them.
+    bool timedOut = false;
+    while (waitForNewConnection(0, &timedOut) && !timedOut) {
+    }
+    close();
+    for (const auto &worker : workers_) {
+        worker->stopListening();
+    }
+    guard_->drain();
+}
+
 void ServiceWorkers::incomingConnection(qintptr socketDescriptor) {
-    workers_[next_]->hand(socketDescriptor);
+    inHand_.fetch_add(1);
+    workers_[next_]->hand(socketDescriptor, inHand_);
     next_ = (next_ + 1) % workers_.size();
 }

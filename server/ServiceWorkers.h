@@ -9,6 +9,7 @@
 
 #include <QTcpServer>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,12 @@ public:
     // Stops the threads; connections still open are closed.
     ~ServiceWorkers() override;
 
+    // Stops accepting (no thread listens any more) and lets each connection finish the request in
+    // flight (ConnectionGuard::drain).
+    void beginDrain();
+    // Connections open, or accepted and on their way to an answering thread.
+    int openConnections() { return inHand_.load() + (guard_ ? guard_->openConnections() : 0); }
+
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
@@ -33,4 +40,5 @@ private:
     std::unique_ptr<PhotoListCache> lists_;  // the same
     std::vector<std::unique_ptr<ServiceWorker>> workers_;
     std::size_t next_ = 0;
+    std::atomic<int> inHand_{0};
 };

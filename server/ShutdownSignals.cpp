@@ -19,13 +19,21 @@ void onSignal(int) {
 
 } // namespace
 
-void QuitOnShutdownSignals() {
+void QuitOnShutdownSignals(std::function<void()> first) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, wakeFds) != 0) {
         return; // without the pipe the default handlers stay: the process still ends
     }
     auto *notifier = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(),
-                     [] { QCoreApplication::quit(); });
+                     [first = std::move(first), count = 0]() mutable {
+                         char byte = 0;
+                         [[maybe_unused]] const ssize_t read = ::read(wakeFds[1], &byte, 1);
+                         if (++count == 1 && first) {
+                             first();
+                         } else {
+                             QCoreApplication::quit();
+                         }
+                     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);

@@ -8,6 +8,7 @@
 #include "GuardOptions.h"
 #include "PhotoDatabase.h"
 #include "RequestLog.h"
+#include "ServiceDrain.h"
 #include "ServiceOptions.h"
 #include "ServiceWorkers.h"
 #include "ShutdownSignals.h"
@@ -101,9 +102,11 @@ int run(int argc, char *argv[]) {
     }
     const quint16 port = server.serverPort();
 
+    // The handlers go in before "listening on" is printed: a SIGTERM right after it drains too.
+    ServiceDrain drain(server, options.connections.drainTimeoutSeconds);
+    QuitOnShutdownSignals([&drain] { drain.begin(); });
     std::printf("listening on %s:%u\n", hostText(options.host).toLatin1().constData(), unsigned(port));
     std::fflush(stdout);
-    QuitOnShutdownSignals();
     const int code = app.exec();
     LogRequest(QStringLiteral("stopped"));
     return code;

@@ -23,19 +23,27 @@ constexpr int kWidth = 443;
 constexpr int kHeight = 43;
 constexpr int kProgressRowHeight = 30;
 constexpr qint64 kMegabyte = qint64(1024) * 1024;
+const QString kTooLateToCancel = QStringLiteral("请求已全部发出,服务器可能已在处理,不能再取消");
+// A transfer above this shows its bytes: a photo sent over a slow link takes seconds.
+constexpr qint64 kShownFrom = qint64(256) * 1024;
 
 QString megabytes(qint64 bytes) {
     return QString::number(double(bytes) / double(kMegabyte), 'f', 1) + QStringLiteral(" MB");
 }
 
-// "已发送 1.2 MB / 3.4 MB" or "已接收 ..." for a transfer of more than 1 MB; empty for smaller ones.
+// The larger side of a transfer so far.
+qint64 transferBytes(const TransferProgress &p) {
+    return qMax(qMax(p.sendTotal, p.receiveTotal), p.received);
+}
+
+// "已发送 0.4 MB / 0.9 MB" or "已接收 ..." for a transfer of more than kShownFrom; empty for smaller ones.
 QString transferText(const TransferProgress &p) {
     const bool answering = p.received > 0 || p.receiveTotal >= 0;
-    if (answering && (p.receiveTotal > kMegabyte || p.received > kMegabyte)) {
+    if (answering && (p.receiveTotal > kShownFrom || p.received > kShownFrom)) {
         return QStringLiteral("已接收 ") + megabytes(p.received) +
                (p.receiveTotal > 0 ? QStringLiteral(" / ") + megabytes(p.receiveTotal) : QString());
     }
-    if (!answering && p.sendTotal > kMegabyte) {
+    if (!answering && p.sendTotal > kShownFrom) {
         return QStringLiteral("已发送 ") + megabytes(p.sent) + QStringLiteral(" / ") + megabytes(p.sendTotal);
     }
     return QString();
@@ -135,7 +143,7 @@ void TFrm_DataNetCommunication::CancelTimerTimer() {
     ui->Btn_Cancel->setVisible(true);
     if (ChangesServer && requestSent_) {
         ui->Btn_Cancel->setEnabled(false);
-        ui->Btn_Cancel->setToolTip(QStringLiteral("请求已送达服务器,不能再取消"));
+        ui->Btn_Cancel->setToolTip(kTooLateToCancel);
     }
     ShowProgressRow();
 }
@@ -152,16 +160,24 @@ void TFrm_DataNetCommunication::Btn_CancelClick() {
 void TFrm_DataNetCommunication::ShowProgress(const TransferProgress &progress) {
     if (progress.sendTotal > 0 && progress.sent >= progress.sendTotal && !requestSent_) {
         requestSent_ = true;
-        if (ChangesServer && ui->Btn_Cancel->isEnabled() && !control_->IsCancelled()) {
-            // The server may already act on it: stopping now could hide a change that was made.
+        if (ChangesServer) {
+            // The server may already act on it: stopping now could hide a change that was made, so the
+            // call runs to its answer, which tells what the server did.
             ui->Btn_Cancel->setEnabled(false);
-            ui->Btn_Cancel->setToolTip(QStringLiteral("请求已送达服务器,不能再取消"));
+            ui->Btn_Cancel->setToolTip(kTooLateToCancel);
+            if (control_->IsCancelled()) {
+                Lb_Tip->setText(QStringLiteral("请求已全部发出,不能再取消,正在等待服务器的回答..."));
+            }
         }
     }
     const QString bytes = transferText(progress);
     if (!bytes.isEmpty()) {
         ui->Lb_Bytes->setText(bytes);
-        ShowProgressRow();
+        // A transfer of a megabyte or more shows its row at once; a smaller one with the cancel, so
+        // that a quick one does not make the window jump.
+        if (ui->Btn_Cancel->isVisible() || transferBytes(progress) > kMegabyte) {
+            ShowProgressRow();
+        }
     }
 }
 

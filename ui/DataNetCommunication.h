@@ -3,7 +3,7 @@
 // text and the operation, shows it modally and reads the result once it has closed itself. The
 // operation starts half a second after the window appears, so the notice is on screen first, and the
 // window keeps painting while it waits for the server; each step of the operation replaces the notice.
-// A transfer of more than 1 MB shows its bytes; after two seconds the window offers 取消 (Btn_Cancel),
+// A transfer of more than 256 KB shows its bytes; after two seconds the window offers 取消 (Btn_Cancel),
 // which stops the operation and leaves everything as it was before (the window then says so). A change
 // the server may already hold (the whole request sent for an insert, change or delete) can no longer
 // be cancelled.

@@ -51,7 +51,7 @@ void TFrm_ViewPhoto::FormCreate() {
     connect(Timer1, &QTimer::timeout, this, &TFrm_ViewPhoto::Timer1Timer);
     Timer1->start();
 
-    const QString cursors = TSysOper::GetAppPath() + QStringLiteral("cursor/");
+    const QString cursors = TSysOper::GetShippedPath() + QStringLiteral("cursor/");
     HandCursor = CursorOrArrow(cursors + QStringLiteral("132.cur"));
     GrabCursor = CursorOrArrow(cursors + QStringLiteral("133.cur"));
     setCursor(HandCursor);

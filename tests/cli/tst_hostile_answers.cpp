@@ -178,19 +178,19 @@ private slots:
                         "<F_PHOTO>!!!*** not base64 ***</F_PHOTO></Result></Func_GetCompanyPhotoResponse>"))}}
             << 1 << "JPEG";
         QTest::newRow("300 MB body") << list << Bad{{head + "Content-Length: 314572800\r\n\r\n"}, 314572800}
-                                     << 1 << "larger than";
+                                     << 1 << "的应答大于";
         QTest::newRow("body that never ends")
-            << list << Bad{{head + "\r\n"}, qint64(1) << 40} << 1 << "larger than";
+            << list << Bad{{head + "\r\n"}, qint64(1) << 40} << 1 << "的应答大于";
         QTest::newRow("HTML error page")
             << list << Bad{{ok("<html><body><h1>502 Bad Gateway</h1></body></html>")}} << 1
             << "not a SOAP envelope";
         QTest::newRow("HTML page, status 503")
             << list << Bad{{http(503, "Service Unavailable", "<html>busy</html>", "text/html")}} << 1
-            << "HTTP status 503";
+            << "HTTP 状态 503";
         QTest::newRow("HTTP 500 with a fault")
             << list << Bad{{http(500, "Internal Server Error", fault)}} << 1 << "数据库不可用";
         QTest::newRow("fault with HTTP 200") << list << Bad{{ok(fault)}} << 1 << "数据库不可用";
-        QTest::newRow("HTTP 404") << list << Bad{{http(404, "Not Found", "")}} << 1 << "HTTP status 404";
+        QTest::newRow("HTTP 404") << list << Bad{{http(404, "Not Found", "")}} << 1 << "HTTP 状态 404";
         QTest::newRow("redirect elsewhere")
             << list
             << Bad{{http(302, "Found", "", kXml, "Location: http://127.0.0.1:1/PictureService.asmx\r\n")}}
@@ -227,7 +227,7 @@ private slots:
             << "JPEG";
         QTest::newRow("10,000 photos") << list << Bad{{photoList(tenThousand)}} << 0 << "";
         QTest::newRow("trickling answer")
-            << list << Bad{{listAnswer(result + "</Result>")}, 0, Fault::None, 200} << 1 << "too slow";
+            << list << Bad{{listAnswer(result + "</Result>")}, 0, Fault::None, 200} << 1 << "传输太慢";
 
         // Faults under the client while a sound photo arrives.
         const QByteArray bigPhoto = jpeg() + QByteArray(qsizetype(256) * 1024, '\0');

@@ -5,6 +5,7 @@
 
 #include "AddPhoto.h"
 #include "ConfigWriter.h"
+#include "DataNetCommunication.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
 #include "client/MainDataModule.h"
@@ -14,6 +15,7 @@
 #include "imaging/ImgOper.h"
 #include "support/DemoSeed.h"
 #include "support/PhotoServiceProcess.h"
+#include "support/SlowRelay.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -24,6 +26,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -55,12 +60,14 @@ void loadCompany() {
     DM_Main->OperationKind = TOperationKind::Photo;
 }
 
-QString makeJpeg(const QString &name, QSize size) {
+// noise: random pixels, which compress badly (a large file).
+QString makeJpeg(const QString &name, QSize size, bool noise = false) {
     QImage image(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
-            line[x] = qRgb((x * 255) / size.width(), (y * 255) / size.height(), (x ^ y) & 0xFF);
+            line[x] = noise ? QRandomGenerator::global()->generate()
+                            : qRgb((x * 255) / size.width(), (y * 255) / size.height(), (x ^ y) & 0xFF);
         }
     }
     const QString path = fx->data.filePath(name);
@@ -154,6 +161,63 @@ void TstAddPhoto::inputChecksStopAtTheFirstProblem() {
     QString code;
     TUploadPicture().Func_GetCompanyPhotoList(code);
     QCOMPARE(fx->list.rowCount(), kDemoPhotoCount);
+}
+
+// An add over a slow link: the bytes shown stay within a socket buffer or two of what the server has
+// read, and 取消 pressed during the send stops it with nothing saved and the editor as it was.
+void TstAddPhoto::addCancelledWhileSending() {
+    constexpr qint64 kMegabyte = 1024 * 1024;
+    constexpr qint64 kLeadBound = 512 * 1024;
+    SlowRelay relay(fx->service->port(), 2 * 1024); // 100 KB/s
+    const QString servicePort = DM_Main->ServerPort;
+    DM_Main->ServerPort = QString::number(relay.port());
+    const auto direct = qScopeGuard([&] { DM_Main->ServerPort = servicePort; });
+    TFrm_AddPhoto dialog;
+    dialog.show();
+    child<QLineEdit>(&dialog, "Ed_PhotoPath")
+        ->setText(makeJpeg(QStringLiteral("big.jpg"), QSize(1200, 900), true));
+    child<QComboBox>(&dialog, "Cb_PhotoType")->setCurrentIndex(0);
+    child<QLineEdit>(&dialog, "Ed_PhotoNote")->setText(QStringLiteral("发不完的照片"));
+    qint64 worstLead = 0;
+    QString cancelledAt;
+    QTimer look;
+    look.setInterval(10);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto *runner = dialog.findChild<TFrm_DataNetCommunication *>();
+        if (runner == nullptr) {
+            return;
+        }
+        const QString shown = child<QLabel>(runner, "Lb_Bytes")->text();
+        const auto sent = QRegularExpression(QStringLiteral("^已发送 ([0-9.]+) MB")).match(shown);
+        if (!sent.hasMatch()) {
+            return;
+        }
+        worstLead = qMax(worstLead, qint64(sent.captured(1).toDouble() * kMegabyte) - relay.read());
+        auto *cancel = child<QPushButton>(runner, "Btn_Cancel");
+        if (cancelledAt.isEmpty() && cancel->isVisible() && cancel->isEnabled()) {
+            cancelledAt = shown;
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    });
+    look.start();
+    TScriptedMessageBoxes boxes;
+    QTest::mouseClick(child<QPushButton>(&dialog, "Btn_Save"), Qt::LeftButton);
+    look.stop();
+    QVERIFY2(!cancelledAt.isEmpty(), "取消 was never offered during the send");
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("已取消提交新增的照片")});
+    QVERIFY2(worstLead <= kLeadBound, qPrintable(QStringLiteral("the bytes shown ran %1 bytes ahead of "
+                                                                "what the server had read")
+                                                     .arg(worstLead)));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!dialog.Saved);
+    QCOMPARE(child<QLineEdit>(&dialog, "Ed_PhotoNote")->text(), QStringLiteral("发不完的照片"));
+    DM_Main->ServerPort = servicePort; // the list straight from the service
+    QString code;
+    TUploadPicture().Func_GetCompanyPhotoList(code);
+    QCOMPARE(code, QStringLiteral("1110"));
+    QCOMPARE(fx->list.rowCount(), kDemoPhotoCount);
+    qInfo("cancelled at %s; the shown bytes ran at most %lld bytes ahead", qPrintable(cancelledAt),
+          worstLead);
 }
 
 void TstAddPhoto::addSavesAndFilesBothVersions() {

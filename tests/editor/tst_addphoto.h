@@ -10,6 +10,7 @@ private slots:
     void cleanupTestCase();
     void addModeOffersOnlyUnusedTypes();
     void inputChecksStopAtTheFirstProblem();
+    void addCancelledWhileSending();
     void addSavesAndFilesBothVersions();
     void editWithoutImageKeepsTheCache();
     void chosenPhotoShowsItsSizesAndIsSentAsPrepared();

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -226,6 +227,46 @@ private slots:
               "photo_service_request_duration_seconds_count 2\n", "photo_service_open_connections "}) {
             QVERIFY2(metrics.body.contains(line), line);
         }
+    }
+
+    // SIGTERM while a request is half sent: no new connections, the request is answered, exit 0.
+    void drainsRequestsInFlightOnSigterm() {
+        PhotoServiceProcess service(dbFile(QStringLiteral("drain.db")));
+        QVERIFY(service.started());
+        const QByteArray body = Soap::WriteRequest(
+            request(Soap::Operation::ValidateUserLogin, login(s(kDemoUser), s(kDemoPassword))));
+        QTcpSocket slow;
+        slow.connectToHost(QHostAddress::LocalHost, service.port());
+        QVERIFY(slow.waitForConnected(30000));
+        slow.write(
+            "POST /PictureService.asmx HTTP/1.1\r\nHost: x\r\nContent-Type: text/xml; charset=utf-8\r\n"
+            "Content-Length: " +
+            QByteArray::number(body.size()) + "\r\n\r\n" + body.left(body.size() / 2));
+        QVERIFY(slow.waitForBytesWritten(30000));
+        QTcpSocket idle; // keep-alive without a request: closed at once
+        idle.connectToHost(QHostAddress::LocalHost, service.port());
+        QVERIFY(idle.waitForConnected(30000));
+
+        service.process().terminate();
+        QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, 30000);
+        const auto refused = [&] { // every answering thread stops listening soon after the signal
+            QTcpSocket late;
+            late.connectToHost(QHostAddress::LocalHost, service.port());
+            return !late.waitForConnected(30000) && late.error() == QAbstractSocket::ConnectionRefusedError;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(refused(), 30000);
+
+        slow.write(body.mid(body.size() / 2));
+        QByteArray answer;
+        while (slow.state() == QAbstractSocket::ConnectedState && slow.waitForReadyRead(30000)) {
+            answer += slow.readAll();
+        }
+        answer += slow.readAll();
+        QVERIFY2(answer.startsWith("HTTP/1.1 200"), answer.constData());
+        QVERIFY(answer.contains("1110"));
+        QVERIFY(service.process().waitForFinished(30000));
+        QCOMPARE(service.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(service.process().exitCode(), 0);
     }
 
     void keepsDataAcrossRestart() {

@@ -124,7 +124,7 @@ private slots:
         TUploadPicture().Func_QueryCompanyInfo(code);
         QCOMPARE(code, QStringLiteral("1111"));
         QVERIFY(s.app.logTexts().value(0).startsWith(
-            QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:HTTP request to")));
+            QStringLiteral("查询企业信息失败,TUploadInfo->Func_QueryCompanyInfo中错误:向 http://")));
     }
 
     // The main window's whole cycle: query, list (with the query header), fetch, add, change, delete.
@@ -368,6 +368,64 @@ private slots:
         QCOMPARE(report.value(QStringLiteral("reason")).toString(), reason);
     }
 
+    // The password never needs to stand on the command line: the environment, stdin or (on a
+    // terminal) a prompt give it; without any of them and without a terminal the command is refused.
+    void cliPasswordSources_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("credentials"); // UPLOADPIC_USER and UPLOADPIC_PASSWORD set
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString company = QString::fromUtf8(kDemoCompanyWithPhotos);
+        const QByteArray password = QByteArray(kDemoPassword) + '\n';
+        QTest::newRow("login, password from the environment")
+            << QStringList{"login", kDemoUser} << true << QByteArray() << 0 << "success\n";
+        QTest::newRow("login --password-stdin")
+            << QStringList{"login", kDemoUser, "--password-stdin"} << false << password << 0 << "success\n";
+        QTest::newRow("login --password-stdin, wrong password")
+            << QStringList{"login", kDemoUser, "--password-stdin"} << false << QByteArray("x\n") << 1
+            << "denied\n";
+        QTest::newRow("list --user --password-stdin")
+            << QStringList{"list", company, "--user", kDemoUser, "--password-stdin"} << false << password << 0
+            << QStringLiteral("MaxPhotoNumber=%1\n").arg(kDemoPhotoLimit);
+        QTest::newRow("login without a password anywhere")
+            << QStringList{"login", kDemoUser} << false << QByteArray() << 2 << "";
+        QTest::newRow("--password-stdin beside a password argument")
+            << QStringList{"login", kDemoUser, kDemoPassword, "--password-stdin"} << false << password << 2
+            << "";
+    }
+    void cliPasswordSources() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, credentials);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        TempAppDir app;
+        runCli(app, arguments, credentials, exitCode, output, input);
+    }
+
+    // JSON keys are camelCase and each value keeps one type (numbers are numbers).
+    void cliJsonKeysAndTypes() {
+        TempAppDir app;
+        const QJsonObject list =
+            QJsonDocument::fromJson(
+                runCli(app, {"--json", "list", kDemoCompanyWithPhotos}, true, 0, QString()).toUtf8())
+                .object();
+        const QJsonObject query =
+            QJsonDocument::fromJson(
+                runCli(app, {"--json", "query", kDemoCompanyWithPhotos}, true, 0, QString()).toUtf8())
+                .object();
+        for (const QJsonObject &report : {list, query}) {
+            for (const QString &key : report.value(QStringLiteral("data")).toObject().keys()) {
+                QVERIFY2(key.front().isLower(), qPrintable(key));
+            }
+        }
+        QVERIFY(query.value(QStringLiteral("data")).toObject().contains(QStringLiteral("companyId")));
+        const QJsonObject data = list.value(QStringLiteral("data")).toObject();
+        QVERIFY(data.value(QStringLiteral("maxPhotoNumber")).isDouble());
+        QVERIFY(data.value(QStringLiteral("photos")).toArray().first().toObject().value("state").isDouble());
+    }
+
     void cliJson() {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
@@ -394,7 +452,7 @@ private slots:
 
 private:
     QString runCli(const TempAppDir &app, const QStringList &arguments, bool credentials, int exitCode,
-                   const QString &output) {
+                   const QString &output, const QByteArray &input = QByteArray()) {
         QProcess cli;
         cli.setWorkingDirectory(app.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -408,6 +466,8 @@ private:
         cli.setProcessEnvironment(env);
         cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/uploadpic-cli"),
                   QStringList{"--server", QStringLiteral("127.0.0.1:%1").arg(server_->port())} + arguments);
+        cli.write(input);
+        cli.closeWriteChannel(); // stdin is a pipe at its end: no terminal to ask on
         [&] { QVERIFY(cli.waitForFinished(60'000)); }();
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());
         [&] {

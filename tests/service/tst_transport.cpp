@@ -126,17 +126,16 @@ private slots:
         QTest::newRow("fault with status 200")
             << http(200, "OK", Soap::WriteFault("soap:Client", "bad header")) << QStringLiteral("bad header");
         QTest::newRow("status 500 without fault") << http(500, "Internal Server Error", "<html>oops</html>")
-                                                  << QStringLiteral("HTTP status 500 Internal Server Error");
+                                                  << QStringLiteral("HTTP 状态 500 Internal Server Error");
         QTest::newRow("status 404") << http(404, "Not Found", "")
-                                    << QStringLiteral("HTTP status 404 Not Found");
+                                    << QStringLiteral("HTTP 状态 404 Not Found");
         QTest::newRow("garbage") << http(200, "OK", "\x89PNG garbage")
                                  << QStringLiteral("unreadable message");
         QTest::newRow("empty answer") << http(200, "OK", "") << QStringLiteral("unreadable message");
         QTest::newRow("no result record")
             << http(200, "OK", envelope("<Func_QueryCompanyInfoResponse xmlns=\"MORA.PictureService\"/>"))
             << QStringLiteral("no result record");
-        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n")
-                                  << QStringLiteral("HTTP request to");
+        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n") << QStringLiteral("HTTP 请求失败");
     }
     void failures() {
         QFETCH(QByteArray, raw);
@@ -153,7 +152,7 @@ private slots:
         server.staySilent();
         TSoapPictureService service(QUrl(server.url()), 300ms);
         const QString what = failureOf([&] { service.Func_ValidateUserLogin(); });
-        QVERIFY2(what.startsWith(QStringLiteral("no answer from")), qPrintable(what));
+        QVERIFY2(what.endsWith(QStringLiteral("在 0.3 秒内没有应答")), qPrintable(what));
         QCOMPARE(server.requests.size(), 1);
     }
 
@@ -185,7 +184,7 @@ private slots:
         const QString what = failureOf([&] {
             HttpTransport::Post(QUrl(server.url()), "\"x\"", "<a/>", HttpTransport::kIdleTimeout, 16 * 1024);
         });
-        QVERIFY2(what.contains(QStringLiteral("larger than 16384 bytes")), qPrintable(what));
+        QVERIFY2(what.contains(QStringLiteral("的应答大于 16384 字节")), qPrintable(what));
     }
 
     // The login check runs on a worker thread with its own network objects.

@@ -140,16 +140,24 @@ private slots:
     // The login fails, and the run log says why; nothing is tried over plain HTTP instead.
     void untrustedOrPlainClientsGetNowhere_data() {
         QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("caDeleted"); // ServerCA.pem removed after config write
         QTest::addColumn<QString>("logged");
         QTest::newRow("certificate of another CA")
-            << QStringList{"--tls", "--ca", certs_->otherCaFile} << "was refused";
-        QTest::newRow("system CAs only") << QStringList{"--tls"} << "was refused";
-        QTest::newRow("plain HTTP to a TLS service") << QStringList{} << "http://127.0.0.1";
+            << QStringList{"--tls", "--ca", certs_->otherCaFile} << false << "的证书被拒绝";
+        QTest::newRow("system CAs only") << QStringList{"--tls"} << false << "的证书被拒绝";
+        QTest::newRow("plain HTTP to a TLS service") << QStringList{} << false << "http://127.0.0.1";
+        // The system's CAs would accept nothing here either; the log must name the lost file.
+        QTest::newRow("CA file deleted")
+            << QStringList{"--tls", "--ca", certs_->caFile} << true << "PictureConfig/ServerCA.pem 不存在";
     }
     void untrustedOrPlainClientsGetNowhere() {
         QFETCH(QStringList, options);
+        QFETCH(bool, caDeleted);
         QFETCH(QString, logged);
         const QString folder = configured(QString::fromLatin1(QTest::currentDataTag()), options);
+        if (caDeleted) {
+            QVERIFY(QFile::remove(folder + QStringLiteral("/PictureConfig/ServerCA.pem")));
+        }
         const Run login = cli(folder, {"login", "demo", "demo123"});
         QCOMPARE(login.code, 1);
         QCOMPARE(login.out, QStringLiteral("failed\n"));
