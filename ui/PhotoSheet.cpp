@@ -205,8 +205,9 @@ void TFrm_PhotoSheet::RefreshTypeOffers() {
     // Then the offers: the unused types no other row holds.
     for (size_t i = 0; i < rows_.size(); ++i) {
         Row &row = *rows_[i];
-        if (row.state == RowState::Sent) {
-            continue; // shows the type it was sent with
+        if (row.state == RowState::Sent || row.state == RowState::Kept) {
+            continue; // shows the type it was sent or kept with, which no other row may take // shows the
+                      // type it was sent with
         }
         QStringList offered;
         if (holds(row)) { // a photo that cannot be sent holds no type
@@ -252,6 +253,9 @@ void TFrm_PhotoSheet::ShowRow(Row &row, RowState state, const QString &text) {
     case RowState::Failed:
         colour = QStringLiteral("#b00000");
         break;
+    case RowState::Kept:
+        colour = QStringLiteral("#00008b");
+        break;
     }
     row.result->setText(shown);
     row.result->setToolTip(shown);
@@ -261,7 +265,7 @@ void TFrm_PhotoSheet::ShowRow(Row &row, RowState state, const QString &text) {
         palette.setColor(row.result->foregroundRole(), QColor(colour));
     }
     row.result->setPalette(palette);
-    const bool sent = state == RowState::Sent;
+    const bool sent = state == RowState::Sent || state == RowState::Kept;
     const bool again = state == RowState::Refused || state == RowState::Failed;
     row.action->setText(again ? QStringLiteral("重新发送") : QStringLiteral("移除"));
     row.action->setVisible(!sent);
@@ -275,7 +279,8 @@ void TFrm_PhotoSheet::UpdateButtons() {
         sendable = sendable || row->state == RowState::Ready || row->state == RowState::Refused ||
                    row->state == RowState::Failed;
         row->action->setEnabled(!busy_);
-        row->type->setEnabled(!busy_ && row->state != RowState::Sent && row->state != RowState::Unusable);
+        row->type->setEnabled(!busy_ && row->state != RowState::Sent && row->state != RowState::Kept &&
+                              row->state != RowState::Unusable);
     }
     Btn_Save->setEnabled(!busy_ && sendable);
     Btn_Cancel->setEnabled(!busy_ || !stopRequested_);

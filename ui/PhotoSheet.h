@@ -4,8 +4,9 @@
 // a note, and the size it will be sent at against the company's limits. Every photo is prepared once,
 // when the sheet opens, before anything is sent; 保存 sends the rows one after another (the photo limit
 // counts them all first) and each row shows its result; a failed or refused row can be sent again alone;
-// 取消 stops after the photo being sent. The members live in PhotoSheet.cpp (rows, types, layout) and
-// PhotoSheetSend.cpp (preparing and sending).
+// 取消 stops after the photo being sent; rows that found no service may be kept in the outbox. The
+// members live in PhotoSheet.cpp (rows, types, layout), PhotoSheetSend.cpp (preparing and sending) and
+// PhotoSheetKeep.cpp (the outbox).
 
 #include "client/PhotoSession.h"
 #include "client/PhotoWorkflow.h"
@@ -33,7 +34,7 @@ public:
     ~TFrm_PhotoSheet() override;
 
     // What became of a row.
-    enum class RowState { Waiting, Preparing, Ready, Unusable, Sending, Sent, Refused, Failed };
+    enum class RowState { Waiting, Preparing, Ready, Unusable, Sending, Sent, Refused, Failed, Kept };
 
     int RowCount() const { return int(rows_.size()); }
     RowState StateOf(int row) const { return rows_.at(size_t(row))->state; }
@@ -59,6 +60,7 @@ private:
         PhotoWorkflow::TPreparedPhoto photo;
         RowState state = RowState::Waiting;
         QString photoId;
+        QString reason; // why the last send failed
         QLabel *thumb = nullptr;
         QComboBox *type = nullptr;
         QLineEdit *note = nullptr;
@@ -87,6 +89,9 @@ private:
     void Btn_CancelClick();
     void SendRows(const std::vector<Row *> &rows);
     void SendRow(Row &row);
+    // After a send that could not reach the service: offers to keep the failed rows in the outbox, to be
+    // sent from the main window later (PhotoSheetKeep.cpp).
+    void OfferToKeep(const std::vector<Row *> &rows);
     // The session runs with the sheet's control while it prepares or sends; busy_ meanwhile.
     void RunBusy(const std::function<void()> &work);
 

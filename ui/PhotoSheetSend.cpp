@@ -135,6 +135,13 @@ void TFrm_PhotoSheet::SendRows(const std::vector<Row *> &rows) {
         summary += QStringLiteral(",已停止,%1 张未发送").arg(int(rows.size()) - done);
     }
     Lb_Status->setText(summary);
+    std::vector<Row *> failed;
+    for (Row *row : rows) {
+        if (row->state == RowState::Failed) {
+            failed.push_back(row);
+        }
+    }
+    OfferToKeep(failed);
 }
 
 void TFrm_PhotoSheet::SendRow(Row &row) {
@@ -158,6 +165,7 @@ void TFrm_PhotoSheet::SendRow(Row &row) {
         return;
     }
     const QString why = result.reason.isEmpty() ? result.message : result.reason;
+    row.reason = why;
     // The service could not be reached or the transfer was cut: worth sending again as it is; otherwise
     // the input or the service refused it.
     if (!result.unreachable) {

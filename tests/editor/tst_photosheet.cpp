@@ -1,10 +1,11 @@
-// The sheet of several photos against the reference photo service: the types it offers, and a send
-// where one photo is refused, one fails and is then sent again alone.
+// The sheet of several photos against the reference photo service: the types it offers, a send where
+// one photo is refused, one fails and is then sent again alone, and failed rows kept in the outbox.
 
 #include "ConfigWriter.h"
 #include "MessageBox.h"
 #include "PhotoSheet.h"
 #include "client/MainDataModule.h"
+#include "client/Outbox.h"
 #include "client/PhotoListModel.h"
 #include "client/PhotoTypeChoice.h"
 #include "client/UploadPictureLib.h"
@@ -18,9 +19,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QTcpServer>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
+
+const QString kKeepQuestion =
+    QStringLiteral("%1 张照片因无法连接服务器未能发送。\n\n是否保留到待发送箱,等网络恢复后再发送?");
 
 struct Fixture {
     TempAppDir app;
@@ -126,6 +133,46 @@ private slots:
         QVERIFY(left[1]->findText(DM_Main->PhotoTypeList[2]) >= 0); // the type the first row left
     }
 
+    // Rows that find no service are kept in the outbox as they were prepared, when the user agrees.
+    void unreachableRowsKeptInTheOutbox() {
+        const QStringList files{fx->jpeg(QStringLiteral("k1.jpg"), QSize(900, 900)),
+                                fx->jpeg(QStringLiteral("k2.jpg"), QSize(300, 200))};
+        TFrm_PhotoSheet sheet(files);
+        sheet.show();
+        QTRY_VERIFY_WITH_TIMEOUT(sheet.StateOf(1) == TFrm_PhotoSheet::RowState::Ready, 60000);
+        const QList<QLineEdit *> notes = rowWidgets<QLineEdit>(sheet, "Ed_PhotoNote");
+        notes[0]->setText(QStringLiteral("门头"));
+        notes[1]->setText(QStringLiteral("柜台"));
+        QTcpServer closed; // a port where nothing listens
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString livePort = DM_Main->ServerPort;
+        DM_Main->ServerPort = QString::number(closed.serverPort());
+        closed.close();
+        TScriptedMessageBoxes boxes; // answers Yes
+        sheet.findChild<QPushButton *>(QStringLiteral("Btn_Save"))->click();
+        DM_Main->ServerPort = livePort;
+        QCOMPARE(boxes.Texts(), QStringList{kKeepQuestion.arg(2)});
+        QCOMPARE(sheet.StateOf(0), TFrm_PhotoSheet::RowState::Kept);
+        QCOMPARE(sheet.StateOf(1), TFrm_PhotoSheet::RowState::Kept);
+        const QList<TOutbox::Listed> kept = TOutbox().List();
+        QCOMPARE(kept.size(), 2);
+        const QList<QComboBox *> combos = typeCombos(sheet);
+        for (int i = 0; i < 2; ++i) {
+            const auto found = std::find_if(kept.begin(), kept.end(), [&](const TOutbox::Listed &listed) {
+                return listed.entry.typeEntry == combos[i]->currentText();
+            });
+            QVERIFY(found != kept.end() && found->error.isEmpty());
+            QCOMPARE(found->entry.kind, TOutboxEntry::Kind::Add);
+            QCOMPARE(found->entry.companyId, QString::fromUtf8(kDemoCompanyEmpty));
+            QCOMPARE(found->entry.note, notes[i]->text());
+            QVERIFY(!found->entry.reason.isEmpty());
+            QVERIFY(found->entry.photo.hasImage());
+        }
+        for (const TOutbox::Listed &entry : kept) {
+            QVERIFY(TOutbox().Discard(entry.id));
+        }
+    }
+
     void oneRefusedOneFailedThenSentAgain() {
         const QStringList files{fx->jpeg(QStringLiteral("a.jpg"), QSize(1600, 1200)),
                                 fx->jpeg(QStringLiteral("b.jpg"), QSize(640, 480)),
@@ -161,12 +208,14 @@ private slots:
             }
         });
         TScriptedMessageBoxes boxes;
+        boxes.QueueAnswer(QMessageBox::No); // not kept in the outbox: sent again below
         sheet.findChild<QPushButton *>(QStringLiteral("Btn_Save"))->click();
         using State = TFrm_PhotoSheet::RowState;
         QCOMPARE(sheet.StateOf(0), State::Sent);
         QCOMPARE(sheet.StateOf(1), State::Refused);
         QCOMPARE(sheet.StateOf(2), State::Failed);
-        QVERIFY(boxes.Texts().isEmpty()); // each row tells its own result
+        // Each row tells its own result; the one the service never saw may be kept.
+        QCOMPARE(boxes.Texts(), QStringList{kKeepQuestion.arg(1)});
         const QList<QLabel *> results = rowWidgets<QLabel>(sheet, "Lb_Result");
         QVERIFY2(results[1]->text().startsWith(QStringLiteral("被拒绝:")), qPrintable(results[1]->text()));
         QVERIFY2(results[2]->text().startsWith(QStringLiteral("发送失败:")), qPrintable(results[2]->text()));
