@@ -51,9 +51,11 @@ int runList(const QStringList &args) {
             item.insert(QStringLiteral("photoId"), e.photoId);
         }
         if (p.hasImage()) {
-            item.insert(QStringLiteral("sourceSize"), sizeText(p.sourceSize));
+            item.insert(QStringLiteral("sourceWidth"), p.sourceSize.width());
+            item.insert(QStringLiteral("sourceHeight"), p.sourceSize.height());
             item.insert(QStringLiteral("sourceBytes"), p.source.size());
-            item.insert(QStringLiteral("smallSize"), sizeText(p.smallSize));
+            item.insert(QStringLiteral("smallWidth"), p.smallSize.width());
+            item.insert(QStringLiteral("smallHeight"), p.smallSize.height());
             item.insert(QStringLiteral("smallBytes"), p.small.size());
             size = QStringLiteral("%1 %2KB, %3 %4KB")
                        .arg(sizeText(p.sourceSize))

@@ -17,6 +17,11 @@ inline constexpr char kServiceHelp[] =
     "  --db FILE                the SQLite file, created when missing\n"
     "  --db postgresql://USER@HOST:PORT/DBNAME\n"
     "                           a PostgreSQL database instead; its tables are created when missing\n"
+    "  --db-wait S              at start, keep trying for up to S seconds to open a database that\n"
+    "                           does not answer yet (default 0: give up at once)\n"
+    "  --config FILE            read options from FILE, one \"name = value\" per line (names as the\n"
+    "                           long options without dashes; \"true\" for switches; # comments); the\n"
+    "                           command line wins\n"
     "  --tls-cert FILE --tls-key FILE\n"
     "                           serve HTTPS with this PEM certificate chain and private key\n"
     "  --seed-demo              add the demo data once\n"
@@ -32,4 +37,5 @@ inline constexpr char kServiceHelp[] =
     "  --open-access            answer company operations for any address; by default only for an\n"
     "                           address that logged in successfully within the last 30 minutes\n"
     "  --exit-with-parent       stop when the process that started the service ends\n"
+    "  --version                the program's version\n"
     "  --help                   this text\n";

@@ -75,7 +75,9 @@ Answer<TPicResultInfo> ServiceLogic::InsertCompanyPhoto(const Header &header, co
     case InsertOutcome::Inserted:
         break;
     }
-    return picResult(ResultCode::kSuccess);
+    Answer<TPicResultInfo> inserted = picResult(ResultCode::kSuccess);
+    inserted.createdId = photo.photoId;
+    return inserted;
 }
 
 Answer<TPicResultInfo> ServiceLogic::UpdateCompanyPhoto(const Header &header, const TPictureInfo &aPicInfo) {

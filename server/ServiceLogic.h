@@ -14,7 +14,8 @@
 
 template <typename Record> struct Answer {
     Record record;
-    QString detail; // empty on success
+    QString detail;    // empty on success
+    QString createdId; // the photo ID an insert gave the new photo, for the log
 };
 
 class PhotoListCache;

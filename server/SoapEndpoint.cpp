@@ -3,6 +3,7 @@
 #include "CallerHeader.h"
 #include "RequestLog.h"
 #include "ServiceMetrics.h"
+#include "WireText.h"
 #include "contract/ResultCodes.h"
 #include "contract/SoapCodec.h"
 
@@ -17,6 +18,7 @@ SoapReply reply(Soap::Operation op, const Answer<Record> &answer, QByteArrayList
     r.resultCode = answer.record.F_OPERRESULT;
     r.operation = Soap::OperationName(op);
     r.outcome = r.resultCode;
+    r.createdId = answer.createdId;
     r.logLine = Soap::OperationName(op) + QLatin1Char(' ') + answer.record.F_OPERRESULT;
     if (!answer.detail.isEmpty()) {
         r.logLine += QStringLiteral(" (") + answer.detail + QLatin1Char(')');
@@ -76,8 +78,9 @@ QString quoted(const QString &text) {
 }
 
 // Who and what a request names, for its log line: the user name of a login, the company (its
-// customer ID or company ID as the header carries it) and the photo ID of a change.
-QString subject(const Soap::Request &request) {
+// customer ID or company ID as the header carries it) and the photo ID of a change, for an insert the
+// ID the new photo got (`createdId`) and its type.
+QString subject(const Soap::Request &request, const QString &createdId) {
     using Soap::Operation;
     const std::optional<CallerHeader> caller = ReadCallerHeader(request.header);
     const QString who = caller ? caller->customer : QString();
@@ -90,7 +93,12 @@ QString subject(const Soap::Request &request) {
     } else if (request.op == Operation::UpdateCompanyPhoto) {
         text += QStringLiteral(" photo ") + quoted(request.aPicInfo.F_ID);
     } else if (request.op == Operation::InsertCompanyPhoto) {
-        text += QStringLiteral(" type ") + quoted(request.aPicInfo.F_FLAG);
+        if (!createdId.isEmpty()) {
+            text += QStringLiteral(" photo ") + quoted(createdId);
+        }
+        // The type as the photo types name it, not in its Base64 wire form.
+        const QString &flag = request.aPicInfo.F_FLAG;
+        text += QStringLiteral(" type ") + quoted(WireText::ReadBase64Text(flag).value_or(flag));
     }
     return text;
 }
@@ -178,6 +186,6 @@ SoapReply AnswerSoapRequest(ServiceLogic &logic, const QByteArray &body, AccessC
     }
     SoapReply reply = answerRequest(logic, request, access, peer);
     // Every entry ends in the client's address, after anything a client chose, for fail2ban's <HOST>.
-    reply.logLine += subject(request) + from;
+    reply.logLine += subject(request, reply.createdId) + from;
     return reply;
 }

@@ -17,6 +17,7 @@ struct SoapReply {
     bool databaseError = false; // a fault because the database failed
     QString operation;          // the operation's name, "?" when the message could not be read
     QString outcome;            // resultCode, or "fault", "refused", "database_error", "server_error"
+    QString createdId;          // the ID of the photo an insert added
 };
 
 // A database that fails is answered with a short soap:Server fault naming a request number (the log

@@ -14,6 +14,7 @@
 #include "ShutdownSignals.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QThread>
 
 #include <csignal>
@@ -44,6 +45,29 @@ void logQtMessage(QtMsgType, const QMessageLogContext &, const QString &message)
     LogRequest(QStringLiteral("qt: ") + message.trimmed());
 }
 
+// Opens the database; one that does not answer yet (a local server still starting) is tried again
+// every second for up to `waitSeconds`, so that a service started with it does not fail and restart.
+std::unique_ptr<PhotoDatabase> openWaiting(const QString &location, int waitSeconds) {
+    QString error;
+    if (!ParseDatabaseLocation(location, error)) {
+        throw DatabaseError(error.toStdString()); // waiting does not mend a wrong URL
+    }
+    const QDeadlineTimer deadline(qint64(waitSeconds) * 1000);
+    for (;;) {
+        try {
+            return std::make_unique<PhotoDatabase>(location);
+        } catch (const DatabaseError &e) {
+            if (deadline.hasExpired()) {
+                throw;
+            }
+            LogRequest(QStringLiteral("database not ready, trying again for %1 s more: %2")
+                           .arg((deadline.remainingTime() + 999) / 1000)
+                           .arg(QString::fromUtf8(e.what()).simplified()));
+            QThread::sleep(1);
+        }
+    }
+}
+
 int run(int argc, char *argv[]) {
     const pid_t parent = ::getppid(); // before anything else, so a parent that ends early is noticed
     QCoreApplication app(argc, argv);
@@ -52,6 +76,10 @@ int run(int argc, char *argv[]) {
     }
     if (app.arguments().contains(QLatin1String("--help"))) {
         std::fputs(kServiceHelp, stdout);
+        return 0;
+    }
+    if (app.arguments().contains(QLatin1String("--version"))) {
+        std::puts("photo-service " UPLOADPIC_VERSION);
         return 0;
     }
     const auto parsed = ParseServiceOptions(app.arguments().mid(1));
@@ -72,7 +100,7 @@ int run(int argc, char *argv[]) {
 
     std::unique_ptr<PhotoDatabase> db;
     try {
-        db = std::make_unique<PhotoDatabase>(options.dbFile);
+        db = openWaiting(options.dbFile, options.dbWaitSeconds);
         if (options.seedDemo && SeedDemo(*db)) {
             QString unused;
             const auto where = ParseDatabaseLocation(options.dbFile, unused); // without a password

@@ -3,8 +3,10 @@
 #include "ui_AddPhoto.h"
 
 #include "DataNetCommunication.h"
+#include "DialogFrame.h"
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
+#include "OutboxOffer.h"
 #include "PreparedSizes.h"
 
 #include "client/MainDataModule.h"
@@ -25,7 +27,7 @@ PhotoWorkflow::EditMode editMode(int operMode) {
 
 TFrm_AddPhoto::TFrm_AddPhoto(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFrm_AddPhoto>()) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    DialogFrame::Apply(this);
     connect(ui->Btn_Load, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_LoadClick);
     connect(ui->Btn_Save, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_SaveClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &TFrm_AddPhoto::Btn_CloseClick);
@@ -188,14 +190,16 @@ void TFrm_AddPhoto::Btn_SaveClick() {
     const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() && !prepared ? Step::Prepare
                                                  : add                                  ? Step::Insert
                                                                                         : Step::Update);
-    const PhotoWorkflow::TPreparedPhoto &photo = prepared_;
+    // The prepared photo outlives the send, so that it can be kept when the service is out of reach.
+    PhotoWorkflow::TPreparedPhoto photo = prepared ? prepared_ : PhotoWorkflow::TPreparedPhoto();
     const TOperationResult result = TFrm_DataNetCommunication::Run(
         parentWidget() != nullptr ? parentWidget() : this, notice, true, [&](TPhotoSession &session) {
-            if (prepared) {
-                return add ? session.AddPrepared(photo, entry, note)
-                           : session.EditPrepared(photoId, note, photo);
+            if (!prepared && !path.trimmed().isEmpty()) {
+                if (TOperationResult r = session.Prepare(path, photo); !r.ok()) {
+                    return r;
+                }
             }
-            return add ? session.Add(path, entry, note) : session.Edit(photoId, note, path);
+            return add ? session.AddPrepared(photo, entry, note) : session.EditPrepared(photoId, note, photo);
         });
     switch (result.input) {
     case PhotoWorkflow::Input::None:
@@ -211,7 +215,20 @@ void TFrm_AddPhoto::Btn_SaveClick() {
         return;
     }
     if (!result.ok()) {
-        if (!result.cancelled) { // the runner told the user of a cancel
+        if (result.unreachable) {
+            TOutboxEntry work{{},
+                              DM_Main->CompanyId,
+                              add ? TOutboxEntry::Kind::Add : TOutboxEntry::Kind::Edit,
+                              photoId,
+                              entry,
+                              note,
+                              {},
+                              {},
+                              photo};
+            if (OutboxOffer::OfferToKeep(this, result, std::move(work))) {
+                reject();
+            }
+        } else if (!result.cancelled) { // the runner told the user of a cancel
             TMessageBox::Failure(this, result.message, result.reason);
         }
         return;

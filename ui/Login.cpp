@@ -1,5 +1,6 @@
 #include "Login.h"
 
+#include "DialogFrame.h"
 #include "MessageBox.h"
 #include "ui_Login.h"
 
@@ -48,8 +49,8 @@ QPixmap drawMark(bool person) {
 } // namespace
 
 TFrm_Login::TFrm_Login(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      ui(std::make_unique<Ui::TFrm_Login>()), Timer(new QTimer(this)), CancelTimer(new QTimer(this)) {
+    : QDialog(parent, DialogFrame::Flags(DialogFrame::Close::None)), ui(std::make_unique<Ui::TFrm_Login>()),
+      Timer(new QTimer(this)), CancelTimer(new QTimer(this)) {
     ui->setupUi(this);
     setFixedSize(size());
     Timer->setObjectName(QStringLiteral("Timer"));

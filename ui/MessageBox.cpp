@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "DialogFrame.h"
+
 #include <QApplication>
 
 namespace {
@@ -38,9 +40,8 @@ QMessageBox::StandardButton TMessageBox::Show(QWidget *parent, const QString &te
     }
     QMessageBox box(qtIcon(icon), Caption(), text, buttons, parent);
     box.setInformativeText(detail);
-    if (topmost) {
-        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
+    DialogFrame::Apply(&box, DialogFrame::Close::Button,
+                       topmost ? Qt::WindowStaysOnTopHint : Qt::WindowFlags());
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

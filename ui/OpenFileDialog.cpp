@@ -1,5 +1,7 @@
 #include "OpenFileDialog.h"
 
+#include "DialogFrame.h"
+
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -63,6 +65,7 @@ QStringList askForFiles(QWidget *parent, const QString &title, const QStringList
     }
     QFileDialog dialog(parent, title, QString(), filters.join(QStringLiteral(";;")));
     dialog.setOption(QFileDialog::DontUseNativeDialog); // Qt's own, so that its columns can be ours
+    DialogFrame::Apply(&dialog);
     dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setProxyModel(new ChineseFileColumns(&dialog));
     dialog.resize(760, 480);

@@ -83,6 +83,7 @@ void TFrm_UploadMain::FormCreate() {
     Frm_ViewPhoto->hide();
 
     BuildStatusBar();
+    BuildOutboxButton();
     BuildContextMenu();
     ConnectCommands();
     BuildKeyboard();

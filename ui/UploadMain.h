@@ -7,7 +7,7 @@
 // (creation, login, status bar, buttons, exit), UploadMainCompany.cpp (company query, refresh),
 // UploadMainPhotos.cpp (the list's commands, download, add, edit, delete), UploadMainPreview.cpp (preview and
 // wheel), UploadMainKeys.cpp (shortcuts, tab order), UploadMainView.cpp (rows or icons) and
-// UploadMainDrop.cpp (a photo dropped or pasted).
+// UploadMainDrop.cpp (a photo dropped or pasted) and UploadMainOutbox.cpp (the photos waiting to be sent).
 
 #include "LoadedPhoto.h"
 #include "PhotoDrop.h"
@@ -24,6 +24,7 @@ class QAbstractItemView;
 class QLineEdit;
 class QListView;
 class QMenu;
+class QPushButton;
 class QModelIndex;
 class QToolButton;
 class TFrm_ViewPhoto;
@@ -150,12 +151,21 @@ private:
     void FormMouseWheelDown(int notches);
     void FormMouseWheelUp(int notches);
 
+    // The outbox (UploadMainOutbox.cpp): the count of photos waiting, sending them (ids: every entry
+    // when empty) with a line per entry, and the offer after a query of a company that has some.
+    void BuildOutboxButton();
+    void UpdateOutboxCount();
+    void Btn_OutboxClick();
+    void SendOutboxEntries(const QStringList &ids);
+    void OfferOutboxAfterQuery();
+
     std::unique_ptr<Ui::TFrm_UploadMain> ui;
     std::unique_ptr<TPhotoListModel> photoList_;
     TPhotoListColumns *listColumns_ = nullptr;
     TPhotoThumbnails *thumbnails_ = nullptr;
     QListView *Lv_Icons = nullptr;
     QToolButton *Btn_IconView = nullptr;
+    QPushButton *Btn_Outbox = nullptr;
     QLineEdit *Ed_CustomerId = nullptr;
     QLineEdit *Ed_SoftWareId = nullptr;
     QLineEdit *Ed_DeviceId = nullptr;
@@ -165,5 +175,6 @@ private:
     bool loginDone_ = false;
     bool terminateRequested_ = false;
     bool closing_ = false;
+    bool sendingOutbox_ = false;
     bool changingRows_ = false; // rows are being removed: selection changes show nothing yet
 };

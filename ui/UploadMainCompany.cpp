@@ -45,6 +45,9 @@ bool TFrm_UploadMain::QueryCompanyInfo(const QString &typed) {
     ShowCompanyInfo();
     ClearPreview();
     ShowListResult(result);
+    if (result.ok()) {
+        OfferOutboxAfterQuery();
+    }
     return true;
 }
 

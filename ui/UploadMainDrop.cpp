@@ -92,6 +92,7 @@ void TFrm_UploadMain::AddPhotos(const QStringList &files) {
     }
     TFrm_PhotoSheet sheet(files, this);
     sheet.exec();
+    UpdateOutboxCount(); // the sheet may have kept photos for later
     if (!sheet.Attempted()) {
         return;
     }

@@ -156,6 +156,7 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
         editor.PhotoType = type;
     }
     editor.exec();
+    UpdateOutboxCount(); // the editor may have kept the photo for later
     if (severalPaths != nullptr) {
         *severalPaths = editor.SeveralPaths;
     }

@@ -57,7 +57,7 @@ dpkg -x "$service_deb" "$root"
 check "the unit starts the installed service" \
     grep -q '^ExecStart="/usr/bin/photo-service"' "$root/lib/systemd/system/photo-service.service"
 check "uploadpic-cli --version" test "$("$root/usr/bin/uploadpic-cli" --version)" = "uploadpic-cli $version"
-check "photo-service --help" sh -c "'$root/usr/bin/photo-service' --help | grep -q -- --listen"
+check "photo-service --version" test "$("$root/usr/bin/photo-service" --version)" = "photo-service $version"
 
 # Installed in the system's folders, the client writes into $XDG_DATA_HOME/uploadpic, never next to
 # its executable.

@@ -13,6 +13,7 @@
 #include "client/UploadPictureLib.h"
 #include "service/FakeHttpServer.h"
 #include "support/DemoSeed.h"
+#include "support/LinkCutter.h"
 #include "support/ModalDriver.h"
 #include "support/OperationCases.h"
 #include "support/PhotoServiceProcess.h"
@@ -428,6 +429,38 @@ private slots:
         // The server agrees.
         w->find<QPushButton>("Btn_RefPhoto")->click();
         QCOMPARE(list->rowCount(), kDemoPhotoCount);
+    }
+
+    // The link drops as the photo is sent: the editor offers to keep it, the status bar counts it, and
+    // the next query of its company offers to send it, with a line for it.
+    void unsentPhotoIsKeptAndSentAfterTheNextQuery() {
+        LinkCutter link(w->service->port(), LinkCutter::Cut::Request);
+        DM_Main->ServerPort = QString::number(link.port());
+        const QString company = QString::fromUtf8(kDemoCompanyEmpty);
+        query(*w, company);
+        auto *outbox = w->find<QPushButton>("Btn_Outbox");
+        QCOMPARE(outbox->text(), QStringLiteral("待发送: 0"));
+        QVERIFY(!outbox->isEnabled());
+        {
+            TScriptedMessageBoxes boxes; // Yes: keep it
+            driveEditor(jpegFile(*w, QStringLiteral("door.jpg")), QStringLiteral("门头"));
+            w->find<QPushButton>("Btn_Add")->click();
+            QCOMPARE(boxes.Shown.size(), 2);
+            QVERIFY2(boxes.Shown[0].Text.contains(QStringLiteral("是否保留到待发送箱")),
+                     qPrintable(boxes.Texts()[0]));
+        }
+        QCOMPARE(w->window->PhotoList->rowCount(), 0);
+        QCOMPARE(outbox->text(), QStringLiteral("待发送: 1"));
+        QVERIFY(outbox->isEnabled());
+
+        link.cut = LinkCutter::Cut::Nothing;
+        TScriptedMessageBoxes boxes; // Yes: send it now
+        query(*w, company);
+        QCOMPARE(boxes.Shown.size(), 2);
+        QCOMPARE(boxes.Shown[0].Text, QStringLiteral("该企业有1项待发送的照片,现在发送吗?"));
+        QVERIFY2(boxes.Shown[1].Text.contains(QStringLiteral(": 已发送 W")), qPrintable(boxes.Texts()[1]));
+        QCOMPARE(w->window->PhotoList->rowCount(), 1);
+        QCOMPARE(outbox->text(), QStringLiteral("待发送: 0"));
     }
 
     void photoLimitIsCheckedWhenTheCommandIsGiven() {

@@ -5,6 +5,7 @@
 #include "client/Outbox.h"
 #include "core/WholeFile.h"
 #include "support/DemoSeed.h"
+#include "support/LinkCutter.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
 
@@ -16,64 +17,11 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
 
 namespace {
-
-// Forwards each connection to the service, but cuts the connection of an add: before the add
-// reaches the service (the link dropped), or after the service answered it, within the first bytes of
-// the answer (the service applied the add, the client never learns).
-class LinkCutter : public QObject {
-public:
-    enum class Cut { Request, Answer };
-    LinkCutter(quint16 target, Cut cut) : target_(target), cut_(cut) {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *client = server_.nextPendingConnection()) {
-                forward(client);
-            }
-        });
-    }
-    quint16 port() const { return server_.serverPort(); }
-
-private:
-    void forward(QTcpSocket *client) {
-        client->setParent(this);
-        auto *upstream = new QTcpSocket(client);
-        auto insert = std::make_shared<bool>(false);
-        connect(client, &QTcpSocket::readyRead, upstream, [this, client, upstream, insert] {
-            const QByteArray bytes = client->readAll();
-            *insert = *insert || bytes.contains("InsertCompanyPhoto");
-            if (*insert && cut_ == Cut::Request) {
-                upstream->abort();
-                client->abort();
-                return;
-            }
-            upstream->write(bytes); // held until connected
-        });
-        connect(upstream, &QTcpSocket::readyRead, client, [this, client, upstream, insert] {
-            const QByteArray bytes = upstream->readAll();
-            if (!*insert) {
-                client->write(bytes);
-                return;
-            }
-            client->write(bytes.left(12));
-            client->disconnectFromHost();
-            upstream->abort();
-        });
-        connect(upstream, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
-        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
-        upstream->connectToHost(QHostAddress::LocalHost, target_);
-    }
-
-    QTcpServer server_;
-    quint16 target_;
-    Cut cut_;
-};
 
 QByteArray jpeg(Qt::GlobalColor color) {
     QImage image(800, 600, QImage::Format_RGB32);

@@ -36,6 +36,7 @@ class TestDatabaseOutage : public QObject {
     QNetworkAccessManager nam_;
     std::unique_ptr<PhotoServiceProcess> service_;
     TCompanyInfo company_;
+    QString db_;
 
     HttpResult list() {
         return postRequest(nam_, service_->endpoint(),
@@ -53,7 +54,8 @@ private slots:
         if (!QProcessEnvironment::systemEnvironment().contains("UPLOADPIC_TEST_PG_CONTROL")) {
             QSKIP("runs under tests/support/with-postgres.sh");
         }
-        service_ = std::make_unique<PhotoServiceProcess>(TestDatabase::fresh(dir_.filePath("x.db")));
+        db_ = TestDatabase::fresh(dir_.filePath("x.db"));
+        service_ = std::make_unique<PhotoServiceProcess>(db_);
         QVERIFY(service_->started());
         const HttpResult login = postRequest(
             nam_, service_->endpoint(),
@@ -105,6 +107,29 @@ private slots:
         } while (code(r) != QLatin1String("1110") && !deadline.hasExpired() && (QTest::qWait(100), true));
         QCOMPARE(code(r), QStringLiteral("1110"));
         QCOMPARE(get("/readyz").status, 200);
+    }
+
+    // A service started before its database keeps trying (--db-wait) and starts once it answers.
+    void startWaitsForDatabase() {
+        QVERIFY(control("stop"));
+        QProcess late;
+        late.start(QCoreApplication::applicationDirPath() + QStringLiteral("/photo-service"),
+                   {"--listen", "127.0.0.1:0", "--db", db_, "--db-wait", "60", "--exit-with-parent"});
+        QVERIFY(late.waitForStarted(30000));
+        late.setReadChannel(QProcess::StandardError);
+        QByteArray log;
+        while (!log.contains("database not ready") && late.waitForReadyRead(30000)) {
+            log += late.readAllStandardError();
+        }
+        QVERIFY2(log.contains("database not ready"), log.constData());
+        late.setReadChannel(QProcess::StandardOutput);
+        QVERIFY(control("start"));
+        while (!late.canReadLine() && late.waitForReadyRead(60000)) {
+        }
+        QVERIFY(late.readLine().startsWith("listening on 127.0.0.1:"));
+        late.terminate();
+        QVERIFY(late.waitForFinished(30000));
+        QCOMPARE(late.exitCode(), 0);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "PhotoDatabase.h"
 #include "PhotoListCache.h"
 #include "ServiceLogic.h"
+#include "SoapEndpoint.h"
 #include "WireText.h"
 #include "contract/SoapCodec.h"
 
@@ -369,10 +370,21 @@ private slots:
     // The service names a new photo as the client does, and the client later uses that name.
     void insertDerivesTheClientsId() {
         const TCompanyInfo company = queried(kDemoCompanyWithPhotos);
-        const TPictureInfo info = newPhoto(company, s(kDemoFreeTypeCode), s("消防通道"));
-        QCOMPARE(code(logic_->InsertCompanyPhoto(photos(company), info)), QStringLiteral("1110"));
+        Soap::Request insert;
+        insert.op = Soap::Operation::InsertCompanyPhoto;
+        insert.header = photos(company);
+        insert.aPicInfo = newPhoto(company, s(kDemoFreeTypeCode), s("消防通道"));
+        const TPictureInfo &info = insert.aPicInfo;
+        const SoapReply reply = AnswerSoapRequest(*logic_, Soap::WriteRequest(insert), nullptr,
+                                                  QHostAddress(QStringLiteral("192.0.2.7")));
+        QCOMPARE(reply.resultCode, QStringLiteral("1110"));
         const QString id =
             QStringLiteral("W") + company.F_CUSTOMERID + QStringLiteral("20250308") + kDemoFreeTypeCode;
+        // The audit line names the new photo.
+        QVERIFY2(
+            reply.logLine.endsWith(
+                QStringLiteral(" photo \"%1\" type \"%2\" from 192.0.2.7").arg(id, s(kDemoFreeTypeCode))),
+            qPrintable(reply.logLine));
         const auto stored = db_->photo(s(kDemoCompanyWithPhotos), id);
         QVERIFY(stored.has_value());
         QCOMPARE(stored->note, s("消防通道"));

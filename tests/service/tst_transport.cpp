@@ -91,6 +91,34 @@ private slots:
     }
 
     // A sink takes the body of a 200 answer as it arrives; any other answer is kept for its fault.
+    // A cancel given once the whole request has been handed over: a read is still cancelled, a change
+    // is not (the server may hold it whole), and its answer is returned.
+    void cancelAfterTheWholeRequest_data() {
+        QTest::addColumn<bool>("changesServer");
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("read") << false << true;
+        QTest::newRow("change") << true << false;
+    }
+    void cancelAfterTheWholeRequest() {
+        QFETCH(bool, changesServer);
+        QFETCH(bool, cancelled);
+        FakeHttpServer server;
+        server.reply(200, "OK", "<a/>");
+        HttpTransport::PostOptions options;
+        options.changesServer = changesServer;
+        options.control = std::make_shared<TransferControl>();
+        options.control->OnProgress = [control = options.control.get()](const TransferProgress &p) {
+            if (p.sent == p.sendTotal) {
+                control->Cancel();
+            }
+        };
+        const QByteArray request(512 * 1024, 'r');
+        const QString what =
+            failureOf([&] { HttpTransport::Post(QUrl(server.url()), "\"x\"", request, options); });
+        QCOMPARE(what, cancelled ? QStringLiteral("已被用户取消") : QStringLiteral("no exception"));
+        QCOMPARE(options.control->Honoured(), cancelled);
+    }
+
     void bodySinkTakesSuccessfulAnswersOnly_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("sunk");
