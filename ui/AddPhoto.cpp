@@ -7,10 +7,13 @@
 #include "MessageBox.h"
 #include "OpenFileDialog.h"
 #include "OutboxOffer.h"
+#include "PreparedSizes.h"
 
 #include "client/MainDataModule.h"
 #include "client/PhotoTypeChoice.h"
 #include "client/PhotoWorkflow.h"
+
+#include <QTimer>
 
 #include <exception>
 
@@ -50,9 +53,14 @@ void TFrm_AddPhoto::FormShow() {
         ui->Cb_PhotoType->setEnabled(false); // an existing photo keeps its type
     } else {
         ui->Ed_PhotoNote->clear();
-        ui->Ed_PhotoPath->setText(PhotoPath);
         ui->Cb_PhotoType->setCurrentIndex(-1);
+        if (!PhotoPath.isEmpty()) {
+            ui->Ed_PhotoPath->setText(PhotoPath);
+            // Once the dialog is on screen, behind which the preparation runs.
+            QTimer::singleShot(0, this, [this] { ChoosePhoto(PhotoPath); });
+        }
     }
+    ShowPreparedSizes();
 }
 
 void TFrm_AddPhoto::InitPhotoTypeList() {
@@ -77,16 +85,65 @@ bool TFrm_AddPhoto::IsPhotoTypeUsed(const QString &code) const {
 }
 
 void TFrm_AddPhoto::Btn_LoadClick() {
-    const QString chosen = TOpenFileDialog::GetOpenFileName(
-        this, QStringLiteral("选择照片"),
-        {QStringLiteral("照片 (*.jpg *.jpeg *.heic *.heif *.png *.webp *.tif *.tiff *.bmp)"),
-         QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)"),
-         QStringLiteral("HEIC/HEIF (*.heic *.heif)"), QStringLiteral("PNG (*.png)"),
-         QStringLiteral("WebP (*.webp)"), QStringLiteral("TIFF (*.tif *.tiff)"),
-         QStringLiteral("BMP (*.bmp)")});
-    if (!chosen.isEmpty()) {
-        ui->Ed_PhotoPath->setText(chosen);
+    const QStringList filters{
+        QStringLiteral("照片 (*.jpg *.jpeg *.heic *.heif *.png *.webp *.tif *.tiff *.bmp)"),
+        QStringLiteral("JPEG Image File (*.jpg)"),
+        QStringLiteral("JPEG Image File (*.jpeg)"),
+        QStringLiteral("HEIC/HEIF (*.heic *.heif)"),
+        QStringLiteral("PNG (*.png)"),
+        QStringLiteral("WebP (*.webp)"),
+        QStringLiteral("TIFF (*.tif *.tiff)"),
+        QStringLiteral("BMP (*.bmp)")};
+    const QString title = QStringLiteral("选择照片");
+    // Adding takes several files at once (they go to the sheet); an edit changes one photo.
+    const QStringList chosen = OperMode == ModeAdd
+                                   ? TOpenFileDialog::GetOpenFileNames(this, title, filters)
+                                   : QStringList{TOpenFileDialog::GetOpenFileName(this, title, filters)};
+    if (HandOnSeveral(chosen)) {
+        return;
     }
+    if (!chosen.value(0).isEmpty()) {
+        ChoosePhoto(chosen.value(0));
+    }
+}
+
+void TFrm_AddPhoto::ChoosePhoto(const QString &path) {
+    PhotoWorkflow::TPreparedPhoto photo;
+    const TOperationResult result =
+        TFrm_DataNetCommunication::Run(this, TPhotoSession::Notice(TPhotoSession::Step::Prepare), false,
+                                       [&](TPhotoSession &session) { return session.Prepare(path, photo); });
+    if (result.input != PhotoWorkflow::Input::None) {
+        Refuse(result.message, ui->Btn_Load);
+    } else if (!result.ok() && !result.cancelled) {
+        TMessageBox::Failure(this, result.message, result.reason);
+    } else {
+        // Cancelled: the path is taken all the same, and saving prepares it.
+        ui->Ed_PhotoPath->setText(path);
+        prepared_ = result.ok() ? photo : PhotoWorkflow::TPreparedPhoto();
+        preparedPath_ = result.ok() ? path : QString();
+    }
+    ShowPreparedSizes();
+}
+
+bool TFrm_AddPhoto::HoldsPreparedPhoto() const {
+    return !preparedPath_.isEmpty() && preparedPath_ == ui->Ed_PhotoPath->text() && prepared_.hasImage();
+}
+
+void TFrm_AddPhoto::ShowPreparedSizes() {
+    const bool shown = DM_Main != nullptr && HoldsPreparedPhoto();
+    ui->Lb_Sizes->setText(
+        shown ? PreparedSizes::SourceText(prepared_) + u'\n' +
+                    PreparedSizes::SmallText(prepared_, DM_Main->ZoomWidth, DM_Main->ZoomHeight)
+              : QStringLiteral("选择照片后显示"));
+}
+
+bool TFrm_AddPhoto::HandOnSeveral(const QStringList &files) {
+    if (OperMode != ModeAdd || files.size() < 2) {
+        return false;
+    }
+    SeveralPaths = files;
+    reject();
+    return true;
 }
 
 bool TFrm_AddPhoto::Refuse(const QString &text, QWidget *focus) {
@@ -97,8 +154,11 @@ bool TFrm_AddPhoto::Refuse(const QString &text, QWidget *focus) {
 
 bool TFrm_AddPhoto::CheckInput() {
     try {
+        // A prepared photo is in hand: its file was checked when it was chosen and is not read again.
+        const bool prepared = HoldsPreparedPhoto();
         const PhotoWorkflow::TInputProblem problem =
-            PhotoWorkflow::CheckPhotoInput(editMode(OperMode), ui->Ed_PhotoPath->text(),
+            PhotoWorkflow::CheckPhotoInput(prepared ? PhotoWorkflow::EditMode::Edit : editMode(OperMode),
+                                           prepared ? QString() : ui->Ed_PhotoPath->text(),
                                            ui->Cb_PhotoType->currentIndex() >= 0, ui->Ed_PhotoNote->text());
         switch (problem.input) {
         case PhotoWorkflow::Input::None:
@@ -124,21 +184,22 @@ void TFrm_AddPhoto::Btn_SaveClick() {
     const QString entry = ui->Cb_PhotoType->currentText();
     const QString photoId = PhotoId;
     const bool add = OperMode == ModeAdd;
+    // The photo as prepared when it was chosen; a path that came some other way is prepared now.
+    const bool prepared = HoldsPreparedPhoto();
     using Step = TPhotoSession::Step;
-    const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() ? Step::Prepare
-                                                 : add                     ? Step::Insert
-                                                                           : Step::Update);
+    const QString notice = TPhotoSession::Notice(!path.trimmed().isEmpty() && !prepared ? Step::Prepare
+                                                 : add                                  ? Step::Insert
+                                                                                        : Step::Update);
     // The prepared photo outlives the send, so that it can be kept when the service is out of reach.
-    PhotoWorkflow::TPreparedPhoto prepared;
+    PhotoWorkflow::TPreparedPhoto photo = prepared ? prepared_ : PhotoWorkflow::TPreparedPhoto();
     const TOperationResult result = TFrm_DataNetCommunication::Run(
         parentWidget() != nullptr ? parentWidget() : this, notice, true, [&](TPhotoSession &session) {
-            if (!path.trimmed().isEmpty()) {
-                if (TOperationResult r = session.Prepare(path, prepared); !r.ok()) {
+            if (!prepared && !path.trimmed().isEmpty()) {
+                if (TOperationResult r = session.Prepare(path, photo); !r.ok()) {
                     return r;
                 }
             }
-            return add ? session.AddPrepared(prepared, entry, note)
-                       : session.EditPrepared(photoId, note, prepared);
+            return add ? session.AddPrepared(photo, entry, note) : session.EditPrepared(photoId, note, photo);
         });
     switch (result.input) {
     case PhotoWorkflow::Input::None:
@@ -163,7 +224,7 @@ void TFrm_AddPhoto::Btn_SaveClick() {
                               note,
                               {},
                               {},
-                              prepared};
+                              photo};
             if (OutboxOffer::OfferToKeep(this, result, std::move(work))) {
                 reject();
             }

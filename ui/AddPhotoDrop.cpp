@@ -1,5 +1,6 @@
 // The photo editor takes a dropped image file as its photo path, as if it had been chosen; a dropped
-// image without a file is saved as the working file first (removed when the user leaves).
+// image without a file is saved as the working file first (removed when the user leaves). Several files
+// dropped on an add go to the sheet of several photos, as if they had been chosen together.
 
 #include "AddPhoto.h"
 
@@ -24,7 +25,7 @@ void TFrm_AddPhoto::dropEvent(QDropEvent *event) {
 }
 
 void TFrm_AddPhoto::TakeDroppedPhoto(const PhotoDrop::TPhotoData &data) {
-    if (data.empty()) {
+    if (data.empty() || HandOnSeveral(data.files)) {
         return;
     }
     const PhotoDrop::TPhotoPath chosen = PhotoDrop::PhotoPath(data);
@@ -33,5 +34,5 @@ void TFrm_AddPhoto::TakeDroppedPhoto(const PhotoDrop::TPhotoData &data) {
                           QMessageBox::Ok, true);
         return;
     }
-    ui->Ed_PhotoPath->setText(chosen.path);
+    ChoosePhoto(chosen.path);
 }

@@ -59,25 +59,34 @@ private:
     }
 };
 
-} // namespace
-
-QString TOpenFileDialog::GetOpenFileName(QWidget *parent, const QString &title, const QStringList &filters) {
+QStringList askForFiles(QWidget *parent, const QString &title, const QStringList &filters, bool several) {
     if (chooser()) {
         return chooser()(title, filters);
     }
     QFileDialog dialog(parent, title, QString(), filters.join(QStringLiteral(";;")));
     dialog.setOption(QFileDialog::DontUseNativeDialog); // Qt's own, so that its columns can be ours
     DialogFrame::Apply(&dialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setProxyModel(new ChineseFileColumns(&dialog));
     dialog.resize(760, 480);
     if (auto *details = dialog.findChild<QTreeView *>()) {
         details->header()->resizeSection(3, 150); // room for the whole date
     }
     if (dialog.exec() != QDialog::Accepted) {
-        return QString();
+        return {};
     }
-    return dialog.selectedFiles().value(0);
+    return dialog.selectedFiles();
+}
+
+} // namespace
+
+QString TOpenFileDialog::GetOpenFileName(QWidget *parent, const QString &title, const QStringList &filters) {
+    return askForFiles(parent, title, filters, false).value(0);
+}
+
+QStringList TOpenFileDialog::GetOpenFileNames(QWidget *parent, const QString &title,
+                                              const QStringList &filters) {
+    return askForFiles(parent, title, filters, true);
 }
 
 void TOpenFileDialog::SetChooser(Chooser scripted) {

@@ -105,7 +105,7 @@ private:
     // Opens the photo editor; true when it saved. In edit mode the row's values go in; the saved
     // note, ID and type come back either way.
     bool OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved,
-                    const QString &photoPath = QString());
+                    const QString &photoPath = QString(), QStringList *severalPaths = nullptr);
     int SelectedRow() const;
     void SelectRow(int row);
     void ClearPreview();
@@ -117,6 +117,9 @@ private:
     void Btn_AddClick();
     // The add command with the editor's photo path filled in (empty: the user picks one).
     void AddPhoto(const QString &path);
+    // Several files at once: the sheet of several photos, then the list refreshed with the new rows
+    // (UploadMainDrop.cpp). One file goes to the editor.
+    void AddPhotos(const QStringList &files);
     // A dropped or pasted photo: refused with a message, or handed to the add command.
     void AddPhotoFrom(const PhotoDrop::TPhotoData &data, bool pasted);
     void N_PastePhotoClick();

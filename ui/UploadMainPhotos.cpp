@@ -145,7 +145,7 @@ void TFrm_UploadMain::DeletePhoto(TPhotoSession::Identity identity) {
 }
 
 bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QString &type, bool &imageSaved,
-                                 const QString &photoPath) {
+                                 const QString &photoPath, QStringList *severalPaths) {
     TFrm_AddPhoto editor(this);
     editor.OperMode = mode;
     editor.PhotoPath = photoPath;
@@ -157,6 +157,9 @@ bool TFrm_UploadMain::OpenEditor(int mode, QString &note, QString &photoId, QStr
     }
     editor.exec();
     UpdateOutboxCount(); // the editor may have kept the photo for later
+    if (severalPaths != nullptr) {
+        *severalPaths = editor.SeveralPaths;
+    }
     if (!editor.Saved) {
         return false;
     }
@@ -180,7 +183,11 @@ void TFrm_UploadMain::AddPhoto(const QString &path) {
     QString photoId;
     QString type;
     bool imageSaved = false;
-    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type, imageSaved, path)) {
+    QStringList several;
+    if (!OpenEditor(TFrm_AddPhoto::ModeAdd, note, photoId, type, imageSaved, path, &several)) {
+        if (several.size() > 1) {
+            AddPhotos(several);
+        }
         return;
     }
     const int row = PhotoList->appendRow(note, photoId, type, TPhotoListModel::SourceCached);

@@ -7,6 +7,7 @@
 #include "ConfigWriter.h"
 #include "DataNetCommunication.h"
 #include "MessageBox.h"
+#include "OpenFileDialog.h"
 #include "client/MainDataModule.h"
 #include "client/OffThread.h"
 #include "client/PhotoListModel.h"
@@ -279,6 +280,47 @@ void TstAddPhoto::editWithoutImageKeepsTheCache() {
     TUploadPicture().Func_GetCompanyPhotoList(code);
     QCOMPARE(fx->list.subItem(fx->list.findRow(id), TPhotoListModel::NoteColumn),
              QStringLiteral("门头换了新招牌"));
+}
+
+// A chosen file is prepared at once: its sizes show before saving, and saving sends those bytes as
+// they were prepared (the file may be gone by then).
+void TstAddPhoto::chosenPhotoShowsItsSizesAndIsSentAsPrepared() {
+    const QString id = u'W' + QString::fromUtf8(kDemoCompanyWithPhotosCustomerId) +
+                       QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                       QString::fromUtf8(kDemoFreeTypeCode);
+    TFrm_AddPhoto dialog;
+    dialog.OperMode = TFrm_AddPhoto::ModeEdit;
+    dialog.PhotoId = id;
+    dialog.PhotoType = QString::fromUtf8(kDemoFreeTypeCode);
+    dialog.PhotoNote = QStringLiteral("门头换了新招牌");
+    dialog.show();
+    auto *sizes = child<QLabel>(&dialog, "Lb_Sizes");
+    QCOMPARE(sizes->text(), QStringLiteral("选择照片后显示"));
+    const QString chosen = makeJpeg(QStringLiteral("chosen.jpg"), QSize(1200, 1200));
+    TOpenFileDialog::SetChooser(
+        [&chosen](const QString &, const QStringList &) { return QStringList{chosen}; });
+    QTest::mouseClick(child<QPushButton>(&dialog, "Btn_Load"), Qt::LeftButton);
+    TOpenFileDialog::SetChooser({});
+    const QString shown = sizes->text();
+    QVERIFY(QFile::remove(chosen));
+    TScriptedMessageBoxes boxes;
+    QTest::mouseClick(child<QPushButton>(&dialog, "Btn_Save"), Qt::LeftButton);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("保存照片成功")});
+    QVERIFY(dialog.ImageSaved);
+    // What showed before saving is what the cache holds now: the bytes sent.
+    const QString cache = fx->app.file(QStringLiteral("Photo/")) + id;
+    const auto facts = [](const QString &what, const QString &file) {
+        const QSize size = QImageReader(file).size();
+        return QStringLiteral("%1 %2 × %3 像素,%4 KB")
+            .arg(what)
+            .arg(size.width())
+            .arg(size.height())
+            .arg(double(QFileInfo(file).size()) / 1024.0, 0, 'f', 1);
+    };
+    QCOMPARE(shown, facts(QStringLiteral("照片"), cache + QStringLiteral("_1.jpg")) + u'\n' +
+                        facts(QStringLiteral("小图"), cache + QStringLiteral("_0.jpg")) +
+                        QStringLiteral("(按 %1 × %2 缩小)").arg(kDemoZoomWidth).arg(kDemoZoomHeight));
+    QCOMPARE(QImageReader(cache + QStringLiteral("_1.jpg")).size(), QSize(1200, 1200));
 }
 
 void TstAddPhoto::refusedSaveKeepsTheDialogOpen() {

@@ -13,6 +13,7 @@ private slots:
     void addCancelledWhileSending();
     void addSavesAndFilesBothVersions();
     void editWithoutImageKeepsTheCache();
+    void chosenPhotoShowsItsSizesAndIsSentAsPrepared();
     void refusedSaveKeepsTheDialogOpen();
     void busyWorkRunsBesideTheWindows();
 };

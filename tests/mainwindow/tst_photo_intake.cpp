@@ -4,6 +4,8 @@
 
 #include "AddPhoto.h"
 #include "MessageBox.h"
+#include "OpenFileDialog.h"
+#include "PhotoSheet.h"
 #include "UploadMain.h"
 #include "client/MainDataModule.h"
 #include "support/TestSupport.h"
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -78,6 +81,22 @@ Editor whenEditorOpens(const std::function<void()> &act) {
     return seen;
 }
 
+// How many rows the sheet of several photos had when act opened it (it is closed at once); -1: none.
+int whenSheetOpens(const std::function<void()> &act) {
+    int rows = -1;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&rows] {
+        if (auto *sheet = qobject_cast<TFrm_PhotoSheet *>(QApplication::activeModalWidget())) {
+            rows = sheet->RowCount();
+            sheet->done(QDialog::Rejected);
+        }
+    });
+    closer.start(0);
+    act();
+    QCoreApplication::processEvents();
+    return rows;
+}
+
 std::unique_ptr<QMimeData> files(const QStringList &paths) {
     auto data = std::make_unique<QMimeData>();
     QList<QUrl> urls;
@@ -120,8 +139,6 @@ private slots:
         QTest::addColumn<QString>("message"); // empty: the editor's own refusal of the file
         QTest::newRow("no company shown")
             << 1 << false << true << QStringLiteral("请先查询企业信息,再添加照片");
-        QTest::newRow("several files")
-            << 2 << true << true << QStringLiteral("一次只能添加一张照片,请只拖入一个照片文件");
         QTest::newRow("not a photo") << 1 << true << false << QString();
         QTest::newRow("at the photo limit") << 1 << true << true << QStringLiteral("您最多能添加【0】张照片");
     }
@@ -147,6 +164,39 @@ private slots:
         if (!message.isEmpty()) {
             QCOMPARE(boxes.Texts().first(), message);
         }
+    }
+
+    void severalFilesOpenTheSheet_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("dropped on the window") << QStringLiteral("drop");
+        QTest::newRow("pasted") << QStringLiteral("paste");
+        QTest::newRow("chosen together in the editor") << QStringLiteral("choose");
+    }
+    void severalFilesOpenTheSheet() {
+        QFETCH(QString, how);
+        World w;
+        const QStringList paths{w.jpeg(QStringLiteral("s1.jpg")), w.jpeg(QStringLiteral("s2.jpg")),
+                                w.jpeg(QStringLiteral("s3.jpg"))};
+        TScriptedMessageBoxes boxes;
+        TOpenFileDialog::SetChooser([&paths](const QString &, const QStringList &) { return paths; });
+        const int rows = whenSheetOpens([&] {
+            if (how == QLatin1String("drop")) {
+                drop(w.window.get(), files(paths).get());
+            } else if (how == QLatin1String("paste")) {
+                QApplication::clipboard()->setMimeData(files(paths).release());
+                w.window->findChild<QAction *>(QStringLiteral("N_PastePhoto"))->trigger();
+            } else {
+                QTimer::singleShot(0, [] {
+                    if (auto *editor = qobject_cast<TFrm_AddPhoto *>(QApplication::activeModalWidget())) {
+                        editor->findChild<QPushButton *>(QStringLiteral("Btn_Load"))->click();
+                    }
+                });
+                w.window->findChild<QAction *>(QStringLiteral("N_AddPhoto"))->trigger();
+            }
+        });
+        TOpenFileDialog::SetChooser({});
+        QCOMPARE(rows, 3);
+        QVERIFY(boxes.Texts().isEmpty());
     }
 
     void pasteOpensTheEditorWithAJpegWorkingFile_data() {
@@ -182,9 +232,19 @@ private slots:
         TFrm_AddPhoto editor;
         TScriptedMessageBoxes boxes;
         drop(&editor, files({first}).get());
-        drop(&editor, files({w.jpeg(QStringLiteral("b.jpg")), w.jpeg(QStringLiteral("c.jpg"))}).get());
         QCoreApplication::processEvents();
         QCOMPARE(editor.findChild<QLineEdit *>(QStringLiteral("Ed_PhotoPath"))->text(), first);
+        // Several files on an add are handed on to the sheet of several photos; an edit refuses them.
+        const QStringList several{w.jpeg(QStringLiteral("b.jpg")), w.jpeg(QStringLiteral("c.jpg"))};
+        drop(&editor, files(several).get());
+        QCoreApplication::processEvents();
+        QCOMPARE(editor.SeveralPaths, several);
+        QVERIFY(boxes.Texts().isEmpty());
+        TFrm_AddPhoto editing;
+        editing.OperMode = TFrm_AddPhoto::ModeEdit;
+        drop(&editing, files(several).get());
+        QCoreApplication::processEvents();
+        QVERIFY(editing.SeveralPaths.isEmpty());
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("一次只能添加一张照片,请只拖入一个照片文件")});
     }
 
