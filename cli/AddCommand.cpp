@@ -24,23 +24,13 @@ struct Photo {
     PhotoWorkflow::TPreparedPhoto prepared;
 };
 
-// An input refused before anything was sent.
-TOperationResult refusedInput(PhotoWorkflow::Input input, const QString &why) {
-    TOperationResult result;
-    result.code = ResultCode::kNoAnswer;
-    result.message = why;
-    result.reason = why;
-    result.input = input;
-    return result;
-}
-
 // The type entries of the photos: each code an unused type of the company, and no code twice.
 TOperationResult chooseTypes(const TDM_Main &dm, std::vector<Photo> &photos) {
     QStringList chosen;
     for (Photo &photo : photos) {
         photo.entry = PhotoTypeChoice::UnusedEntryWithCode(dm.PhotoTypeList, dm.PhotoListView, photo.code);
         if (photo.entry.isEmpty() || chosen.contains(photo.entry)) {
-            return refusedInput(
+            return TOperationResult::Refused(
                 PhotoWorkflow::Input::PhotoType,
                 QStringLiteral("照片类型 %1 不可用: 该企业没有此类型、已有此类型的照片或重复选择")
                     .arg(photo.code));
@@ -120,14 +110,14 @@ int RunAdd(const QStringList &args, const Options &options) {
     const TDM_Main &dm = session->dm();
     if (const QString refusal = PhotoWorkflow::PhotoLimitProblem(dm, int(photos.size()));
         !refusal.isEmpty()) {
-        return Finish(refusedInput(PhotoWorkflow::Input::None, refusal));
+        return Finish(TOperationResult::Refused(PhotoWorkflow::Input::None, refusal));
     }
     if (result = chooseTypes(dm, photos); result.input != PhotoWorkflow::Input::None) {
         return Finish(result);
     }
     for (const Photo &photo : photos) {
         if (const auto problem = PhotoWorkflow::CheckPhotoDetails(true, photo.note)) {
-            return Finish(refusedInput(problem.input, problem.text));
+            return Finish(TOperationResult::Refused(problem.input, problem.text));
         }
     }
     for (Photo &photo : photos) {

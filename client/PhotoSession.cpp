@@ -47,12 +47,7 @@ QString text(const char16_t *s) {
 }
 
 TOperationResult refused(Input input, const QString &why) {
-    TOperationResult result;
-    result.code = ResultCode::kNoAnswer;
-    result.message = why;
-    result.reason = why;
-    result.input = input;
-    return result;
+    return TOperationResult::Refused(input, why);
 }
 
 // The result of one service call of TUploadPicture, with the operation's texts.
@@ -113,6 +108,15 @@ QString TPhotoSession::Notice(Step step) {
         break;
     }
     return text(kDelete.notice);
+}
+
+TOperationResult TOperationResult::Refused(Input input, const QString &why) {
+    TOperationResult result;
+    result.code = ResultCode::kNoAnswer;
+    result.message = why;
+    result.reason = why;
+    result.input = input;
+    return result;
 }
 
 bool TOperationResult::ok() const {

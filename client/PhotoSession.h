@@ -42,6 +42,8 @@ struct TOperationResult {
     bool imageSent = false;    // Add, Edit: a new image was sent (and filed in the cache)
 
     bool ok() const;
+    // An input refused before anything was sent: message and reason both say why.
+    static TOperationResult Refused(PhotoWorkflow::Input input, const QString &why);
 };
 
 class TPhotoSession {
