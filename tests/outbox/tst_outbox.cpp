@@ -5,6 +5,7 @@
 #include "client/Outbox.h"
 #include "core/WholeFile.h"
 #include "support/DemoSeed.h"
+#include "support/JpegBytes.h"
 #include "support/LinkCutter.h"
 #include "support/PhotoServiceProcess.h"
 #include "support/TestSupport.h"
@@ -24,13 +25,7 @@
 namespace {
 
 QByteArray jpeg(Qt::GlobalColor color) {
-    QImage image(800, 600, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return JpegBytes(QSize(800, 600), color);
 }
 
 struct Run {

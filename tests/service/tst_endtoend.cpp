@@ -2,6 +2,7 @@
 // on a free loopback port with the demo data.
 
 #include "support/DemoSeed.h"
+#include "support/JpegBytes.h"
 #include "support/OperationCases.h"
 #include "support/PhotoFormats.h"
 #include "support/PhotoServiceProcess.h"
@@ -28,13 +29,7 @@
 namespace {
 
 QByteArray jpeg(int width, int height, Qt::GlobalColor color) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return JpegBytes(QSize(width, height), color);
 }
 
 } // namespace
